@@ -1,0 +1,81 @@
+// The ports through which the core reaches the outside world. Each platform or toolkit
+// implements them; tests implement them with fakes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace framora {
+
+// Per-user store of string values addressed by application, section and key.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // Returns nothing when no value was ever stored under the address.
+  virtual std::optional<std::string> Read(const std::string& app, const std::string& section,
+                                          const std::string& key) = 0;
+  virtual void Write(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) = 0;
+};
+
+enum class MessageIcon { None, Critical };
+
+// Modal message box with a single OK button.
+class MessageBoxPort {
+ public:
+  virtual ~MessageBoxPort() = default;
+  virtual void ShowMessage(const std::string& prompt, MessageIcon icon,
+                           const std::string& title) = 0;
+};
+
+enum class FileDialogKind { Open, Save };
+
+// What the shared file dialog shows; the front-end's dialog reads it and returns the chosen
+// full path, or nothing when the user cancelled.
+struct FileDialogRequest {
+  FileDialogKind kind = FileDialogKind::Open;
+  std::string fileName;
+  std::string filter;  // "description|pattern|description|pattern..."
+  std::string defaultExt;
+  std::string dialogTitle;
+};
+
+class FileDialogPort {
+ public:
+  virtual ~FileDialogPort() = default;
+  virtual std::optional<std::string> Run(const FileDialogRequest& request) = 0;
+};
+
+// Opening web addresses and starting programs; both fire and forget.
+class DesktopPort {
+ public:
+  virtual ~DesktopPort() = default;
+  virtual void OpenUrl(const std::string& url) = 0;
+  // Starts the program at path without waiting; false when it could not be started.
+  virtual bool StartProgram(const std::string& path, int showState) = 0;
+};
+
+class FileSystemPort {
+ public:
+  virtual ~FileSystemPort() = default;
+  // First ordinary file whose name matches the pattern ('*' and '?' are the only wildcards;
+  // a relative pattern is looked up from the current directory); nothing when none matches.
+  virtual std::optional<std::string> FindFirstFile(const std::string& pattern) = 0;
+  // Whether a normal file (not a folder, not hidden, not a system file) exists at path.
+  virtual bool IsNormalFile(const std::string& path) = 0;
+};
+
+}  // namespace framora
+
+namespace framora {
+
+// Handles the user-interface events that are already queued, then returns. Long loops on the
+// user-interface thread call it so the windows keep reacting.
+class YieldPort {
+ public:
+  virtual ~YieldPort() = default;
+  // False once the program is ending: a loop that yields must then stop at once.
+  virtual bool Yield() = 0;
+};
+
+}  // namespace framora

@@ -1,0 +1,18 @@
+// Small text helpers. All text in the program is UTF-8 in std::string; lengths that the
+// windows test are counted in characters (code points), never bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace framora {
+
+// Number of characters in UTF-8 text. A byte that cannot start or continue a sequence
+// counts as one character, so broken text never shrinks to nothing.
+std::size_t Utf8Length(std::string_view text);
+
+// ASCII-only lower case; other characters are left alone.
+std::string AsciiLower(std::string_view text);
+
+}  // namespace framora

@@ -1,0 +1,15 @@
+// File look-ups for POSIX systems. POSIX has no hidden or system attribute, so every regular
+// file counts; folders and other non-regular entries never do.
+#pragma once
+
+#include "app/ports.h"
+
+namespace framora::posix {
+
+class PosixFileSystem : public FileSystemPort {
+ public:
+  std::optional<std::string> FindFirstFile(const std::string& pattern) override;
+  bool IsNormalFile(const std::string& path) override;
+};
+
+}  // namespace framora::posix

@@ -1,0 +1,34 @@
+// The ports a window of the Qt front-end works with. The program fills it with the real
+// adapters; tests fill it with fakes.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ports.h"
+#include "app/windows.h"
+
+namespace framora {
+class ProcessHost;
+class RegistryPort;
+}  // namespace framora
+
+namespace framora::qt {
+
+struct AppContext {
+  SettingsStore* settings = nullptr;
+  MessageBoxPort* messages = nullptr;
+  FileDialogPort* fileDialog = nullptr;
+  DesktopPort* desktop = nullptr;
+  FileSystemPort* files = nullptr;
+  YieldPort* yield = nullptr;
+  RegistryPort* registry = nullptr;
+  WindowManager* windows = nullptr;
+  // A fresh process host for each runner instance.
+  std::function<std::unique_ptr<ProcessHost>()> makeProcessHost;
+  // Full path of the folder that holds the program file.
+  std::string programFolder;
+};
+
+}  // namespace framora::qt
