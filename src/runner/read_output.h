@@ -1,0 +1,41 @@
+// ReadOutput: runs one command line at a time through the command interpreter, reads its
+// joined standard output and standard error in pieces of at most 256 bytes, and reports the
+// run through five events. Everything happens on the caller's (user-interface) thread; the
+// host's windows keep working through the yields of the read loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace framora {
+
+class ProcessHost;
+
+// The five events, in declaration order. Handlers may call back into the control.
+class ReadOutputEvents {
+ public:
+  virtual ~ReadOutputEvents() = default;
+  // A value written into lastDllError is ignored by the control.
+  virtual void Error(const std::string& error, std::int32_t& lastDllError) = 0;
+  virtual void GotChunk(const std::string& sChunk, bool lastChunk) = 0;
+  virtual void Complete() = 0;
+  virtual void Starting() = 0;
+  virtual void Canceled() = 0;
+};
+
+class ReadOutput {
+ public:
+  ReadOutput(ProcessHost& host, ReadOutputEvents& events);
+  ReadOutput(const ReadOutput&) = delete;
+  ReadOutput& operator=(const ReadOutput&) = delete;
+
+  void SetCommand(std::string sCommandVal);  // write
+  std::string SetCommand() const;            // read
+  void CancelProcess();
+  void ProcessCommand();
+  bool CloseProcess(std::int32_t lProcessID, std::int32_t uExitCode);
+
+  bool Processing() const;
+};
+
+}  // namespace framora
