@@ -2,14 +2,24 @@
 
 #include <QCoreApplication>
 
+#include "platform/posix/posix_files.h"
 #include "qt/about_window.h"
 #include "qt/console_window.h"
 #include "qt/donate_window.h"
 #include "qt/main_window.h"
+#include "qt/qt_adapters.h"
+#include "qt/qt_settings.h"
 
 namespace framora::qt {
 
-struct Application::Adapters {};
+struct Application::Adapters {
+  QtSettingsStore settings;
+  QtMessageBox messages;
+  QtFileDialog fileDialog;
+  QtDesktop desktop;
+  posix::PosixFileSystem files;
+  std::unique_ptr<QtYield> yield;
+};
 
 Application::Application() : adapters_(std::make_unique<Adapters>()) {
   windows_ = std::make_unique<QtWindowManager>([this](WindowId id) -> FramoraWindow* {
@@ -25,6 +35,13 @@ Application::Application() : adapters_(std::make_unique<Adapters>()) {
     }
     return nullptr;
   });
+  adapters_->yield = std::make_unique<QtYield>([this] { return windows_->Ending(); });
+  ctx_.settings = &adapters_->settings;
+  ctx_.messages = &adapters_->messages;
+  ctx_.fileDialog = &adapters_->fileDialog;
+  ctx_.desktop = &adapters_->desktop;
+  ctx_.files = &adapters_->files;
+  ctx_.yield = adapters_->yield.get();
   ctx_.windows = windows_.get();
   ctx_.programFolder = QCoreApplication::applicationDirPath().toStdString();
 }

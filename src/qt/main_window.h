@@ -1,18 +1,37 @@
-// Placeholder until the window is built.
+// Form1, the main window: four path fields with their choosers, the convert picture and the
+// File menu. Every action goes to the core's MainWindow.
 #pragma once
+
+#include <memory>
 
 #include "qt/app_context.h"
 #include "qt/framora_window.h"
+
+class QMenuBar;
+
+namespace framora {
+class MainWindow;
+}
 
 namespace framora::qt {
 
 class MainWindow : public FramoraWindow {
   Q_OBJECT
  public:
-  explicit MainWindow(AppContext& ctx) : ctx_(ctx) { setObjectName("Form1"); }
+  explicit MainWindow(AppContext& ctx);
+  ~MainWindow() override;
+
+  void Load() override;
+  framora::MainWindow& Logic() { return *logic_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   AppContext& ctx_;
+  std::unique_ptr<framora::MainWindow> logic_;
+  QWidget* client_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
 };
 
 }  // namespace framora::qt

@@ -1,0 +1,29 @@
+// CommonDialog1: the one file dialog that the four choosers share. Its properties live as
+// long as the main window, so whatever one chooser leaves behind the next one sees.
+#pragma once
+
+#include <string>
+
+#include "app/ports.h"
+
+namespace framora {
+
+class CommonDialog {
+ public:
+  explicit CommonDialog(FileDialogPort& port) : port_(port) {}
+
+  std::string FileName;
+  std::string Filter;
+  std::string DefaultExt;
+  std::string DialogTitle;
+
+  // Modal; after OK FileName holds the chosen full path, after Cancel it is unchanged.
+  void ShowOpen() { Show(FileDialogKind::Open); }
+  void ShowSave() { Show(FileDialogKind::Save); }
+
+ private:
+  void Show(FileDialogKind kind);
+  FileDialogPort& port_;
+};
+
+}  // namespace framora

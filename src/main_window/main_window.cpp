@@ -1,0 +1,132 @@
+#include "main_window/main_window.h"
+
+#include "app/identity.h"
+#include "app/settings.h"
+#include "app/text.h"
+
+namespace framora {
+
+namespace {
+constexpr const char* kSelectFile = "Select File";
+// Fields of this length or shorter draw a warning at launch; shorter than it stops the launch.
+constexpr std::size_t kShortField = 5;
+}  // namespace
+
+MainWindow::MainWindow(WindowView& view, MainWindowPorts ports)
+    : view_(view), ports_(ports), dialog_(ports.fileDialog) {}
+
+std::string MainWindow::Read(const char* key) {
+  return ReadSetting(ports_.settings, kSettingsApp, kSettingsSection, key, "");
+}
+
+void MainWindow::Write(const char* key, const std::string& value) {
+  WriteSetting(ports_.settings, kSettingsApp, kSettingsSection, key, value);
+}
+
+void MainWindow::Message(const std::string& prompt, MessageIcon icon, const std::string& title) {
+  ports_.messages.ShowMessage(prompt, icon, title);
+}
+
+void MainWindow::Load() {
+  view_.SetText("Text1", Read(kKeyFfmpeg));
+  view_.SetText("Text2", Read(kKeyImage));
+  view_.SetText("Text3", Read(kKeyAudio));
+  view_.SetText("Text4", Read(kKeySave));
+}
+
+void MainWindow::Command1_Click() {
+  // FileName is left as the last chooser left it, so a cancelled dialog can still pass.
+  dialog_.Filter = "FFMPEG App (*.exe)";
+  dialog_.DefaultExt = "";
+  dialog_.DialogTitle = kSelectFile;
+  dialog_.ShowOpen();
+  if (Utf8Length(dialog_.FileName) > 4) {
+    view_.SetText("Text1", dialog_.FileName);
+  } else {
+    Message("not a valid executable filename", MessageIcon::None, identity::kTitle);
+  }
+  Write(kKeyFfmpeg, view_.Text("Text1"));
+}
+
+void MainWindow::ChooseMedia(const char* filter, const char* field, const char* key) {
+  dialog_.FileName = "";
+  dialog_.Filter = filter;
+  dialog_.DefaultExt = "";
+  dialog_.DialogTitle = kSelectFile;
+  dialog_.ShowOpen();
+  view_.SetText(field, dialog_.FileName);
+  Write(key, view_.Text(field));
+}
+
+void MainWindow::Command2_Click() {
+  ChooseMedia("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png", "Text2",
+              kKeyImage);
+}
+
+void MainWindow::Command3_Click() {
+  ChooseMedia("Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr", "Text3",
+              kKeyAudio);
+}
+
+void MainWindow::Command4_Click() {
+  dialog_.FileName = "";
+  dialog_.Filter = "AVI (*.avi)";
+  dialog_.DefaultExt = "";
+  dialog_.DialogTitle = kSelectFile;
+  dialog_.ShowSave();
+  view_.SetText("Text4", dialog_.FileName);
+  const std::string text = view_.Text("Text4");
+  if (AsciiLower(text).find(".avi") == std::string::npos) view_.SetText("Text4", text + ".avi");
+  // The output path is stored only by the launch.
+}
+
+void MainWindow::LaunchConversion() {
+  const std::string output = view_.Text("Text4");
+  if (ports_.files.FindFirstFile(output)) {
+    Message("File " + output + " allready exists - Please choose another filename",
+            MessageIcon::Critical, identity::kTitle);
+    return;
+  }
+  Write(kKeySave, output);
+
+  if (Utf8Length(view_.Text("Text1")) <= kShortField)
+    Message("FFMPEG EXE FILE LOCATION MISSING", MessageIcon::None, "FFMPEG LOCATION");
+  if (Utf8Length(view_.Text("Text2")) <= kShortField)
+    Message("IMAGE FILE LOCATION MISSING", MessageIcon::None, "IMAGE LOCATION");
+  if (Utf8Length(view_.Text("Text3")) <= kShortField)
+    Message("AUDIO FILE LOCATION MISSING", MessageIcon::None, "AUDIO LOCATION");
+  if (Utf8Length(view_.Text("Text1")) < kShortField) return;
+
+  ports_.windows.Show(WindowId::frmReadOutput);
+  const std::string command =
+      BuildConversionCommand(view_.Text("Text1"), view_.Text("Text2"), view_.Text("Text3"),
+                             view_.Text("Text4"), ports_.shell);
+  WindowView& console = ports_.windows.Ref(WindowId::frmReadOutput);
+  console.SetText("Text1", command);
+  console.SetText("txtCommand", command);
+}
+
+void MainWindow::Text4_KeyDown(std::uint16_t keyCode, int /*shift*/) {
+  if (keyCode != kKeyEnter) return;
+  Write(kKeySave, view_.Text("Text4"));
+  LaunchConversion();
+}
+
+void MainWindow::mnuHelp_Click() { ports_.desktop.OpenUrl(identity::kSupportUrl); }
+
+void MainWindow::mnuAbout_Click() {
+  // The first reference loads the box; these texts then replace its own defaults.
+  WindowView& about = ports_.windows.Ref(WindowId::frmAbout);
+  about.SetText("", std::string("About ") + identity::kTitle);
+  about.SetText("lblVersion", "Version " + std::to_string(identity::kMajor) + "." +
+                                  std::to_string(identity::kMinor));
+  about.SetText("lblDescription", identity::kDescription);
+  about.SetText("lblTitle", identity::kTitle);
+  ports_.windows.Show(WindowId::frmAbout);
+}
+
+void MainWindow::mnuDonate_Click() { ports_.windows.Show(WindowId::frmDonate); }
+
+void MainWindow::mnuExit_Click() { ports_.windows.EndProgram(); }
+
+}  // namespace framora

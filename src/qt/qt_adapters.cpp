@@ -1,0 +1,71 @@
+#include "qt/qt_adapters.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+#include "app/identity.h"
+
+namespace framora::qt {
+
+namespace {
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+}  // namespace
+
+void QtMessageBox::ShowMessage(const std::string& prompt, MessageIcon icon,
+                               const std::string& title) {
+  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                  Q(title.empty() ? std::string(identity::kTitle) : title), Q(prompt),
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+QStringList NameFilters(const std::string& filter) {
+  const QStringList parts = Q(filter).split('|');
+  QStringList filters;
+  for (int i = 0; i < parts.size(); i += 2) {
+    const QString description = parts[i];
+    const QString pattern = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+    // Qt reads the patterns from the last parentheses of each entry.
+    filters << description + " (" + (pattern.isEmpty() ? QStringLiteral("*") : pattern) + ")";
+  }
+  return filters;
+}
+
+std::optional<std::string> QtFileDialog::Run(const FileDialogRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow(), Q(request.dialogTitle));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(request.kind == FileDialogKind::Save ? QFileDialog::AcceptSave
+                                                            : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.kind == FileDialogKind::Save ? QFileDialog::AnyFile
+                                                          : QFileDialog::ExistingFile);
+  if (!request.filter.empty()) dialog.setNameFilters(NameFilters(request.filter));
+  if (!request.defaultExt.empty()) dialog.setDefaultSuffix(Q(request.defaultExt));
+  if (!request.fileName.empty()) {
+    const QFileInfo info(Q(request.fileName));
+    if (info.isAbsolute()) dialog.setDirectory(info.absolutePath());
+    dialog.selectFile(Q(request.fileName));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst().toUtf8().toStdString();
+}
+
+void QtDesktop::OpenUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(Q(url))); }
+
+bool QtDesktop::StartProgram(const std::string& path, int /*showState*/) {
+  // A desktop program shows its own window normally; there is no show state to pass here.
+  return !path.empty() && QProcess::startDetached(Q(path), {});
+}
+
+bool QtYield::Yield() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return !(ending_ && ending_());
+}
+
+}  // namespace framora::qt

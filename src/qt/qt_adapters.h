@@ -1,0 +1,41 @@
+// Qt adapters of the core's ports: message boxes, the file dialog, the desktop, the yield.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "app/ports.h"
+
+namespace framora::qt {
+
+class QtMessageBox : public MessageBoxPort {
+ public:
+  void ShowMessage(const std::string& prompt, MessageIcon icon, const std::string& title) override;
+};
+
+class QtFileDialog : public FileDialogPort {
+ public:
+  std::optional<std::string> Run(const FileDialogRequest& request) override;
+};
+
+// Turns "description|pattern|..." into Qt's name filters. A description without a pattern
+// lists every file (an FFmpeg program on Linux has no .exe).
+QStringList NameFilters(const std::string& filter);
+
+class QtDesktop : public DesktopPort {
+ public:
+  void OpenUrl(const std::string& url) override;
+  bool StartProgram(const std::string& path, int showState) override;
+};
+
+class QtYield : public YieldPort {
+ public:
+  explicit QtYield(std::function<bool()> ending) : ending_(std::move(ending)) {}
+  bool Yield() override;
+
+ private:
+  std::function<bool()> ending_;
+};
+
+}  // namespace framora::qt
