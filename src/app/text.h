@@ -8,8 +8,8 @@
 
 namespace framora {
 
-// Number of characters in UTF-8 text. A byte that cannot start or continue a sequence
-// counts as one character, so broken text never shrinks to nothing.
+// Number of characters in UTF-8 text: the bytes that start a character are counted, stray
+// continuation bytes are not.
 std::size_t Utf8Length(std::string_view text);
 
 // ASCII-only lower case; other characters are left alone.

@@ -1,0 +1,109 @@
+// Character counting, wildcard names and the POSIX file look-up behind the output-exists test.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/text.h"
+#include "app/wildcard.h"
+#include "platform/posix/posix_files.h"
+#include "support/temp_env.h"
+
+namespace framora {
+namespace {
+
+TEST(Text, LengthCountsCharactersNotBytes) {
+  EXPECT_EQ(Utf8Length(""), 0u);
+  EXPECT_EQ(Utf8Length("abcde"), 5u);
+  EXPECT_EQ(Utf8Length("äöü"), 3u);
+  EXPECT_EQ(Utf8Length("日本"), 2u);
+  EXPECT_EQ(Utf8Length("🎵x"), 2u);
+  EXPECT_EQ(Utf8Length("a\x80\x80"), 1u) << "stray continuation bytes add nothing";
+}
+
+TEST(Text, AsciiLowerLeavesOtherLettersAlone) { EXPECT_EQ(AsciiLower("Clip.AVI Ä"), "clip.avi Ä"); }
+
+TEST(Wildcard, StarAndQuestionMarkAreTheOnlyWildcards) {
+  EXPECT_TRUE(WildcardMatch("*.avi", "clip.avi"));
+  EXPECT_TRUE(WildcardMatch("*.avi", ".avi"));
+  EXPECT_FALSE(WildcardMatch("*.avi", "clip.avi.bak"));
+  EXPECT_TRUE(WildcardMatch("c?ip.avi", "clip.avi"));
+  EXPECT_TRUE(WildcardMatch("c?ip.avi", "cäip.avi")) << "? is one character, not one byte";
+  EXPECT_FALSE(WildcardMatch("c?ip.avi", "cip.avi"));
+  EXPECT_TRUE(WildcardMatch("song [live].avi", "song [live].avi"));
+  EXPECT_FALSE(WildcardMatch("song [live].avi", "song l.avi"));
+  EXPECT_TRUE(WildcardMatch("a\\b", "a\\b"));
+  EXPECT_TRUE(WildcardMatch("*a*b*c*", "xxaxxbxxcxx"));
+  EXPECT_FALSE(WildcardMatch("*a*b*c*", "xxaxxcxxbxx"));
+  EXPECT_TRUE(WildcardMatch("**", ""));
+  EXPECT_FALSE(HasWildcard("song [live].avi"));
+  EXPECT_TRUE(HasWildcard("*.avi"));
+}
+
+class PosixFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { dir = test::MakeTempDir("files"); }
+  void Touch(const std::string& name) { std::ofstream(dir + "/" + name) << "x"; }
+  std::string dir;
+  posix::PosixFileSystem fs;
+};
+
+TEST_F(PosixFiles, FindsAnExistingFileByFullPath) {
+  Touch("video.avi");
+  EXPECT_EQ(fs.FindFirstFile(dir + "/video.avi"), "video.avi");
+  EXPECT_FALSE(fs.FindFirstFile(dir + "/other.avi"));
+}
+
+TEST_F(PosixFiles, BracketsAndBackslashesAreOrdinaryCharacters) {
+  Touch("song [live].avi");
+  Touch("a\\b.avi");
+  EXPECT_TRUE(fs.FindFirstFile(dir + "/song [live].avi"));
+  EXPECT_TRUE(fs.FindFirstFile(dir + "/a\\b.avi"));
+  EXPECT_FALSE(fs.FindFirstFile(dir + "/song l.avi"));
+}
+
+TEST_F(PosixFiles, WildcardsFindMatchingRegularFilesOnly) {
+  std::filesystem::create_directory(dir + "/folder.avi");
+  EXPECT_FALSE(fs.FindFirstFile(dir + "/*.avi")) << "a directory never counts";
+  Touch("clip.avi");
+  EXPECT_EQ(fs.FindFirstFile(dir + "/*.avi"), "clip.avi");
+  EXPECT_EQ(fs.FindFirstFile(dir + "/cl?p.avi"), "clip.avi");
+}
+
+TEST_F(PosixFiles, DirectoriesFifosAndEmptyPatternsNeverCount) {
+  std::filesystem::create_directory(dir + "/out.avi");
+  ASSERT_EQ(mkfifo((dir + "/pipe.avi").c_str(), 0600), 0);
+  EXPECT_FALSE(fs.FindFirstFile(dir + "/out.avi"));
+  EXPECT_FALSE(fs.FindFirstFile(dir + "/pipe.avi"));
+  EXPECT_FALSE(fs.FindFirstFile(""));
+  EXPECT_FALSE(fs.FindFirstFile(dir + "/"));
+}
+
+TEST_F(PosixFiles, DotFilesCountBecausePosixHasNoHiddenFiles) {
+  Touch(".hidden.avi");
+  EXPECT_TRUE(fs.FindFirstFile(dir + "/.hidden.avi"));
+  EXPECT_TRUE(fs.FindFirstFile(dir + "/*.avi"));
+}
+
+TEST_F(PosixFiles, RelativeNamesAreLookedUpFromTheCurrentDirectory) {
+  Touch("here.avi");
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  EXPECT_TRUE(fs.FindFirstFile("here.avi"));
+  EXPECT_TRUE(fs.FindFirstFile("h*.avi"));
+  std::filesystem::current_path(previous);
+  EXPECT_FALSE(fs.FindFirstFile("here.avi"));
+}
+
+TEST_F(PosixFiles, IsNormalFileTellsFilesFromFolders) {
+  Touch("MSINFO32.EXE");
+  EXPECT_TRUE(fs.IsNormalFile(dir + "/MSINFO32.EXE"));
+  EXPECT_FALSE(fs.IsNormalFile(dir));
+  EXPECT_FALSE(fs.IsNormalFile(dir + "/missing"));
+  EXPECT_FALSE(fs.IsNormalFile(""));
+}
+
+}  // namespace
+}  // namespace framora

@@ -1,0 +1,81 @@
+// Windows made of named texts, and a window manager that loads them on first reference and
+// keeps a log of what happened, in order.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/windows.h"
+
+namespace framora::test {
+
+class FakeView : public WindowView {
+ public:
+  std::string Text(std::string_view control) const override {
+    auto it = texts.find(std::string(control));
+    return it == texts.end() ? std::string() : it->second;
+  }
+  void SetText(std::string_view control, const std::string& text) override {
+    texts[std::string(control)] = text;
+    if (log) log->push_back(name + "." + std::string(control) + "=" + text);
+  }
+  void SetFocus(std::string_view control) override { focus = std::string(control); }
+
+  std::map<std::string, std::string> texts;
+  std::string focus;
+  std::string name;
+  std::vector<std::string>* log = nullptr;
+};
+
+class FakeWindowManager : public WindowManager {
+ public:
+  // Runs as a window's load steps, right after it is created.
+  std::function<void(WindowId, FakeView&)> onLoad;
+
+  WindowView& Ref(WindowId id) override {
+    auto& slot = windows[Index(id)];
+    if (!slot) {
+      slot = std::make_unique<FakeView>();
+      slot->name = Name(id);
+      slot->log = &log;
+      ++loads[Index(id)];
+      log.push_back(Name(id) + " loaded");
+      if (onLoad) onLoad(id, *slot);
+    }
+    return *slot;
+  }
+  void Show(WindowId id) override {
+    Ref(id);
+    log.push_back(Name(id) + " shown");
+  }
+  bool IsLoaded(WindowId id) const override { return windows[Index(id)] != nullptr; }
+  void EndProgram() override { log.push_back("end program"); }
+
+  void Close(WindowId id) { windows[Index(id)].reset(); }
+  FakeView* Get(WindowId id) { return windows[Index(id)].get(); }
+
+  static std::size_t Index(WindowId id) { return static_cast<std::size_t>(id); }
+  static std::string Name(WindowId id) {
+    switch (id) {
+      case WindowId::Form1:
+        return "Form1";
+      case WindowId::frmReadOutput:
+        return "frmReadOutput";
+      case WindowId::frmAbout:
+        return "frmAbout";
+      case WindowId::frmDonate:
+        return "frmDonate";
+    }
+    return "?";
+  }
+
+  std::array<std::unique_ptr<FakeView>, 4> windows;
+  std::array<int, 4> loads{};
+  std::vector<std::string> log;
+};
+
+}  // namespace framora::test

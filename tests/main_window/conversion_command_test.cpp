@@ -1,0 +1,108 @@
+// The FFmpeg command: exact text for ordinary paths, and paths that survive the interpreter.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "main_window/conversion_command.h"
+#include "support/temp_env.h"
+
+namespace framora {
+namespace {
+
+TEST(ConversionCommand, PlainPathsGoInExactlyAsTheyAre) {
+  EXPECT_EQ(BuildConversionCommand("C:\\ffmpeg\\ffmpeg.exe", "C:\\pics\\cover.jpg",
+                                   "C:\\music\\song.mp3", "C:\\out\\video.avi", ShellKind::Cmd),
+            "C:\\ffmpeg\\ffmpeg.exe -loop 1 -y -i C:\\pics\\cover.jpg -i C:\\music\\song.mp3 "
+            "-shortest -acodec copy -vcodec mjpeg C:\\out\\video.avi");
+  EXPECT_EQ(BuildConversionCommand("/usr/bin/ffmpeg", "/home/ann/cover.jpg", "/home/ann/a-1_b.mp3",
+                                   "out.avi", ShellKind::Posix),
+            "/usr/bin/ffmpeg -loop 1 -y -i /home/ann/cover.jpg -i /home/ann/a-1_b.mp3 -shortest "
+            "-acodec copy -vcodec mjpeg out.avi");
+}
+
+TEST(ConversionCommand, EmptyPathsLeaveTheirPlacesEmpty) {
+  for (ShellKind shell : {ShellKind::Posix, ShellKind::Cmd}) {
+    EXPECT_EQ(BuildConversionCommand("", "", "", "", shell),
+              " -loop 1 -y -i  -i  -shortest -acodec copy -vcodec mjpeg ");
+  }
+}
+
+TEST(ConversionCommand, CmdQuotesPathsWithBlanksOrSpecialCharacters) {
+  EXPECT_EQ(QuoteForShell("C:\\My Music\\a.mp3", ShellKind::Cmd), "\"C:\\My Music\\a.mp3\"");
+  EXPECT_EQ(QuoteForShell("C:\\a&b.mp3", ShellKind::Cmd), "\"C:\\a&b.mp3\"");
+  EXPECT_EQ(QuoteForShell("C:\\müsic\\a.mp3", ShellKind::Cmd), "C:\\müsic\\a.mp3");
+}
+
+TEST(ConversionCommand, PosixQuotingUsesSingleQuotesAndEscapesThem) {
+  EXPECT_EQ(QuoteForShell("/home/ann/My Music/a.mp3", ShellKind::Posix),
+            "'/home/ann/My Music/a.mp3'");
+  EXPECT_EQ(QuoteForShell("/tmp/it's.png", ShellKind::Posix), "'/tmp/it'\\''s.png'");
+  EXPECT_EQ(QuoteForShell("/tmp/müsic/ä.mp3", ShellKind::Posix), "/tmp/müsic/ä.mp3");
+}
+
+// Runs the command through /bin/sh with a script in the FFmpeg place that writes each
+// argument it receives, and returns them.
+std::vector<std::string> ArgumentsAsShellSeesThem(const std::string& image,
+                                                  const std::string& audio,
+                                                  const std::string& output) {
+  const std::filesystem::path dir = test::MakeTempDir("args");
+  const auto script = dir / "args.sh";
+  const auto result = dir / "result";
+  {
+    std::ofstream s(script);
+    s << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > " << result.string() << "\n";
+  }
+  chmod(script.c_str(), 0755);
+  const std::string command =
+      BuildConversionCommand(script.string(), image, audio, output, ShellKind::Posix);
+  // The directory of the test holds no file the injections below would create, and the
+  // command runs inside it so a relative "touch INJECTED" would land there.
+  const std::string line = "cd '" + dir.string() + "' && " + command;
+  FILE* sh = popen(("/bin/sh -c " + QuoteForShell(line, ShellKind::Posix)).c_str(), "r");
+  if (!sh) return {};
+  pclose(sh);
+  std::ifstream in(result, std::ios::binary);
+  std::vector<std::string> args;
+  std::string arg;
+  while (std::getline(in, arg, '\0')) args.push_back(arg);
+  EXPECT_FALSE(std::filesystem::exists(dir / "INJECTED")) << "an injected command ran";
+  return args;
+}
+
+TEST(ConversionCommand, AwkwardPathsReachFfmpegWhole) {
+  const std::vector<std::string> awkward = {
+      "/home/ann/My Music/cover art.png",
+      "x;touch INJECTED;.png",
+      "$(touch INJECTED).wav",
+      "`touch INJECTED`.wav",
+      "it's \"quoted\".avi",
+      "a|touch INJECTED&b.avi",
+      "~/star*?[x].avi",
+      "#comment.avi",
+      "tab\there\nnewline.avi",
+      "back\\slash.wav",
+      "Ünïcödé ñame.png",
+      "a=b.png",
+  };
+  for (std::size_t i = 0; i < awkward.size(); ++i) {
+    const std::string& image = awkward[i];
+    const std::string& audio = awkward[(i + 1) % awkward.size()];
+    const std::string& output = awkward[(i + 2) % awkward.size()];
+    const std::vector<std::string> expected = {"-loop",   "1",     "-y",        "-i",      image,
+                                               "-i",      audio,   "-shortest", "-acodec", "copy",
+                                               "-vcodec", "mjpeg", output};
+    EXPECT_EQ(ArgumentsAsShellSeesThem(image, audio, output), expected) << image;
+  }
+}
+
+TEST(ConversionCommand, AFirstWordWithAnEqualsSignIsNotTakenAsAnAssignment) {
+  EXPECT_EQ(QuoteForShell("/opt/a=b/ffmpeg", ShellKind::Posix), "'/opt/a=b/ffmpeg'");
+}
+
+}  // namespace
+}  // namespace framora

@@ -1,0 +1,139 @@
+// The conversion launch: output-exists test, warnings, hand-off to the console window.
+#include "main_window_fixture.h"
+
+namespace framora::test {
+namespace {
+
+class LaunchTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    // The console's own load runs before anything the launch writes into it.
+    windows.onLoad = [](WindowId id, FakeView& v) {
+      if (id == WindowId::frmReadOutput) {
+        v.texts["Text1"] = "ping www.example.com";
+        v.texts["txtCommand"] = "ping www.example.com";
+      }
+    };
+  }
+  std::vector<std::string> Prompts() const {
+    std::vector<std::string> out;
+    for (const auto& m : messages.shown) out.push_back(m.prompt);
+    return out;
+  }
+};
+
+TEST_F(LaunchTest, WellFormedFieldsOpenTheConsoleWithTheCommandInBothBoxes) {
+  Fields("/usr/bin/ffmpeg", "/pics/cover.jpg", "/music/song.mp3", "/out/video.avi");
+  form.LaunchConversion();
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(Stored(kKeySave), "/out/video.avi");
+  const std::string command =
+      "/usr/bin/ffmpeg -loop 1 -y -i /pics/cover.jpg -i /music/song.mp3 -shortest -acodec copy "
+      "-vcodec mjpeg /out/video.avi";
+  EXPECT_EQ(windows.log, (std::vector<std::string>{"frmReadOutput loaded", "frmReadOutput shown",
+                                                   "frmReadOutput.Text1=" + command,
+                                                   "frmReadOutput.txtCommand=" + command}));
+  EXPECT_EQ(files.findCalls, std::vector<std::string>{"/out/video.avi"});
+}
+
+TEST_F(LaunchTest, AnExistingOutputStopsEverythingWithOneCriticalMessage) {
+  Fields("/usr/bin/ffmpeg", "/pics/cover.jpg", "/music/song.mp3", "/out/video.avi");
+  files.AddMatch("/out/video.avi", "video.avi");
+  form.LaunchConversion();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].prompt,
+            "File /out/video.avi allready exists - Please choose another filename");
+  EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(messages.shown[0].title, "Framora audio converter");
+  EXPECT_TRUE(settings.writes.empty());
+  EXPECT_TRUE(windows.log.empty()) << "the console is neither shown nor changed";
+}
+
+TEST_F(LaunchTest, AFiveCharacterFfmpegPathWarnsAndStillLaunches) {
+  Fields("/ff/x", "/pics/cover.jpg", "/music/song.mp3", "/out/v.avi");
+  form.LaunchConversion();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].prompt, "FFMPEG EXE FILE LOCATION MISSING");
+  EXPECT_EQ(messages.shown[0].title, "FFMPEG LOCATION");
+  EXPECT_EQ(messages.shown[0].icon, MessageIcon::None);
+  EXPECT_TRUE(windows.IsLoaded(WindowId::frmReadOutput));
+}
+
+TEST_F(LaunchTest, AShortFfmpegPathWarnsInOrderAndLaunchesNothing) {
+  for (const char* ffmpeg : {"/ffm", ""}) {
+    messages.shown.clear();
+    Fields(ffmpeg, "a.png", "", "/out/v.avi");
+    form.LaunchConversion();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"FFMPEG EXE FILE LOCATION MISSING",
+                                                   "IMAGE FILE LOCATION MISSING",
+                                                   "AUDIO FILE LOCATION MISSING"}));
+    EXPECT_EQ(messages.shown[1].title, "IMAGE LOCATION");
+    EXPECT_EQ(messages.shown[2].title, "AUDIO LOCATION");
+    EXPECT_FALSE(windows.IsLoaded(WindowId::frmReadOutput));
+    EXPECT_EQ(Stored(kKeySave), "/out/v.avi") << "stored before the warnings";
+  }
+}
+
+TEST_F(LaunchTest, EmptyImageAndAudioGiveTwoWarningsAndTwoBlanksAfterEachInput) {
+  Fields("/usr/bin/ffmpeg", "", "", "/out/v.avi");
+  form.LaunchConversion();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"IMAGE FILE LOCATION MISSING",
+                                                 "AUDIO FILE LOCATION MISSING"}));
+  EXPECT_EQ(windows.Get(WindowId::frmReadOutput)->Text("Text1"),
+            "/usr/bin/ffmpeg -loop 1 -y -i  -i  -shortest -acodec copy -vcodec mjpeg /out/v.avi");
+}
+
+TEST_F(LaunchTest, LengthsAreCountedInCharacters) {
+  // Six bytes but three characters: warned about and not launched.
+  Fields("/äö", "/pics/a.png", "/music/a.wav", "/out/v.avi");
+  form.LaunchConversion();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"FFMPEG EXE FILE LOCATION MISSING"});
+  EXPECT_FALSE(windows.IsLoaded(WindowId::frmReadOutput));
+}
+
+TEST_F(LaunchTest, ASecondLaunchReusesTheOpenConsoleAndReplacesBothBoxes) {
+  Fields("/usr/bin/ffmpeg", "/pics/a.png", "/music/a.wav", "/out/one.avi");
+  form.LaunchConversion();
+  windows.Get(WindowId::frmReadOutput)->texts["txtCommand"] = "typed";
+  view.texts["Text4"] = "/out/two.avi";
+  form.LaunchConversion();
+  EXPECT_EQ(windows.loads[FakeWindowManager::Index(WindowId::frmReadOutput)], 1);
+  auto* console = windows.Get(WindowId::frmReadOutput);
+  EXPECT_NE(console->Text("Text1").find("/out/two.avi"), std::string::npos);
+  EXPECT_EQ(console->Text("txtCommand"), console->Text("Text1"));
+}
+
+TEST_F(LaunchTest, ALaunchAfterTheConsoleWasClosedLoadsItAfresh) {
+  Fields("/usr/bin/ffmpeg", "/pics/a.png", "/music/a.wav", "/out/one.avi");
+  form.LaunchConversion();
+  windows.Close(WindowId::frmReadOutput);
+  form.LaunchConversion();
+  EXPECT_EQ(windows.loads[FakeWindowManager::Index(WindowId::frmReadOutput)], 2);
+}
+
+TEST_F(LaunchTest, EnterInTheOutputFieldStoresAndLaunches) {
+  Fields("/usr/bin/ffmpeg", "/pics/a.png", "/music/a.wav", "/out/v.avi");
+  form.Text4_KeyDown(kKeyEnter, 0);
+  EXPECT_EQ(Stored(kKeySave), "/out/v.avi");
+  EXPECT_TRUE(windows.IsLoaded(WindowId::frmReadOutput));
+}
+
+TEST_F(LaunchTest, EnterInTheOutputFieldStoresEvenWhenTheOutputExists) {
+  Fields("/usr/bin/ffmpeg", "/pics/a.png", "/music/a.wav", "/out/v.avi");
+  files.AddMatch("/out/v.avi", "v.avi");
+  form.Text4_KeyDown(kKeyEnter, 0);
+  EXPECT_EQ(Stored(kKeySave), "/out/v.avi");
+  EXPECT_EQ(Prompts(), std::vector<std::string>{
+                           "File /out/v.avi allready exists - Please choose another filename"});
+  EXPECT_FALSE(windows.IsLoaded(WindowId::frmReadOutput));
+}
+
+TEST_F(LaunchTest, OtherKeysInTheOutputFieldDoNothing) {
+  Fields("/usr/bin/ffmpeg", "/pics/a.png", "/music/a.wav", "/out/v.avi");
+  for (std::uint16_t key : {10, 27, 65, 0x0D00}) form.Text4_KeyDown(key, 1);
+  EXPECT_TRUE(settings.writes.empty());
+  EXPECT_TRUE(windows.log.empty());
+}
+
+}  // namespace
+}  // namespace framora::test
