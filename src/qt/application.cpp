@@ -9,6 +9,7 @@
 #include "qt/main_window.h"
 #include "qt/qt_adapters.h"
 #include "qt/qt_settings.h"
+#include "qt/wrap_button.h"
 
 namespace framora::qt {
 
@@ -22,6 +23,7 @@ struct Application::Adapters {
 };
 
 Application::Application() : adapters_(std::make_unique<Adapters>()) {
+  InstallFonts();
   windows_ = std::make_unique<QtWindowManager>([this](WindowId id) -> FramoraWindow* {
     switch (id) {
       case WindowId::Form1:

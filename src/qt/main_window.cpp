@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "qt/wrap_button.h"
+
 #include "app/identity.h"
 #include "main_window/main_window.h"
 
@@ -53,7 +55,7 @@ MainWindow::MainWindow(AppContext& ctx) : ctx_(ctx) {
   resize(Twips(7725), menuHeight + Twips(6600));
 
   auto button = [&](const char* name, const char* caption, int l, int t, int w, int h) {
-    auto* b = new QPushButton(caption, client_);
+    auto* b = new WrapButton(caption, client_);
     b->setObjectName(name);
     PlaceTwips(b, l, t, w, h);
     return b;
