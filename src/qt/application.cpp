@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_process_host.h"
+#include "platform/posix/posix_registry.h"
 #include "qt/about_window.h"
 #include "qt/console_window.h"
 #include "qt/donate_window.h"
@@ -19,10 +21,11 @@ struct Application::Adapters {
   QtFileDialog fileDialog;
   QtDesktop desktop;
   posix::PosixFileSystem files;
+  posix::PosixRegistry registry;
   std::unique_ptr<QtYield> yield;
 };
 
-Application::Application() : adapters_(std::make_unique<Adapters>()) {
+Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapters>()) {
   InstallFonts();
   windows_ = std::make_unique<QtWindowManager>([this](WindowId id) -> FramoraWindow* {
     switch (id) {
@@ -39,14 +42,20 @@ Application::Application() : adapters_(std::make_unique<Adapters>()) {
   });
   adapters_->yield = std::make_unique<QtYield>([this] { return windows_->Ending(); });
   ctx_.settings = &adapters_->settings;
-  ctx_.messages = &adapters_->messages;
-  ctx_.fileDialog = &adapters_->fileDialog;
-  ctx_.desktop = &adapters_->desktop;
+  ctx_.messages = overrides.messages ? overrides.messages : &adapters_->messages;
+  ctx_.fileDialog = overrides.fileDialog ? overrides.fileDialog : &adapters_->fileDialog;
+  ctx_.desktop = overrides.desktop ? overrides.desktop : &adapters_->desktop;
   ctx_.files = &adapters_->files;
   ctx_.yield = adapters_->yield.get();
+  ctx_.registry = &adapters_->registry;
+  ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
+    return std::make_unique<posix::PosixProcessHost>(*adapters_->yield);
+  };
   ctx_.windows = windows_.get();
   ctx_.programFolder = QCoreApplication::applicationDirPath().toStdString();
 }
+
+Application::Application() : Application(Overrides{}) {}
 
 Application::~Application() = default;
 

@@ -10,10 +10,19 @@ namespace framora::qt {
 
 class Application {
  public:
+  // Ports that replace the real ones, for tests that drive the whole program without
+  // modal boxes or a browser.
+  struct Overrides {
+    MessageBoxPort* messages = nullptr;
+    FileDialogPort* fileDialog = nullptr;
+    DesktopPort* desktop = nullptr;
+  };
   Application();
+  explicit Application(Overrides overrides);
   ~Application();
   void Start();
   AppContext& Context() { return ctx_; }
+  QtWindowManager& Windows() { return *windows_; }
 
  private:
   struct Adapters;

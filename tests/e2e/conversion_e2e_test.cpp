@@ -1,0 +1,172 @@
+// From the four fields to a finished video, with Debian's real ffmpeg, checked with ffprobe.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "fakes/fake_desktop.h"
+#include "fakes/fake_file_dialog.h"
+#include "fakes/fake_message_box.h"
+#include "main_window/conversion_command.h"
+#include "qt/application.h"
+#include "support/temp_env.h"
+
+namespace framora::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Runs a program with its arguments (no shell) and returns its standard output.
+QString RunTool(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  p.waitForFinished(120000);
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+struct Probe {
+  QStringList streams;  // "codec_type:codec_name"
+  double duration = -1;
+};
+
+Probe ProbeFile(const fs::path& file) {
+  Probe probe;
+  const QString out = RunTool(
+      "ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,codec_name:format=duration",
+                  "-of", "compact=p=0:nk=0", Q(file.string())});
+  for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
+    if (line.startsWith("codec_name=")) {
+      const QStringList kv = line.split('|');
+      probe.streams << kv.value(1).section('=', 1) + ":" + kv.value(0).section('=', 1);
+    } else if (line.startsWith("duration=")) {
+      probe.duration = line.section('=', 1).toDouble();
+    }
+  }
+  return probe;
+}
+
+class ConversionEndToEnd : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    media = test::MakeTempDir("media");
+    RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "color=c=red:s=64x48", "-frames:v", "1",
+                       Q(media + "/cover.png")});
+    RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-c:a",
+                       "pcm_s16le", Q(media + "/tone.wav")});
+    RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-c:a",
+                       "libmp3lame", Q(media + "/tone.mp3")});
+  }
+
+  void SetUp() override {
+    work = test::MakeTempDir("work");
+    fs::current_path(work);  // relative names and injected commands would land here
+    app = std::make_unique<Application>(Application::Overrides{&messages, &dialog, &desktop});
+    app->Start();
+    form = app->Windows().Loaded(WindowId::Form1);
+    ASSERT_NE(form, nullptr);
+  }
+  void TearDown() override {
+    app.reset();
+    EXPECT_FALSE(fs::exists(fs::path(work) / "INJECTED")) << "a path ran as a command";
+    EXPECT_FALSE(fs::exists(fs::path(media) / "INJECTED"));
+  }
+
+  // Copies a prepared file to an awkward name, in a folder of its own.
+  std::string Place(const std::string& source, const std::string& folder, const std::string& name) {
+    const fs::path dir = fs::path(work) / folder;
+    fs::create_directories(dir);
+    fs::copy_file(fs::path(media) / source, dir / name);
+    return (dir / name).string();
+  }
+
+  void Fill(const std::string& ffmpeg, const std::string& image, const std::string& audio,
+            const std::string& output) {
+    form->SetText("Text1", ffmpeg);
+    form->SetText("Text2", image);
+    form->SetText("Text3", audio);
+    form->SetText("Text4", output);
+  }
+
+  FramoraWindow* ClickConvert() {
+    QTest::mouseClick(form->findChild<QWidget*>("Picture1"), Qt::LeftButton);
+    return app->Windows().Loaded(WindowId::frmReadOutput);
+  }
+
+  // Launches, checks the hand-off, runs Execute to the end, and checks the video.
+  void Convert(const std::string& ffmpeg, const std::string& image, const std::string& audio,
+               const std::string& output, const QString& audioCodec) {
+    Fill(ffmpeg, image, audio, output);
+    FramoraWindow* console = ClickConvert();
+    ASSERT_NE(console, nullptr);
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].prompt;
+    const std::string command =
+        BuildConversionCommand(ffmpeg, image, audio, output, ShellKind::Posix);
+    EXPECT_EQ(console->Text("Text1"), command);
+    EXPECT_EQ(console->Text("txtCommand"), command);
+
+    QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].prompt, "Complete reading output!");
+    EXPECT_EQ(messages.shown[0].title, "Success!");
+    const std::string pane = console->Text("rtfOutput");
+    EXPECT_NE(pane.find("C:\\> " + command + "\r\n"), std::string::npos) << pane;
+
+    ASSERT_TRUE(fs::is_regular_file(output)) << pane;
+    const Probe video = ProbeFile(output);
+    EXPECT_EQ(video.streams, (QStringList{"video:mjpeg", "audio:" + audioCodec})) << pane;
+    const Probe sound = ProbeFile(audio);
+    EXPECT_NEAR(video.duration, sound.duration, 0.5);
+  }
+
+  static inline std::string media;
+  std::string work;
+  test::FakeMessageBox messages;
+  test::FakeFileDialog dialog;
+  test::FakeDesktop desktop;
+  std::unique_ptr<Application> app;
+  FramoraWindow* form = nullptr;
+};
+
+TEST_F(ConversionEndToEnd, WavAndPngBecomeAnMjpegAviWithTheSoundCopied) {
+  const std::string output = work + "/video.avi";
+  Convert("/usr/bin/ffmpeg", media + "/cover.png", media + "/tone.wav", output, "pcm_s16le");
+}
+
+TEST_F(ConversionEndToEnd, Mp3IsCopiedUnchanged) {
+  Convert("/usr/bin/ffmpeg", media + "/cover.png", media + "/tone.mp3", work + "/video.avi", "mp3");
+}
+
+TEST_F(ConversionEndToEnd, PathsWithBlanksQuotesAndShellCharactersWorkAndRunNothingElse) {
+  const fs::path tools = fs::path(work) / "my tools";
+  fs::create_directories(tools);
+  fs::create_symlink("/usr/bin/ffmpeg", tools / "ff mpeg");
+  const std::string image = Place("cover.png", "My Pictures", "x;touch INJECTED;.png");
+  const std::string audio = Place("tone.wav", "it's \"here\"", "$(touch INJECTED) `touch X`.wav");
+  const std::string output = work + "/Vidéo | ünïcode & more.avi";
+  Convert((tools / "ff mpeg").string(), image, audio, output, "pcm_s16le");
+  EXPECT_FALSE(fs::exists(fs::path(work) / "X"));
+}
+
+TEST_F(ConversionEndToEnd, ASecondClickAfterTheConversionSaysTheOutputExists) {
+  const std::string output = work + "/again.avi";
+  Convert("/usr/bin/ffmpeg", media + "/cover.png", media + "/tone.wav", output, "pcm_s16le");
+  FramoraWindow* console = app->Windows().Loaded(WindowId::frmReadOutput);
+  const std::string before = console->Text("rtfOutput");
+  messages.shown.clear();
+  ClickConvert();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].prompt,
+            "File " + output + " allready exists - Please choose another filename");
+  EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(console->Text("rtfOutput"), before);
+}
+
+}  // namespace
+}  // namespace framora::qt
