@@ -1,4 +1,5 @@
-// Placeholder until the window is built.
+// frmDonate, the donation window: the appeal text and the DONATE NOW picture, whose click
+// opens the donation page. Nothing else in it reacts.
 #pragma once
 
 #include "qt/app_context.h"
@@ -9,7 +10,7 @@ namespace framora::qt {
 class DonateWindow : public FramoraWindow {
   Q_OBJECT
  public:
-  explicit DonateWindow(AppContext& ctx) : ctx_(ctx) { setObjectName("frmDonate"); }
+  explicit DonateWindow(AppContext& ctx);
 
  private:
   AppContext& ctx_;

@@ -9,6 +9,9 @@
 #include <QScreen>
 #include <QTextEdit>
 
+// The pictures live in the static Qt library, where nothing would pull them in by itself.
+static void InitResources() { Q_INIT_RESOURCE(resources); }
+
 namespace framora::qt {
 
 namespace {
@@ -18,6 +21,11 @@ std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 
 FramoraWindow::FramoraWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
   setAttribute(Qt::WA_DeleteOnClose, false);  // destruction is ours, see closeEvent
+  static const bool resources = [] {
+    InitResources();
+    return true;
+  }();
+  (void)resources;
 }
 
 int FramoraWindow::Twips(int twips) {

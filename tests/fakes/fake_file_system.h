@@ -1,0 +1,38 @@
+// A file system made of what the test says: answers for FindFirstFile by exact pattern, and a
+// set of paths that are normal files. Every call is recorded.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/ports.h"
+
+namespace framora::test {
+
+class FakeFileSystem : public FileSystemPort {
+ public:
+  void AddMatch(const std::string& pattern, const std::string& found) { matches[pattern] = found; }
+  void AddNormalFile(const std::string& path) { normalFiles.insert(path); }
+
+  std::optional<std::string> FindFirstFile(const std::string& pattern) override {
+    findCalls.push_back(pattern);
+    auto it = matches.find(pattern);
+    if (it == matches.end()) return std::nullopt;
+    return it->second;
+  }
+
+  bool IsNormalFile(const std::string& path) override {
+    normalFileCalls.push_back(path);
+    return normalFiles.count(path) > 0;
+  }
+
+  std::map<std::string, std::string> matches;
+  std::set<std::string> normalFiles;
+  std::vector<std::string> findCalls;
+  std::vector<std::string> normalFileCalls;
+};
+
+}  // namespace framora::test

@@ -1,0 +1,38 @@
+#include "info/donate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/identity.h"
+#include "app/text.h"
+#include "fakes/fake_desktop.h"
+
+namespace framora {
+namespace {
+
+TEST(Donate, AppealIsReproducedToTheCharacter) {
+  const std::string appeal = kDonateAppeal;
+  EXPECT_EQ(Utf8Length(appeal), 284u);  // characters, trailing blank included
+  EXPECT_EQ(appeal,
+            "If you appreciate the time,money and effort it took to build this software please "
+            "consider making a donation (any is better than none). If you wish your name and/ "
+            "or web-site (as a donor) will be listed on the donor page it will give me "
+            "incentive to keep making! Thanks in advance .. ");
+}
+
+TEST(Donate, CaptionNamesTheProgram) {
+  EXPECT_STREQ(kDonateCaption, "Framora audio converter - donate");
+}
+
+TEST(Donate, PictureOpensTheDonationPageOncePerClick) {
+  test::FakeDesktop desktop;
+  for (int click = 1; click <= 3; ++click) {
+    OpenDonationPage(desktop);
+    ASSERT_EQ(desktop.openedUrls.size(), static_cast<std::size_t>(click));
+    EXPECT_EQ(desktop.openedUrls.back(), identity::kDonateUrl);
+  }
+}
+
+}  // namespace
+}  // namespace framora
