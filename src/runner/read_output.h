@@ -32,10 +32,30 @@ class ReadOutput {
   void SetCommand(std::string sCommandVal);  // write
   std::string SetCommand() const;            // read
   void CancelProcess();
+  // Runs sCommand and returns when its output has ended or the run was cancelled. When the
+  // host's yield says the program is ending, the run is dropped at once: no further events,
+  // its handles closed, the command left alone.
   void ProcessCommand();
   bool CloseProcess(std::int32_t lProcessID, std::int32_t uExitCode);
 
+  // True from the start of a run until its handles are closed.
   bool Processing() const;
+
+ private:
+  // One whole run; sCommandLine is the text that goes between the two added double quotes.
+  void RunCommandLine(std::string sCommandLine);
+  void ReadOsVersion();
+  bool PostToProcessWindows(std::int32_t lProcessID, std::uint32_t uMsg, std::int32_t wParam);
+  void RaiseError(const std::string& error, std::int32_t code);
+
+  ProcessHost& host_;
+  ReadOutputEvents& events_;
+
+  std::string sCommand;
+  bool bProcessing = false;
+  bool bCancel = false;
+  bool bVersionKnown = false;
+  bool bWin9xFamily = false;
 };
 
 }  // namespace framora

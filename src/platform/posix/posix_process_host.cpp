@@ -1,0 +1,412 @@
+#include "platform/posix/posix_process_host.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "runner/utf8_chunk_decoder.h"
+
+extern char** environ;
+
+namespace framora::posix {
+
+namespace {
+
+constexpr std::size_t kReadSize = 256;
+constexpr int kWaitSliceMs = 10;
+// Window handles are process ids; the desktop is a value no process id can take.
+constexpr WindowHandle kDesktop = std::numeric_limits<WindowHandle>::max();
+
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  ~UniqueFd() { Reset(); }
+
+  int get() const { return fd_; }
+  void Reset() {
+    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// A descriptor 0 to 2 would be overwritten by the child's own standard handles before it could
+// be copied onto them; keep ours above them (only happens when those were closed in our process).
+bool MoveAboveStandard(UniqueFd& fd) {
+  if (fd.get() > STDERR_FILENO) return true;
+  const int moved = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  if (moved < 0) return false;
+  fd = UniqueFd(moved);
+  return true;
+}
+
+// Running and ours to signal: zombies and other users' processes are no windows of anybody.
+bool IsLive(pid_t pid) {
+  if (pid <= 0 || ::kill(pid, 0) != 0) return false;
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return true;  // no /proc entry to say otherwise
+  char buffer[512];
+  const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+  if (n <= 0) return false;  // gone in the meantime
+  // "pid (name) S ...": the name may hold anything, so the state follows the last ')'.
+  const std::string_view stat(buffer, static_cast<std::size_t>(n));
+  const std::size_t close = stat.rfind(')');
+  if (close == std::string_view::npos || close + 2 >= stat.size()) return true;
+  const char state = stat[close + 2];
+  return state != 'Z' && state != 'X';
+}
+
+// The close request and the termination go to the whole process group the id leads, so that
+// what the interpreter started goes with it; never to our own group.
+bool SignalProcess(pid_t pid, int signal) {
+  if (pid <= 0) {
+    errno = ESRCH;
+    return false;
+  }
+  const pid_t group = ::getpgid(pid);
+  const pid_t target = (group == pid && group != ::getpgrp()) ? -pid : pid;
+  return ::kill(target, signal) == 0;
+}
+
+// A child must be waited for, or it stays a zombie; yet the user interface must never wait for
+// it, and a command may well run on after its output has ended (a close request it ignores,
+// a daemon, the program ending). So a child that has not ended when its handle is closed is
+// waited for by a small detached thread that does nothing else. We do not fork twice instead:
+// the orphan would then depend on whatever reaps orphans on the system, which is not always
+// done.
+void Reap(pid_t pid) {
+  int status = 0;
+  pid_t result = 0;
+  do {
+    result = ::waitpid(pid, &status, WNOHANG);
+  } while (result < 0 && errno == EINTR);
+  if (result != 0) return;  // reaped, or not ours to reap (ECHILD)
+  try {
+    std::thread([pid] {
+      int childStatus = 0;
+      while (::waitpid(pid, &childStatus, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: a zombie is still better than a window that hangs.
+  }
+}
+
+}  // namespace
+
+struct PosixProcessHost::State {
+  enum class Kind { ReadEnd, WriteEnd, Process, Thread };
+  struct Entry {
+    Kind kind = Kind::Process;
+    UniqueFd fd;               // pipe ends
+    Utf8ChunkDecoder decoder;  // read ends: the text state between reads
+    pid_t pid = 0;             // processes and threads
+    bool child = false;        // a process we started and have to reap
+    bool drained = false;      // read ends: the last read found the pipe (nearly) empty
+  };
+
+  ~State() {
+    for (auto& [handle, entry] : handles) {
+      if (entry.child) Reap(entry.pid);
+    }
+  }
+
+  HostHandle Add(Entry entry) {
+    const HostHandle handle = nextHandle++;
+    handles.emplace(handle, std::move(entry));
+    return handle;
+  }
+  Entry* Find(HostHandle handle) {
+    const auto found = handles.find(handle);
+    return found == handles.end() ? nullptr : &found->second;
+  }
+  int Fd(HostHandle handle) {
+    const Entry* entry = Find(handle);
+    return entry != nullptr ? entry->fd.get() : -1;
+  }
+  bool Fail(int error) {
+    lastError = error;
+    return false;
+  }
+
+  std::unordered_map<HostHandle, Entry> handles;
+  HostHandle nextHandle = 1;
+  std::int32_t lastError = 0;
+  // The window walk runs over the processes that were live when it began.
+  std::vector<pid_t> windows;
+  std::size_t windowCursor = 0;
+};
+
+PosixProcessHost::PosixProcessHost(YieldPort& yield)
+    : yield_(yield), state_(std::make_unique<State>()) {}
+
+PosixProcessHost::~PosixProcessHost() = default;
+
+std::int32_t PosixProcessHost::GetLastError() { return state_->lastError; }
+
+std::string PosixProcessHost::GetComSpec() {
+  const char* comSpec = std::getenv("ComSpec");
+  return comSpec != nullptr ? std::string(comSpec) : std::string("/bin/sh");
+}
+
+bool PosixProcessHost::Yield() { return yield_.Yield(); }
+
+bool PosixProcessHost::CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
+                                  const SecurityAttributes& /*attributes*/,
+                                  std::uint32_t /*nSize*/) {
+  // Close-on-exec on our side: the child gets the write end only as its fds 1 and 2, and no
+  // other program started meanwhile inherits it (or the pipe would never end).
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return state_->Fail(errno);
+  UniqueFd readEnd(fds[0]);
+  UniqueFd writeEnd(fds[1]);
+  if (!MoveAboveStandard(readEnd) || !MoveAboveStandard(writeEnd)) return state_->Fail(errno);
+  // Only our end waits without blocking; the child's end stays an ordinary blocking pipe.
+  const int flags = ::fcntl(readEnd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(readEnd.get(), F_SETFL, flags | O_NONBLOCK) != 0) {
+    return state_->Fail(errno);
+  }
+
+  State::Entry read;
+  read.kind = State::Kind::ReadEnd;
+  read.fd = std::move(readEnd);
+  State::Entry write;
+  write.kind = State::Kind::WriteEnd;
+  write.fd = std::move(writeEnd);
+  hReadPipe = state_->Add(std::move(read));
+  hWritePipe = state_->Add(std::move(write));
+  return true;
+}
+
+bool PosixProcessHost::CreateProcess(const CommandLine& commandLine,
+                                     const SecurityAttributes& /*attributes*/,
+                                     const StartupInfo& startup, ProcessInformation& info) {
+  const bool stdHandles = (startup.dwFlags & kStartfUseStdHandles) != 0;
+  const int input = stdHandles ? state_->Fd(startup.hStdInput) : -1;
+  const int output = stdHandles ? state_->Fd(startup.hStdOutput) : -1;
+  const int error = stdHandles ? state_->Fd(startup.hStdError) : -1;
+
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t spawnAttributes;
+  if (int rc = ::posix_spawn_file_actions_init(&actions); rc != 0) return state_->Fail(rc);
+  if (int rc = ::posix_spawnattr_init(&spawnAttributes); rc != 0) {
+    ::posix_spawn_file_actions_destroy(&actions);
+    return state_->Fail(rc);
+  }
+
+  int rc = 0;
+  // Our descriptors are all above 2 (see MoveAboveStandard), so these copies cannot clash.
+  if (rc == 0 && output >= 0) rc = ::posix_spawn_file_actions_adddup2(&actions, output, 1);
+  if (rc == 0 && error >= 0) rc = ::posix_spawn_file_actions_adddup2(&actions, error, 2);
+  if (rc == 0) {
+    rc = input >= 0 ? ::posix_spawn_file_actions_adddup2(&actions, input, 0)
+                    : ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
+  // Whatever else is open in our process (without close-on-exec) is none of the child's business.
+  if (rc == 0) rc = ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+
+  // A new session: own process group, no terminal. Signals start as a fresh program's would,
+  // whatever our process ignores or blocks.
+  sigset_t all;
+  sigset_t none;
+  ::sigfillset(&all);
+  ::sigemptyset(&none);
+  if (rc == 0) {
+    rc = ::posix_spawnattr_setflags(
+        &spawnAttributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  }
+  if (rc == 0) rc = ::posix_spawnattr_setsigdefault(&spawnAttributes, &all);
+  if (rc == 0) rc = ::posix_spawnattr_setsigmask(&spawnAttributes, &none);
+
+  pid_t pid = 0;
+  if (rc == 0) {
+    std::string interpreter = commandLine.interpreter;
+    std::string option = "-c";
+    std::string command = commandLine.command;
+    char* argv[] = {interpreter.data(), option.data(), command.data(), nullptr};
+    // An exec that fails is reported here, with the child already gone.
+    rc = ::posix_spawnp(&pid, interpreter.c_str(), &actions, &spawnAttributes, argv, environ);
+  }
+  ::posix_spawnattr_destroy(&spawnAttributes);
+  ::posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return state_->Fail(rc);
+
+  State::Entry process;
+  process.kind = State::Kind::Process;
+  process.pid = pid;
+  process.child = true;
+  State::Entry thread;
+  thread.kind = State::Kind::Thread;
+  thread.pid = pid;
+  info.hProcess = state_->Add(std::move(process));
+  info.hThread = state_->Add(std::move(thread));
+  info.dwProcessId = static_cast<std::int32_t>(pid);
+  info.dwThreadId = static_cast<std::int32_t>(pid);
+  return true;
+}
+
+ReadStatus PosixProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) {
+  char buffer[kReadSize];
+  for (;;) {
+    // Looked up on every pass: the wait below runs the host's handlers, which may open and
+    // close handles of their own.
+    State::Entry* entry = state_->Find(hReadPipe);
+    if (entry == nullptr || entry->kind != State::Kind::ReadEnd) {
+      state_->lastError = EBADF;
+      sChunk.clear();
+      return ReadStatus::Ended;
+    }
+    const int fd = entry->fd.get();
+
+    // A short read has probably emptied the pipe: wait for it first rather than be told so by
+    // one more read. After a full read there is likely more, so read straight away.
+    if (entry->drained) {
+      pollfd ready{fd, POLLIN, 0};
+      const int polled = ::poll(&ready, 1, kWaitSliceMs);
+      if (polled == 0) {
+        if (!wait.KeepWaiting()) return ReadStatus::Interrupted;
+        continue;
+      }
+      if (polled < 0 && errno != EINTR) {
+        state_->lastError = errno;
+        entry->decoder.Finish(sChunk);
+        return ReadStatus::Ended;
+      }
+    }
+
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      entry->drained = static_cast<std::size_t>(n) < sizeof buffer;
+      entry->decoder.Decode(std::string_view(buffer, static_cast<std::size_t>(n)), sChunk);
+      return ReadStatus::Read;
+    }
+    if (n == 0) {
+      entry->decoder.Finish(sChunk);
+      return ReadStatus::Ended;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+      state_->lastError = errno;
+      entry->decoder.Finish(sChunk);
+      return ReadStatus::Ended;
+    }
+
+    // Nothing there yet: wait in short slices, letting the windows work between them.
+    entry->drained = true;
+  }
+}
+
+void PosixProcessHost::CloseHandle(HostHandle handle) {
+  const auto found = state_->handles.find(handle);
+  if (found == state_->handles.end()) return;
+  const bool child = found->second.child;
+  const pid_t pid = found->second.pid;
+  state_->handles.erase(found);
+  if (child) Reap(pid);
+}
+
+HostHandle PosixProcessHost::OpenProcess(std::uint32_t /*dwDesiredAccess*/, bool /*bInheritHandle*/,
+                                         std::int32_t dwProcessId) {
+  if (!IsLive(dwProcessId)) {
+    state_->lastError = ESRCH;
+    return kNoHandle;
+  }
+  State::Entry process;
+  process.kind = State::Kind::Process;
+  process.pid = dwProcessId;
+  return state_->Add(std::move(process));
+}
+
+bool PosixProcessHost::TerminateProcess(HostHandle hProcess, std::uint32_t /*uExitCode*/) {
+  const State::Entry* entry = state_->Find(hProcess);
+  if (entry == nullptr || entry->kind != State::Kind::Process) return state_->Fail(EBADF);
+  if (!SignalProcess(entry->pid, SIGKILL)) return state_->Fail(errno);
+  return true;
+}
+
+void PosixProcessHost::GetVersionEx(OsVersionInfo& info) {
+  // No Windows version to report; the NT family is the one whose close is only a request.
+  info.dwMajorVersion = 0;
+  info.dwMinorVersion = 0;
+  info.dwBuildNumber = 0;
+  info.dwPlatformId = kVerPlatformWin32Nt;
+}
+
+WindowHandle PosixProcessHost::GetDesktopWindow() { return kDesktop; }
+
+WindowHandle PosixProcessHost::GetWindow(WindowHandle hWnd, std::uint32_t uCmd) {
+  std::vector<pid_t>& windows = state_->windows;
+  if (hWnd == kDesktop && uCmd == kGwChild) {
+    windows.clear();
+    state_->windowCursor = 0;
+    if (DIR* proc = ::opendir("/proc")) {
+      while (const dirent* item = ::readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(item->d_name, &end, 10);
+        if (*end != '\0' || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) continue;
+        if (IsLive(static_cast<pid_t>(pid))) windows.push_back(static_cast<pid_t>(pid));
+      }
+      ::closedir(proc);
+    }
+    return windows.empty() ? kNoWindow : static_cast<WindowHandle>(windows.front());
+  }
+  if (uCmd != kGwHwndNext || hWnd == kDesktop) return kNoWindow;
+
+  std::size_t& cursor = state_->windowCursor;
+  if (cursor >= windows.size() || static_cast<WindowHandle>(windows[cursor]) != hWnd) {
+    cursor = 0;
+    while (cursor < windows.size() && static_cast<WindowHandle>(windows[cursor]) != hWnd) ++cursor;
+  }
+  if (cursor + 1 >= windows.size()) return kNoWindow;
+  return static_cast<WindowHandle>(windows[++cursor]);
+}
+
+WindowHandle PosixProcessHost::GetParent(WindowHandle /*hWnd*/) {
+  return kNoWindow;  // a process's one window is always a top-level window
+}
+
+std::uint32_t PosixProcessHost::GetWindowThreadProcessId(WindowHandle hWnd,
+                                                         std::int32_t& lProcessId) {
+  if (hWnd == kNoWindow || hWnd == kDesktop) {
+    lProcessId = 0;
+    return 0;
+  }
+  lProcessId = static_cast<std::int32_t>(hWnd);
+  return static_cast<std::uint32_t>(hWnd);
+}
+
+void PosixProcessHost::PostMessage(WindowHandle hWnd, std::uint32_t uMsg, std::int32_t wParam,
+                                   std::int32_t /*lParam*/) {
+  if (hWnd == kNoWindow || hWnd == kDesktop) return;
+  const bool closeRequest = uMsg == kWmClose || (uMsg == kWmEndSession && wParam != 0);
+  if (closeRequest) SignalProcess(static_cast<pid_t>(hWnd), SIGTERM);
+}
+
+}  // namespace framora::posix

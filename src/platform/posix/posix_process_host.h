@@ -1,0 +1,61 @@
+// The process host for Linux and other Unix systems.
+//
+// - The interpreter is ComSpec when it is set, else /bin/sh, run as `interpreter -c command`.
+// - Standard output and standard error are the write end of one pipe, standard input is
+//   /dev/null; the child leads a new session, so it has its own process group and no terminal.
+// - Reads take at most 256 bytes and decode them as UTF-8 (state kept across reads); a read
+//   that has to wait polls in slices of at most 10 ms and asks the runner between them, so the
+//   windows keep working and a cancel request ends the wait.
+// - Windows do not exist here. For the runner's window walk every live process that we may
+//   signal counts as one top-level window; a close request to it (WM_CLOSE, WM_ENDSESSION) is
+//   SIGTERM to the process group it leads, or to the process alone if it leads none (or leads
+//   ours). Termination is SIGKILL to the same. The process list comes from /proc; where there
+//   is none, no window is ever found.
+// - The version record is never the Windows 9x family, so closing never kills.
+#pragma once
+
+#include <memory>
+
+#include "app/ports.h"
+#include "runner/process_host.h"
+
+namespace framora::posix {
+
+class PosixProcessHost final : public ProcessHost {
+ public:
+  explicit PosixProcessHost(YieldPort& yield);
+  ~PosixProcessHost() override;
+  PosixProcessHost(const PosixProcessHost&) = delete;
+  PosixProcessHost& operator=(const PosixProcessHost&) = delete;
+
+  std::int32_t GetLastError() override;
+  std::string GetComSpec() override;
+  bool Yield() override;
+
+  bool CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
+                  const SecurityAttributes& attributes, std::uint32_t nSize) override;
+  bool CreateProcess(const CommandLine& commandLine, const SecurityAttributes& attributes,
+                     const StartupInfo& startup, ProcessInformation& info) override;
+  ReadStatus ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) override;
+  void CloseHandle(HostHandle handle) override;
+
+  HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
+                         std::int32_t dwProcessId) override;
+  bool TerminateProcess(HostHandle hProcess, std::uint32_t uExitCode) override;
+  void GetVersionEx(OsVersionInfo& info) override;
+
+  WindowHandle GetDesktopWindow() override;
+  WindowHandle GetWindow(WindowHandle hWnd, std::uint32_t uCmd) override;
+  WindowHandle GetParent(WindowHandle hWnd) override;
+  std::uint32_t GetWindowThreadProcessId(WindowHandle hWnd, std::int32_t& lProcessId) override;
+  void PostMessage(WindowHandle hWnd, std::uint32_t uMsg, std::int32_t wParam,
+                   std::int32_t lParam) override;
+
+ private:
+  struct State;
+
+  YieldPort& yield_;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace framora::posix

@@ -1,0 +1,188 @@
+// Stopping real processes on the POSIX host: a cancel that ends a wait, the close request
+// (SIGTERM to the child's process group), the termination of the 9x path (SIGKILL), ids that
+// must never be signalled, and the program ending in the middle of a run.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <limits>
+
+#include "runner/event_log.h"
+#include "runner/posix_test_support.h"
+#include "runner/read_output.h"
+
+extern char** environ;
+
+namespace framora {
+namespace {
+
+using test::EventLog;
+using test::FakeYield;
+using test::Helper;
+using ::testing::ElementsAre;
+
+class PosixCloseTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { test::AdoptOrphans(); }
+
+  void Run(const std::string& command) {
+    runner.SetCommand(command);
+    runner.ProcessCommand();
+  }
+
+  // Once the helper has said who it is, `act` runs on the next yield that happens while the
+  // run waits for more output (the run loop's own yield comes first).
+  void OnceWaitingAfterPid(std::function<bool()> act) {
+    yield.onYield = [this, act = std::move(act), yieldsAfterPid = 0]() mutable {
+      if (helperPid == 0) helperPid = test::PidAfter(log.Text(), "pid");
+      if (helperPid == 0 || ++yieldsAfterPid != 2) return true;
+      return act();
+    };
+  }
+
+  FakeYield yield;
+  posix::PosixProcessHost real{yield};
+  test::RecordingHost host{real};
+  EventLog log;
+  ReadOutput runner{host, log};
+  pid_t helperPid = 0;
+};
+
+// --- Cancelling a run ---
+
+TEST_F(PosixCloseTest, CancelEndsTheWaitAndTheCloseRequestEndsTheChild) {
+  OnceWaitingAfterPid([this] {
+    runner.CancelProcess();
+    return true;
+  });
+  Run(Helper("wait"));
+  EXPECT_THAT(
+      log.events,
+      ElementsAre("Starting", "GotChunk(pid " + std::to_string(helperPid) + "\n)", "Canceled"));
+  EXPECT_FALSE(runner.Processing());
+  // SIGTERM ends it; the host reaps it.
+  EXPECT_TRUE(test::WaitUntil([this] { return test::IsGone(helperPid); }));
+}
+
+TEST_F(PosixCloseTest, TheCloseRequestReachesEveryProcessInTheChildsGroup) {
+  // Without exec the shell stays the child and the helper runs in its group.
+  OnceWaitingAfterPid([this] {
+    runner.CancelProcess();
+    return true;
+  });
+  Run(test::ShellQuote(test::kHelper) + " wait; echo not reached");
+  EXPECT_EQ(log.events.back(), "Canceled");
+  ASSERT_NE(host.lastProcessId, helperPid);
+
+  // It ends (were only the shell signalled, it would wait on for ever); when it is we who
+  // reap it, its status says how.
+  int status = 0;
+  bool reapedHere = false;
+  ASSERT_TRUE(test::WaitUntil([&] {
+    const pid_t result = ::waitpid(helperPid, &status, WNOHANG);
+    reapedHere = result == helperPid;
+    return reapedHere || (result < 0 && test::IsGone(helperPid));
+  }));
+  if (reapedHere) {
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+  }
+}
+
+TEST_F(PosixCloseTest, AChildThatIgnoresTheCloseRequestRunsOnAfterTheRun) {
+  OnceWaitingAfterPid([this] {
+    runner.CancelProcess();
+    return true;
+  });
+  Run(Helper("wait ignore-term"));
+  EXPECT_EQ(log.events.back(), "Canceled");  // the request reached it
+  EXPECT_FALSE(runner.Processing());
+  EXPECT_TRUE(test::IsRunning(helperPid));
+
+  ::kill(helperPid, SIGKILL);
+  EXPECT_TRUE(test::WaitUntil([this] { return test::IsGone(helperPid); }));
+}
+
+TEST_F(PosixCloseTest, OnTheWindows9xPathTheNoticeIsFollowedByTermination) {
+  OsVersionInfo windows98;
+  windows98.dwPlatformId = kVerPlatformWin32Windows;
+  windows98.dwMajorVersion = 4;
+  windows98.dwMinorVersion = 10;
+  host.version = windows98;
+  OnceWaitingAfterPid([this] {
+    runner.CancelProcess();
+    return true;
+  });
+  Run(Helper("wait ignore-term"));
+  EXPECT_EQ(log.events.back(), "Canceled");
+  EXPECT_TRUE(test::WaitUntil([this] { return test::IsGone(helperPid); }));
+}
+
+// --- CloseProcess called by the host ---
+
+TEST_F(PosixCloseTest, IdsThatAreNotLiveProcessesAreFalseAndSignalNothing) {
+  EXPECT_FALSE(runner.CloseProcess(0, 0));
+  EXPECT_FALSE(runner.CloseProcess(-1, 0));
+  EXPECT_FALSE(runner.CloseProcess(std::numeric_limits<std::int32_t>::min(), 0));
+
+  Run(Helper("bytes 1"));
+  const pid_t ended = host.lastProcessId;
+  ASSERT_TRUE(test::WaitUntil([ended] { return test::IsGone(ended); }));
+  EXPECT_FALSE(runner.CloseProcess(ended, 0));
+}
+
+TEST_F(PosixCloseTest, AProcessInOurOwnGroupGetsTheRequestAloneAndWeAreLeftAlone) {
+  // Started here without a group of its own: it shares ours.
+  pid_t pid = 0;
+  std::string helper = test::kHelper;
+  std::string mode = "wait";
+  char* argv[] = {helper.data(), mode.data(), nullptr};
+  posix_spawn_file_actions_t quiet;
+  ::posix_spawn_file_actions_init(&quiet);
+  ::posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  const int spawned = ::posix_spawn(&pid, helper.c_str(), &quiet, nullptr, argv, environ);
+  ::posix_spawn_file_actions_destroy(&quiet);
+  ASSERT_EQ(spawned, 0);
+  ASSERT_EQ(::getpgid(pid), ::getpgrp());
+
+  EXPECT_TRUE(runner.CloseProcess(pid, 0));
+  int status = 0;
+  ASSERT_TRUE(test::WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
+}
+
+TEST_F(PosixCloseTest, ALiveChildOfAnEndedRunCanStillBeClosed) {
+  Run(Helper("wait close-output"));
+  EXPECT_EQ(log.events.back(), "Complete");
+  const pid_t pid = test::PidAfter(log.Text(), "pid");
+  ASSERT_TRUE(test::IsRunning(pid));
+
+  EXPECT_TRUE(runner.CloseProcess(pid, 0));
+  EXPECT_TRUE(test::WaitUntil([pid] { return test::IsGone(pid); }));
+}
+
+// --- The program ending during a run ---
+
+TEST_F(PosixCloseTest, ProgramEndingAbandonsTheRunAndLeavesTheChildAlone) {
+  const int descriptors = test::OpenDescriptorCount();
+  OnceWaitingAfterPid([this] {
+    runner.CancelProcess();  // not acted on: the program is ending
+    return false;
+  });
+  Run(Helper("wait"));
+  EXPECT_THAT(log.events,
+              ElementsAre("Starting", "GotChunk(pid " + std::to_string(helperPid) + "\n)"));
+  EXPECT_FALSE(runner.Processing());
+  EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
+  EXPECT_TRUE(test::IsRunning(helperPid));
+
+  ::kill(helperPid, SIGUSR1);  // it ends when told to, and is reaped all the same
+  EXPECT_TRUE(test::WaitUntil([this] { return test::IsGone(helperPid); }));
+}
+
+}  // namespace
+}  // namespace framora
