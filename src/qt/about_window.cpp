@@ -11,39 +11,11 @@
 
 #include "info/about.h"
 #include "info/sys_info.h"
+#include "qt/click_label.h"
 
 namespace framora::qt {
 
 namespace {
-
-// A label that reports a left click (press and release on it), for the link.
-class ClickLabel : public QLabel {
- public:
-  ClickLabel(std::function<void()> onClick, QWidget* parent)
-      : QLabel(parent), onClick_(std::move(onClick)) {}
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override {
-    pressed_ = event->button() == Qt::LeftButton;
-    event->accept();
-  }
-  // The second press of a double click is no new click.
-  void mouseDoubleClickEvent(QMouseEvent* event) override {
-    pressed_ = false;
-    event->accept();
-  }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    pressed_ = false;
-    event->accept();
-    if (click) onClick_();
-  }
-
- private:
-  std::function<void()> onClick_;
-  bool pressed_ = false;
-};
 
 // One straight horizontal line of the Line1 array; the widget is exactly the line.
 class LineControl : public QWidget {
@@ -58,13 +30,6 @@ class LineControl : public QWidget {
  private:
   QColor color_;
 };
-
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 24, 32, 45, 48})
-    icon.addFile(QStringLiteral(":/images/app-icon-%1.png").arg(size), QSize(size, size));
-  return icon;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);

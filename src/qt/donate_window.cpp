@@ -8,48 +8,9 @@
 #include <utility>
 
 #include "info/donate.h"
+#include "qt/click_label.h"
 
 namespace framora::qt {
-
-namespace {
-
-// A picture that reports a left click (press and release on it).
-class ClickImage : public QLabel {
- public:
-  ClickImage(std::function<void()> onClick, QWidget* parent)
-      : QLabel(parent), onClick_(std::move(onClick)) {}
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override {
-    pressed_ = event->button() == Qt::LeftButton;
-    event->accept();
-  }
-  // The second press of a double click is no new click.
-  void mouseDoubleClickEvent(QMouseEvent* event) override {
-    pressed_ = false;
-    event->accept();
-  }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    pressed_ = false;
-    event->accept();
-    if (click) onClick_();
-  }
-
- private:
-  std::function<void()> onClick_;
-  bool pressed_ = false;
-};
-
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 24, 32, 45, 48})
-    icon.addFile(QStringLiteral(":/images/app-icon-%1.png").arg(size), QSize(size, size));
-  return icon;
-}
-
-}  // namespace
 
 DonateWindow::DonateWindow(AppContext& ctx)
     : FramoraWindow(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
@@ -79,7 +40,7 @@ DonateWindow::DonateWindow(AppContext& ctx)
   const int needed = label1->heightForWidth(label1->width());
   if (needed > label1->height()) label1->resize(label1->width(), std::min(needed, room));
 
-  auto* image1 = new ClickImage([this] { OpenDonationPage(*ctx_.desktop); }, this);
+  auto* image1 = new ClickLabel([this] { OpenDonationPage(*ctx_.desktop); }, this);
   image1->setObjectName("Image1");
   image1->setPixmap(QPixmap(":/images/donate-now.png"));
   image1->setCursor(Qt::PointingHandCursor);

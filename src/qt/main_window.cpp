@@ -12,19 +12,9 @@
 
 #include "app/identity.h"
 #include "main_window/main_window.h"
+#include "qt/click_label.h"
 
 namespace framora::qt {
-
-namespace {
-
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 24, 32, 45, 48, 64, 128, 256})
-    icon.addFile(QStringLiteral(":/images/app-icon-%1.png").arg(size), QSize(size, size));
-  return icon;
-}
-
-}  // namespace
 
 MainWindow::MainWindow(AppContext& ctx) : ctx_(ctx) {
   setObjectName("Form1");
@@ -85,14 +75,13 @@ MainWindow::MainWindow(AppContext& ctx) : ctx_(ctx) {
   auto* text2 = field("Text2", 1920, 2280, 5415, 375);
   label("Label3", "Audio file  location ", 240, 2760, 1455, 375);
   auto* text3 = field("Text3", 1920, 2760, 5415, 375);
-  auto* picture = new QLabel(client_);
+  auto* picture = new ClickLabel([this] { logic_->LaunchConversion(); }, client_);
   picture->setObjectName("Picture1");
   PlaceTwips(picture, 3840, 3600, 3735, 2655);
   picture->setPixmap(QPixmap(":/images/execute-button.png"));
   picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   picture->setCursor(Qt::PointingHandCursor);
   picture->setFocusPolicy(Qt::TabFocus);
-  picture->installEventFilter(this);
   label("Label4", "Save as file :>  (choose output)", 240, 3840, 2895, 375);
   auto* text4 = field("Text4", 240, 4440, 3255, 495);
   text4->installEventFilter(this);
@@ -121,13 +110,6 @@ MainWindow::~MainWindow() = default;
 void MainWindow::Load() { logic_->Load(); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched->objectName() == "Picture1" && event->type() == QEvent::MouseButtonRelease) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    auto* picture = static_cast<QWidget*>(watched);
-    if (mouse->button() == Qt::LeftButton && picture->rect().contains(mouse->position().toPoint()))
-      logic_->LaunchConversion();
-    return true;
-  }
   if (watched->objectName() == "Text4" && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
