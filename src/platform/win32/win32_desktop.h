@@ -1,0 +1,37 @@
+// Opening web addresses with the shell and starting programs by path.
+#pragma once
+
+#include "platform/win32/windows_api.h"
+
+#include <string>
+
+#include "app/ports.h"
+
+namespace framora::win32 {
+
+class Win32Desktop : public DesktopPort {
+ public:
+  // How a window hands an address to ShellExecuteA: its own handle as owner, its verb
+  // ("open" or "OPEN"), and whether "no parameters, no folder" is passed as empty text or as
+  // none at all.
+  struct ShellOpen {
+    HWND owner = nullptr;
+    const char* verb = "open";
+    bool emptyTextArguments = false;
+  };
+
+  Win32Desktop() = default;
+  explicit Win32Desktop(ShellOpen shellOpen) : shellOpen_(shellOpen) {}
+
+  void SetOwner(HWND owner) { shellOpen_.owner = owner; }
+
+  // ShellExecuteA with SW_SHOWNORMAL; the result is not looked at.
+  void OpenUrl(const std::string& url) override;
+  // A new process for exactly that file, shown in the given state, not waited for.
+  bool StartProgram(const std::string& path, int showState) override;
+
+ private:
+  ShellOpen shellOpen_;
+};
+
+}  // namespace framora::win32

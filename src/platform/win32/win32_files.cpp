@@ -1,0 +1,31 @@
+#include "platform/win32/win32_files.h"
+
+#include "platform/win32/windows_api.h"
+
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
+
+namespace framora::win32 {
+
+namespace {
+constexpr DWORD kNotNormal =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+}  // namespace
+
+std::optional<std::string> Win32FileSystem::FindFirstFile(const std::string& pattern) {
+  WIN32_FIND_DATAA data{};
+  FindHandle search(::FindFirstFileA(ToNarrow(pattern).c_str(), &data));
+  if (!search) return std::nullopt;
+  do {
+    if ((data.dwFileAttributes & kNotNormal) == 0) return FromNarrow(data.cFileName);
+  } while (::FindNextFileA(search.get(), &data));
+  return std::nullopt;
+}
+
+bool Win32FileSystem::IsNormalFile(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesA(ToNarrow(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotNormal) == 0;
+}
+
+}  // namespace framora::win32

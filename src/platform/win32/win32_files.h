@@ -1,0 +1,16 @@
+// File look-ups with FindFirstFileA: only normal files count, never hidden files, system files
+// or folders.
+#pragma once
+
+#include "app/ports.h"
+
+namespace framora::win32 {
+
+class Win32FileSystem : public FileSystemPort {
+ public:
+  // The name (without folder) of the first normal file matching the pattern.
+  std::optional<std::string> FindFirstFile(const std::string& pattern) override;
+  bool IsNormalFile(const std::string& path) override;
+};
+
+}  // namespace framora::win32

@@ -1,0 +1,177 @@
+#include "platform/win32/win32_process_host.h"
+
+#include "platform/win32/windows_api.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace framora::win32 {
+
+namespace {
+
+constexpr DWORD kReadSize = 256;
+constexpr DWORD kWaitSliceMs = 10;
+
+// The records the runner fills have these sizes in the 32-bit program.
+static_assert(sizeof(void*) != 4 || sizeof(SECURITY_ATTRIBUTES) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68);
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+
+HANDLE ToHandle(HostHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+HostHandle FromHandle(HANDLE handle) { return reinterpret_cast<HostHandle>(handle); }
+HWND ToWindow(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+WindowHandle FromWindow(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+SECURITY_ATTRIBUTES ToSecurityAttributes(const SecurityAttributes& attributes) {
+  SECURITY_ATTRIBUTES sa{};
+  sa.nLength = sizeof sa;
+  sa.lpSecurityDescriptor = nullptr;
+  sa.bInheritHandle = attributes.bInheritHandle != 0 ? TRUE : FALSE;
+  return sa;
+}
+
+}  // namespace
+
+bool Win32ProcessHost::Fail() {
+  lastError_ = static_cast<std::int32_t>(::GetLastError());
+  return false;
+}
+
+std::int32_t Win32ProcessHost::GetLastError() { return lastError_; }
+
+std::string Win32ProcessHost::GetComSpec() {
+  char buffer[MAX_PATH];
+  const DWORD length = ::GetEnvironmentVariableA("ComSpec", buffer, sizeof buffer);
+  if (length == 0) return {};
+  if (length < sizeof buffer) return FromNarrow(std::string_view(buffer, length));
+  std::string value(length, '\0');
+  const DWORD copied = ::GetEnvironmentVariableA("ComSpec", value.data(), length);
+  value.resize(std::min<DWORD>(copied, length));
+  return FromNarrow(value);
+}
+
+bool Win32ProcessHost::Yield() { return yield_.Yield(); }
+
+bool Win32ProcessHost::CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
+                                  const SecurityAttributes& attributes, std::uint32_t nSize) {
+  SECURITY_ATTRIBUTES sa = ToSecurityAttributes(attributes);
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &sa, nSize)) return Fail();
+  hReadPipe = FromHandle(readEnd);
+  hWritePipe = FromHandle(writeEnd);
+  decoders_[hReadPipe] = NarrowChunkDecoder();
+  return true;
+}
+
+bool Win32ProcessHost::CreateProcess(const CommandLine& commandLine,
+                                     const SecurityAttributes& attributes,
+                                     const StartupInfo& startup, ProcessInformation& info) {
+  SECURITY_ATTRIBUTES processAttributes = ToSecurityAttributes(attributes);
+  SECURITY_ATTRIBUTES threadAttributes = ToSecurityAttributes(attributes);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = startup.dwFlags;
+  si.wShowWindow = startup.wShowWindow;
+  si.hStdInput = ToHandle(startup.hStdInput);
+  si.hStdOutput = ToHandle(startup.hStdOutput);
+  si.hStdError = ToHandle(startup.hStdError);
+
+  std::string line = ToNarrow(commandLine.Text());  // CreateProcessA may write into it
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessA(nullptr, line.data(), &processAttributes, &threadAttributes, TRUE,
+                        NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
+    return Fail();
+  }
+  info.hProcess = FromHandle(pi.hProcess);
+  info.hThread = FromHandle(pi.hThread);
+  info.dwProcessId = static_cast<std::int32_t>(pi.dwProcessId);
+  info.dwThreadId = static_cast<std::int32_t>(pi.dwThreadId);
+  return true;
+}
+
+ReadStatus Win32ProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) {
+  const HANDLE pipe = ToHandle(hReadPipe);
+  for (;;) {
+    // A pipe without bytes whose writers are still there would block ReadFile until the
+    // command writes again; a failing peek (every writer gone) goes on to the read, which
+    // reports the end.
+    DWORD available = 0;
+    if (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available == 0) {
+      ::MsgWaitForMultipleObjectsEx(0, nullptr, kWaitSliceMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      if (!wait.KeepWaiting()) return ReadStatus::Interrupted;
+      continue;
+    }
+    char buffer[kReadSize];
+    DWORD read = 0;
+    const BOOL ok = ::ReadFile(pipe, buffer, kReadSize, &read, nullptr);
+    if (!ok) Fail();
+    // Looked up after the wait: the handlers run meanwhile may have created other pipes.
+    NarrowChunkDecoder& decoder = decoders_[hReadPipe];
+    if (ok) {
+      decoder.Decode(std::string_view(buffer, read), sChunk);
+      return ReadStatus::Read;
+    }
+    decoder.Finish(sChunk);
+    return ReadStatus::Ended;
+  }
+}
+
+void Win32ProcessHost::CloseHandle(HostHandle handle) {
+  decoders_.erase(handle);
+  ::CloseHandle(ToHandle(handle));
+}
+
+HostHandle Win32ProcessHost::OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
+                                         std::int32_t dwProcessId) {
+  const HANDLE process = ::OpenProcess(dwDesiredAccess, bInheritHandle ? TRUE : FALSE,
+                                       static_cast<DWORD>(dwProcessId));
+  if (process == nullptr) Fail();
+  return FromHandle(process);
+}
+
+bool Win32ProcessHost::TerminateProcess(HostHandle hProcess, std::uint32_t uExitCode) {
+  if (!::TerminateProcess(ToHandle(hProcess), uExitCode)) return Fail();
+  return true;
+}
+
+void Win32ProcessHost::GetVersionEx(OsVersionInfo& info) {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = info.dwOSVersionInfoSize;
+  // The caller's blanks go in as they are (not zero-terminated when it is all 128 of them).
+  std::memcpy(version.szCSDVersion, info.szCSDVersion.data(),
+              std::min(info.szCSDVersion.size(), sizeof version.szCSDVersion));
+  ::GetVersionExA(&version);
+  info.dwMajorVersion = static_cast<std::int32_t>(version.dwMajorVersion);
+  info.dwMinorVersion = static_cast<std::int32_t>(version.dwMinorVersion);
+  info.dwBuildNumber = static_cast<std::int32_t>(version.dwBuildNumber);
+  info.dwPlatformId = static_cast<std::int32_t>(version.dwPlatformId);
+  const char* csd = version.szCSDVersion;
+  info.szCSDVersion = FromNarrow(std::string_view(csd, strnlen(csd, sizeof version.szCSDVersion)));
+}
+
+WindowHandle Win32ProcessHost::GetDesktopWindow() { return FromWindow(::GetDesktopWindow()); }
+
+WindowHandle Win32ProcessHost::GetWindow(WindowHandle hWnd, std::uint32_t uCmd) {
+  return FromWindow(::GetWindow(ToWindow(hWnd), uCmd));
+}
+
+WindowHandle Win32ProcessHost::GetParent(WindowHandle hWnd) {
+  return FromWindow(::GetParent(ToWindow(hWnd)));
+}
+
+std::uint32_t Win32ProcessHost::GetWindowThreadProcessId(WindowHandle hWnd,
+                                                         std::int32_t& lProcessId) {
+  DWORD processId = 0;
+  const DWORD threadId = ::GetWindowThreadProcessId(ToWindow(hWnd), &processId);
+  lProcessId = static_cast<std::int32_t>(processId);
+  return threadId;
+}
+
+void Win32ProcessHost::PostMessage(WindowHandle hWnd, std::uint32_t uMsg, std::int32_t wParam,
+                                   std::int32_t lParam) {
+  ::PostMessageA(ToWindow(hWnd), uMsg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+}
+
+}  // namespace framora::win32

@@ -1,0 +1,57 @@
+// The process host over kernel32 and user32, each call as the runner names it: CreatePipe,
+// CreateProcessA (the interpreter line "ComSpec /c "command"", NORMAL_PRIORITY_CLASS, inherited
+// handles, hidden window), ReadFile of 256 bytes, CloseHandle, OpenProcess, TerminateProcess,
+// GetVersionExA and the window walk. Host handles are the Win32 handles themselves.
+//
+// A read that would block first waits in short slices (PeekNamedPipe, then a wait that wakes
+// early for window messages) and asks the runner between them, so the windows keep working
+// and a cancel request ends the wait. Bytes read are text in the narrow code page.
+#pragma once
+
+#include <unordered_map>
+
+#include "app/ports.h"
+#include "platform/win32/win32_text.h"
+#include "runner/process_host.h"
+
+namespace framora::win32 {
+
+class Win32ProcessHost : public ProcessHost {
+ public:
+  explicit Win32ProcessHost(YieldPort& yield) : yield_(yield) {}
+  Win32ProcessHost(const Win32ProcessHost&) = delete;
+  Win32ProcessHost& operator=(const Win32ProcessHost&) = delete;
+
+  std::int32_t GetLastError() override;
+  std::string GetComSpec() override;
+  bool Yield() override;
+
+  bool CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
+                  const SecurityAttributes& attributes, std::uint32_t nSize) override;
+  bool CreateProcess(const CommandLine& commandLine, const SecurityAttributes& attributes,
+                     const StartupInfo& startup, ProcessInformation& info) override;
+  ReadStatus ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) override;
+  void CloseHandle(HostHandle handle) override;
+
+  HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
+                         std::int32_t dwProcessId) override;
+  bool TerminateProcess(HostHandle hProcess, std::uint32_t uExitCode) override;
+  void GetVersionEx(OsVersionInfo& info) override;
+
+  WindowHandle GetDesktopWindow() override;
+  WindowHandle GetWindow(WindowHandle hWnd, std::uint32_t uCmd) override;
+  WindowHandle GetParent(WindowHandle hWnd) override;
+  std::uint32_t GetWindowThreadProcessId(WindowHandle hWnd, std::int32_t& lProcessId) override;
+  void PostMessage(WindowHandle hWnd, std::uint32_t uMsg, std::int32_t wParam,
+                   std::int32_t lParam) override;
+
+ private:
+  bool Fail();
+
+  YieldPort& yield_;
+  std::int32_t lastError_ = 0;
+  // The text state of each read end between its reads.
+  std::unordered_map<HostHandle, NarrowChunkDecoder> decoders_;
+};
+
+}  // namespace framora::win32

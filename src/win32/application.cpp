@@ -1,0 +1,110 @@
+#include "win32/application.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/win32_dialogs.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_process_host.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_settings.h"
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_yield.h"
+#include "win32/console_window.h"
+#include "win32/info_windows.h"
+#include "win32/main_window.h"
+
+namespace framora::win32 {
+
+namespace {
+
+// The folder of the program file, without a final backslash.
+std::string ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) path.resize(slash);
+  return FromWide(path);
+}
+
+// The RichEdit control lives in its own library, loaded for the life of the program.
+struct RichEditLibrary {
+  HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
+  ~RichEditLibrary() {
+    if (module != nullptr) ::FreeLibrary(module);
+  }
+  RichEditLibrary() = default;
+  RichEditLibrary(const RichEditLibrary&) = delete;
+  RichEditLibrary& operator=(const RichEditLibrary&) = delete;
+};
+
+}  // namespace
+
+struct Application::Adapters {
+  // The yield gives each message to the windows' keyboard navigation first, as the main loop.
+  explicit Adapters(Application& app)
+      : yield([&app](MSG& msg) { return app.windows_ && app.windows_->PreTranslate(msg); }) {}
+  RichEditLibrary richEdit;
+  Win32SettingsStore settings;
+  Win32MessageBox messages;
+  Win32FileDialog fileDialog;
+  Win32FileSystem files;
+  Win32Registry registry;
+  Win32Yield yield;
+};
+
+Application::Application() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  adapters_ = std::make_unique<Adapters>(*this);
+  windows_ =
+      std::make_unique<Win32WindowManager>([this](WindowId id) -> std::unique_ptr<Win32Window> {
+        switch (id) {
+          case WindowId::Form1:
+            return std::make_unique<MainWindow>(ctx_);
+          case WindowId::frmReadOutput:
+            return std::make_unique<ConsoleWindow>(ctx_);
+          case WindowId::frmAbout:
+            return std::make_unique<AboutWindow>(ctx_);
+          case WindowId::frmDonate:
+            return std::make_unique<DonateWindow>(ctx_);
+        }
+        return nullptr;
+      });
+  ctx_.settings = &adapters_->settings;
+  ctx_.messages = &adapters_->messages;
+  ctx_.fileDialog = &adapters_->fileDialog;
+  ctx_.files = &adapters_->files;
+  ctx_.registry = &adapters_->registry;
+  ctx_.windows = windows_.get();
+  ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
+    return std::make_unique<Win32ProcessHost>(adapters_->yield);
+  };
+  ctx_.programFolder = ProgramFolder();
+}
+
+Application::~Application() {
+  windows_.reset();  // the windows go while the adapters they use are still there
+}
+
+int Application::Run() {
+  windows_->Show(WindowId::Form1);
+  MSG msg{};
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!windows_->PreTranslate(msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    windows_->ReapClosed();
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace framora::win32

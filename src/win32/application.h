@@ -1,0 +1,30 @@
+// The program: owns the adapters and the windows, shows the main window at start and runs the
+// message loop until the last window has closed or Exit was chosen.
+#pragma once
+
+#include <memory>
+
+#include "platform/win32/windows_api.h"
+#include "win32/app_context.h"
+#include "win32/window_manager.h"
+
+namespace framora::win32 {
+
+class Application {
+ public:
+  Application();
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Shows Form1 and handles messages until the program ends; returns the exit code.
+  int Run();
+
+ private:
+  struct Adapters;
+  std::unique_ptr<Adapters> adapters_;
+  AppContext ctx_;
+  std::unique_ptr<Win32WindowManager> windows_;
+};
+
+}  // namespace framora::win32

@@ -1,0 +1,85 @@
+// Starting a program by path, the dialog filter, and the yield of the read loop.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_dialogs.h"
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_yield.h"
+#include "win32_test_support.h"
+
+namespace framora::win32 {
+namespace {
+
+TEST(Desktop, AProgramIsStartedShownNormallyAndNotWaitedFor) {
+  KernelHandle started(::CreateEventA(nullptr, TRUE, FALSE, "FramoraHelperStarted"));
+  ASSERT_TRUE(started);
+  Win32Desktop desktop;
+  ASSERT_TRUE(desktop.StartProgram(test::HelperPath(), 1));
+  ASSERT_EQ(::WaitForSingleObject(started.get(), 60000), WAIT_OBJECT_0);
+  // The helper writes the file before it signals.
+  std::ifstream file("started.txt");
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_EQ(text.str(), "show=1 flags=1");  // SW_SHOWNORMAL through STARTF_USESHOWWINDOW
+}
+
+TEST(Desktop, PathsThatCannotBeStartedAreFailures) {
+  Win32Desktop desktop;
+  EXPECT_FALSE(desktop.StartProgram("", 1));
+  EXPECT_FALSE(desktop.StartProgram("C:\\no such folder\\MSINFO32.EXE", 1));
+}
+
+TEST(FileDialogFilter, PairsBecomeZeroSeparatedAndADescriptionAloneListsEverything) {
+  using namespace std::string_literals;
+  EXPECT_EQ(CommonDialogFilter("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif"),
+            "Jpegs (*.jpg)\0*.jpg\0GIF files (*.gif)\0*.gif\0\0"s);
+  EXPECT_EQ(CommonDialogFilter("FFMPEG App (*.exe)"), "FFMPEG App (*.exe)\0*.*\0\0"s);
+  EXPECT_EQ(CommonDialogFilter(""), "");
+}
+
+class YieldTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window =
+        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+  }
+  void TearDown() override {
+    ::DestroyWindow(window);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+  HWND window = nullptr;
+};
+
+TEST_F(YieldTest, EveryQueuedMessageIsHandledThenItReturns) {
+  int seen = 0;
+  Win32Yield yield([&](MSG& msg) {
+    if (msg.message == WM_APP) ++seen;
+    return msg.message == WM_APP;
+  });
+  for (int i = 0; i < 3; ++i) ::PostMessageA(window, WM_APP, 0, 0);
+  EXPECT_TRUE(yield.Yield());
+  EXPECT_EQ(seen, 3);
+  EXPECT_TRUE(yield.Yield()) << "an empty queue returns at once";
+  EXPECT_EQ(seen, 3);
+}
+
+TEST_F(YieldTest, TheEndOfTheProgramStopsTheYieldAndReachesTheMainLoop) {
+  Win32Yield yield;
+  ::PostQuitMessage(3);
+  EXPECT_FALSE(yield.Yield());
+  EXPECT_TRUE(yield.Ending());
+  EXPECT_FALSE(yield.Yield());
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT)) << "put back for the main loop";
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+}  // namespace
+}  // namespace framora::win32

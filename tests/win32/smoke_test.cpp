@@ -1,0 +1,178 @@
+// The program end to end, driven from outside through window messages as a user would: the
+// main window comes up with the saved paths, the convert picture opens the console with the
+// command, Execute runs it through cmd.exe with a stand-in for FFmpeg, the console shows the
+// output, the output exists afterwards, and Exit ends the program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_settings.h"
+#include "platform/win32/win32_text.h"
+#include "support/temp_env.h"
+#include "win32/resource_ids.h"
+#include "win32_test_support.h"
+
+namespace framora::win32 {
+namespace {
+
+std::string WindowText(HWND hwnd) {
+  std::wstring text(65536, L'\0');
+  const LRESULT length =
+      ::SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return FromWide(text);
+}
+
+struct Find {
+  DWORD process;
+  std::string title;
+  const wchar_t* windowClass;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
+  auto* find = reinterpret_cast<Find*>(lParam);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != find->process || !::IsWindowVisible(hwnd)) return TRUE;
+  if (find->windowClass != nullptr) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    if (std::wstring(name) != find->windowClass) return TRUE;
+  }
+  if (WindowText(hwnd) != find->title) return TRUE;
+  find->found = hwnd;
+  return FALSE;
+}
+
+// The MessageBoxA text control.
+constexpr int kMessageText = 0xFFFF;
+
+class SmokeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char display[256];
+    if (::GetEnvironmentVariableA("DISPLAY", display, sizeof display) == 0)
+      GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    dir = test::MakeTempDir("smoke") + "\\";
+    std::ofstream(dir + "cover.jpg") << "jpeg";
+    std::ofstream(dir + "song.wav") << "wave";
+    ::CreateDirectoryA(ToNarrow(dir + "my vidéos").c_str(), nullptr);
+  }
+  void TearDown() override {
+    if (process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT)
+      ::TerminateProcess(process.get(), 99);
+  }
+
+  void Start() {
+    const std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
+    std::string line = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 ToNarrow(dir).c_str(), &startup, &info))
+        << program;
+    process.reset(info.hProcess);
+    KernelHandle(info.hThread).reset();
+    processId = info.dwProcessId;
+  }
+  HWND WaitForWindow(const std::string& title, const wchar_t* windowClass = nullptr) {
+    Find find{processId, title, windowClass};
+    test::WaitFor([&] {
+      find.found = nullptr;
+      ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&find));
+      return find.found != nullptr;
+    });
+    return find.found;
+  }
+  // Waits for a message box with that title, returns its text and presses OK.
+  std::string AnswerMessageBox(const std::string& title) {
+    const HWND box = WaitForWindow(title, L"#32770");
+    if (box == nullptr) return "<no message box " + title + ">";
+    const std::string text = WindowText(::GetDlgItem(box, kMessageText));
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    test::WaitFor([&] { return !::IsWindow(box); });
+    return text;
+  }
+
+  std::string dir;
+  KernelHandle process;
+  DWORD processId = 0;
+  test::ScopedTestKey settings{std::string(Win32SettingsStore::kBaseKey) +
+                               "\\Framora audio converter"};
+};
+
+TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
+  const std::string ffmpeg = test::ProgramFolder() + "fake_ffmpeg.exe";
+  const std::string output = dir + "my vidéos\\clip.avi";
+  Win32SettingsStore store;
+  store.Write("Framora audio converter", "config", "ffmpeg-location", ffmpeg);
+  store.Write("Framora audio converter", "config", "image-file", dir + "cover.jpg");
+  store.Write("Framora audio converter", "config", "audio-file", dir + "song.wav");
+  store.Write("Framora audio converter", "config", "save-file", output);
+  Start();
+
+  const HWND main = WaitForWindow("Framora audio converter v1.0");
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(WindowText(::GetDlgItem(main, ID_Text1)), ffmpeg);
+  EXPECT_EQ(WindowText(::GetDlgItem(main, ID_Text4)), output);
+
+  // A click on the convert picture opens the console with the command.
+  ::PostMessageA(::GetDlgItem(main, ID_Picture1), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  ::PostMessageA(::GetDlgItem(main, ID_Picture1), WM_LBUTTONUP, 0, 0);
+  const HWND console = WaitForWindow("Convert to ..");
+  ASSERT_NE(console, nullptr);
+  const std::string command = ffmpeg + " -loop 1 -y -i " + dir + "cover.jpg -i " + dir +
+                              "song.wav -shortest -acodec copy -vcodec mjpeg \"" + output + "\"";
+  EXPECT_EQ(WindowText(::GetDlgItem(console, ID_ConsoleText1)), command);
+  EXPECT_EQ(WindowText(::GetDlgItem(console, ID_txtCommand)), command);
+
+  // Execute: the run goes through cmd.exe; its end is announced in a message box.
+  ::PostMessageA(::GetDlgItem(console, ID_cmdExecute), BM_CLICK, 0, 0);
+  const HWND pane = ::GetDlgItem(console, ID_rtfOutput);
+  EXPECT_EQ(AnswerMessageBox("Success!"), "Complete reading output!");
+  std::string shown;
+  test::WaitFor([&] {
+    shown = WindowText(pane);
+    return shown.size() >= 5 && shown.compare(shown.size() - 5, 5, "C:\\> ") == 0 &&
+           shown.find("Lsize") != std::string::npos;
+  });
+  const std::string expected =
+      "[**] Framora audio converter v1.0 [**]\r\n\r\nC:\\> " + command + "\r\n" +
+      "ffmpeg version 0.0-framora-test Copyright (c) 2000-2024 the FFmpeg developers\r\n"
+      "Input #0, image2, from '" +
+      dir +
+      "cover.jpg':\r\n"
+      "Input #1, wav, from '" +
+      dir +
+      "song.wav':\r\n"
+      "Output #0, avi, to '" +
+      output +
+      "':\r\n"
+      "frame=   25 fps=0.0 q=2.0 size=     256kB time=00:00:01.00"
+      "frame=   50 fps=0.0 q=2.0 size=     512kB time=00:00:02.00"
+      "frame=   75 fps=0.0 q=2.0 Lsize=     768kB time=00:00:03.00\r\n"
+      "\r\nC:\\> ";
+  EXPECT_EQ(shown, expected);
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(ToWide(output))));
+
+  // The output exists now: Enter in the output field stores it and refuses to go on.
+  ::PostMessageA(::GetDlgItem(main, ID_Text4), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(AnswerMessageBox("Framora audio converter"),
+            "File " + output + " allready exists - Please choose another filename");
+  EXPECT_EQ(store.Read("Framora audio converter", "config", "save-file"), output);
+
+  // File > Exit ends the program.
+  ::PostMessageA(main, WM_COMMAND, ID_mnuExit, 0);
+  ASSERT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  ::GetExitCodeProcess(process.get(), &code);
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
+}  // namespace framora::win32
