@@ -15,27 +15,35 @@ FRAMORA_PACKAGES=(
   clang libclang-rt-14-dev clang-format
 )
 
+# framora_missing_packages [package...]: of the given packages (default: the list above),
+# those not installed.
 framora_missing_packages() {
   local missing=() p
-  for p in "${FRAMORA_PACKAGES[@]}"; do
+  local wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] || wanted=("${FRAMORA_PACKAGES[@]}")
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   echo "${missing[@]}"
 }
 
-# Installs what is missing when we are root; otherwise names the exact command and stops.
+# framora_ensure_packages [package...]: installs what is missing when we are root; otherwise
+# names the exact command and stops. Packages of the i386 architecture (name:i386) make sure
+# that architecture is enabled first.
 framora_ensure_packages() {
   local missing
-  missing=$(framora_missing_packages)
+  missing=$(framora_missing_packages "$@")
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" -eq 0 ]; then
     echo "Installing Debian packages: $missing"
     export DEBIAN_FRONTEND=noninteractive
+    case " $missing " in *:i386*) dpkg --add-architecture i386 ;; esac
     apt-get update -qq
     # shellcheck disable=SC2086
     apt-get install -y -qq --no-install-recommends $missing
   else
     echo "These Debian packages are missing. Install them as root, then run this again:"
+    case " $missing " in *:i386*) echo "  sudo dpkg --add-architecture i386 && sudo apt-get update" ;; esac
     echo "  sudo apt-get install -y --no-install-recommends $missing"
     exit 1
   fi
