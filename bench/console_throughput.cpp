@@ -1,0 +1,196 @@
+// Console throughput: a flood of real command output through the POSIX runner, the console
+// logic and the console widget (offscreen), against a plain loop of 256-byte reads of the same
+// command over a pipe, measured in the same run.
+//
+//   console_throughput [megabytes [rounds]]      (default 100 MB, 3 rounds)
+//
+// Prints MB/s of both, their ratio, the worst lateness of a 10 ms timer during the flood (the
+// user interface's responsiveness) and the peak memory of the process. The rounds alternate
+// the two, so a machine busy with other work slows both alike; the best of each is compared.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "platform/posix/posix_process_host.h"
+#include "qt/app_context.h"
+#include "qt/console_window.h"
+#include "qt/qt_adapters.h"
+
+namespace {
+
+// One line of FFmpeg progress, as a conversion floods the console with them.
+const char* kLine =
+    "frame= 1234 fps= 25 q=2.0 size=    1024kB time=00:00:49.36 bitrate= 170.0kbits/s";
+
+class CountingMessages : public framora::MessageBoxPort {
+ public:
+  void ShowMessage(const std::string& prompt, framora::MessageIcon, const std::string&) override {
+    last = prompt;
+    ++count;
+  }
+  std::string last;
+  int count = 0;
+};
+
+double Seconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
+
+// The baseline: the same command, its output read 256 bytes at a time and thrown away.
+double PlainLoopSeconds(const std::string& command, std::size_t& bytes) {
+  QElapsedTimer timer;
+  timer.start();
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[256];
+  bytes = 0;
+  for (;;) {
+    const ssize_t n = ::read(::fileno(pipe), buffer, sizeof buffer);
+    if (n <= 0) break;
+    bytes += static_cast<std::size_t>(n);
+  }
+  ::pclose(pipe);
+  return Seconds(timer);
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  const auto s = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return s(usage.ru_utime) + s(usage.ru_stime);
+}
+
+long PeakKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  }
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+struct ConsoleRound {
+  double seconds = 0;
+  double cpuSeconds = 0;
+  double worstDelayMs = 0;
+  int ticks = 0;
+  std::size_t paneBytes = 0;
+  std::string lastMessage;
+};
+
+// One run of the command in a fresh console window, from the click on Execute to its return.
+ConsoleRound RunInConsole(const std::string& command) {
+  framora::qt::QtYield yield([] { return false; });
+  CountingMessages messages;
+  framora::qt::AppContext ctx;
+  ctx.messages = &messages;
+  ctx.yield = &yield;
+  ctx.programFolder = QCoreApplication::applicationDirPath().toStdString();
+  ctx.makeProcessHost = [&yield]() -> std::unique_ptr<framora::ProcessHost> {
+    return std::make_unique<framora::posix::PosixProcessHost>(yield);
+  };
+
+  framora::qt::ConsoleWindow window(ctx);
+  window.Load();
+  window.findChild<QLineEdit*>("Text1")->setText(QString::fromStdString(command));
+
+  // How late a 10 ms timer gets while the output pours in.
+  QElapsedTimer sinceTick;
+  qint64 worstGapNs = 0;
+  ConsoleRound round;
+  QTimer probe;
+  probe.setTimerType(Qt::PreciseTimer);
+  probe.setInterval(10);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    worstGapNs = std::max(worstGapNs, sinceTick.nsecsElapsed());
+    sinceTick.restart();
+    ++round.ticks;
+  });
+
+  const std::size_t before = window.Logic().Pane().Chars().size();
+  const double cpuBefore = CpuSeconds();
+  QElapsedTimer timer;
+  timer.start();
+  sinceTick.start();
+  probe.start();
+  window.findChild<QPushButton*>("cmdExecute")->click();
+  probe.stop();
+  round.seconds = Seconds(timer);
+  round.cpuSeconds = CpuSeconds() - cpuBefore;
+  window.FlushPane();
+  round.paneBytes = window.Logic().Pane().Chars().size() - before;
+  round.worstDelayMs = std::max(0.0, static_cast<double>(worstGapNs) / 1e6 - 10.0);
+  round.lastMessage = messages.last;
+  return round;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  const long megabytes = argc > 1 ? std::max(1L, std::atol(argv[1])) : 100;
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  const std::size_t total = static_cast<std::size_t>(megabytes) * 1024 * 1024;
+  const std::string command = std::string("yes '") + kLine + "' | head -c " + std::to_string(total);
+  std::printf("command: %s\n", command.c_str());
+  std::printf("rounds:  %d, each the plain loop then the console; best of each compared\n\n",
+              rounds);
+
+  double bestPlain = 0;
+  double bestConsole = 0;
+  double plainCpuAtBest = 0;
+  double consoleCpuAtBest = 0;
+  double worstDelayMs = 0;
+  bool complete = true;
+  for (int i = 1; i <= rounds; ++i) {
+    std::size_t plainBytes = 0;
+    const double cpuBefore = CpuSeconds();
+    const double plainSeconds = PlainLoopSeconds(command, plainBytes);
+    const double plainCpu = CpuSeconds() - cpuBefore;
+    const double plainRate = static_cast<double>(plainBytes) / 1e6 / plainSeconds;
+    const ConsoleRound round = RunInConsole(command);
+    const double rate = static_cast<double>(total) / 1e6 / round.seconds;
+    complete = complete && plainBytes == total && round.lastMessage == "Complete reading output!";
+    std::printf(
+        "round %d: plain loop %7.1f MB/s (%.2f s, cpu %.2f s) | console %7.1f MB/s (%.2f s, cpu "
+        "%.2f s) | ratio %5.1f %% | timer worst delay %5.1f ms over %d ticks\n",
+        i, plainRate, plainSeconds, plainCpu, rate, round.seconds, round.cpuSeconds,
+        100.0 * rate / plainRate, round.worstDelayMs, round.ticks);
+    if (plainRate > bestPlain) {
+      bestPlain = plainRate;
+      plainCpuAtBest = plainCpu;
+    }
+    if (rate > bestConsole) {
+      bestConsole = rate;
+      consoleCpuAtBest = round.cpuSeconds;
+    }
+    worstDelayMs = std::max(worstDelayMs, round.worstDelayMs);
+  }
+
+  std::printf("\nplain 256-byte loop: %8.1f MB/s (best)\n", bestPlain);
+  std::printf("console window:      %8.1f MB/s (best; runner + console logic + offscreen widget)\n",
+              bestConsole);
+  std::printf("ratio:               %8.1f %%  (goal: at least 25 %%)\n",
+              100.0 * bestConsole / bestPlain);
+  std::printf("ratio of CPU time:   %8.1f %%  (plain loop CPU / console CPU, same output)\n",
+              100.0 * plainCpuAtBest / consoleCpuAtBest);
+  std::printf("10 ms timer:         worst delay %.1f ms  (goal: under 50 ms)\n", worstDelayMs);
+  std::printf("peak memory:         %.1f MB (whole process)\n",
+              static_cast<double>(PeakKilobytes()) / 1024.0);
+  if (!complete) std::printf("ERROR: a run did not deliver all of its output\n");
+  return complete ? 0 : 1;
+}

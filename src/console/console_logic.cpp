@@ -1,0 +1,116 @@
+#include "console/console_logic.h"
+
+#include "app/identity.h"
+#include "console/pane_text.h"
+
+namespace framora::console {
+
+ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBoxPort& messages,
+                           ProcessHost& host, std::string programFolder)
+    : controls_(controls),
+      window_(window),
+      messages_(messages),
+      programFolder_(std::move(programFolder)),
+      readOutput1_(host, *this) {
+  pane_.SetChangeListener([this] { rtfOutputChange(); });
+}
+
+void ConsoleLogic::Load() {
+  window_.ShowModeless();  // focus needs a visible window
+  pane_.Replace(FreshPaneText());
+  controls_.SetFocus("txtCommand");
+  pane_.Select(0, pane_.Length());
+  pane_.SetSelColor(kColorScrollbar);
+  window_.PaneChanged();
+}
+
+void ConsoleLogic::Execute() {
+  if (closed_) return;  // a click still queued when the window went away
+  controls_.SetFocus("txtCommand");
+  controls_.SetText("txtCommand", controls_.Text("Text1"));
+  readOutput1_.SetCommand(controls_.Text("txtCommand"));
+  ++executeDepth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{executeDepth_};
+  readOutput1_.ProcessCommand();
+}
+
+int ConsoleLogic::TxtCommandKeyPress(int keyAscii) {
+  if (keyAscii != 13) return keyAscii;
+  Execute();
+  return 0;  // only now, so the Enter that started a run is dropped when the run is over
+}
+
+void ConsoleLogic::Cancel() { window_.CloseWindow(); }
+
+void ConsoleLogic::Closed() {
+  if (closed_) return;
+  closed_ = true;
+  // Stop the command rather than let it run on unseen; the runner sends the close request at
+  // its next cancel check, and the events that follow go nowhere.
+  if (readOutput1_.Processing()) readOutput1_.CancelProcess();
+}
+
+void ConsoleLogic::rtfOutputChange() {
+  pane_.Select(pane_.Length(), 0);
+  window_.PaneChanged();
+}
+
+void ConsoleLogic::Starting() {
+  if (closed_) return;
+  std::string line = readOutput1_.SetCommand();
+  line += kCrLf;
+  pane_.Append(line);
+}
+
+void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
+  if (closed_) return;
+  if (IsFolderChunk(sChunk, programFolder_)) {
+    std::string mask(kFolderMask);
+    mask += kCrLf;
+    pane_.Append(mask);
+    return;
+  }
+  piece_.clear();  // one buffer for every chunk of the run
+  AppendNormalizedLineBreaks(sChunk, piece_);
+  pane_.Append(piece_);
+  if (IsClearScreen(sChunk)) {
+    std::string banner(kClearBanner);
+    banner += kCrLf;
+    pane_.Replace(std::move(banner));
+  }
+}
+
+void ConsoleLogic::Complete() {
+  if (closed_) return;
+  if (pane_.Empty()) {
+    pane_.Replace(std::string(kPrompt));
+    return;
+  }
+  std::string tail(kCrLf);
+  tail += kPrompt;
+  pane_.Append(tail);
+  messages_.ShowMessage(std::string(kCompleteMessage), MessageIcon::None,
+                        std::string(kCompleteTitle));
+}
+
+void ConsoleLogic::Canceled() {
+  if (closed_) return;
+  std::string tail(kCrLf);
+  tail += kCancelLine;
+  tail += kCrLf;
+  tail += kCrLf;
+  tail += kPrompt;
+  pane_.Append(tail);
+  messages_.ShowMessage(std::string(kCanceledMessage), MessageIcon::None, identity::kTitle);
+}
+
+void ConsoleLogic::Error(const std::string& error, std::int32_t& lastDllError) {
+  if (closed_) return;
+  messages_.ShowMessage(ErrorMessage(error, lastDllError), MessageIcon::Critical,
+                        std::string(kErrorTitle));
+}
+
+}  // namespace framora::console

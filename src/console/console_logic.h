@@ -1,0 +1,78 @@
+// What the console window frmReadOutput does: its load steps, Execute, the Enter key, Cancel,
+// the change rule of the output pane and the handlers of its runner ReadOutput1.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/ports.h"
+#include "app/windows.h"
+#include "console/console_pane.h"
+#include "runner/read_output.h"
+
+namespace framora {
+class ProcessHost;
+}
+
+namespace framora::console {
+
+// The window-level calls the logic needs besides the texts and focus of its controls.
+class ConsoleView {
+ public:
+  virtual ~ConsoleView() = default;
+  virtual void ShowModeless() = 0;
+  virtual void CloseWindow() = 0;
+  // The pane's text or selection changed; the display catches up when it next draws.
+  virtual void PaneChanged() = 0;
+};
+
+class ConsoleLogic : private ReadOutputEvents {
+ public:
+  // `controls` gives the text boxes txtCommand and Text1; the pane is kept here.
+  ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBoxPort& messages,
+               ProcessHost& host, std::string programFolder);
+  ConsoleLogic(const ConsoleLogic&) = delete;
+  ConsoleLogic& operator=(const ConsoleLogic&) = delete;
+  ~ConsoleLogic() override = default;
+
+  void Load();
+  // cmdExecute. Returns when the run has ended.
+  void Execute();
+  // A character typed into txtCommand, before it is inserted; the result is the character to
+  // insert, 0 for none.
+  int TxtCommandKeyPress(int keyAscii);
+  // cmdCancel.
+  void Cancel();
+  // The window was closed by any means: a running command is stopped, and from now on the
+  // runner's events change nothing and show nothing.
+  void Closed();
+
+  // An Execute is on the stack (perhaps several, nested); the window must outlive them.
+  bool Executing() const { return executeDepth_ > 0; }
+  bool IsClosed() const { return closed_; }
+
+  ConsolePane& Pane() { return pane_; }
+  const ConsolePane& Pane() const { return pane_; }
+  ReadOutput& ReadOutput1() { return readOutput1_; }
+
+ private:
+  void Error(const std::string& error, std::int32_t& lastDllError) override;
+  void GotChunk(const std::string& sChunk, bool lastChunk) override;
+  void Complete() override;
+  void Starting() override;
+  void Canceled() override;
+
+  void rtfOutputChange();
+
+  WindowView& controls_;
+  ConsoleView& window_;
+  MessageBoxPort& messages_;
+  std::string programFolder_;
+  ConsolePane pane_;
+  ReadOutput readOutput1_;
+  std::string piece_;
+  int executeDepth_ = 0;
+  bool closed_ = false;
+};
+
+}  // namespace framora::console

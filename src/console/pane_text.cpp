@@ -1,0 +1,98 @@
+#include "console/pane_text.h"
+
+#include <cstring>
+
+#include "app/text.h"
+
+namespace framora::console {
+
+namespace {
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+}  // namespace
+
+std::uint32_t ColorToRgb(std::uint32_t color) {
+  if (color & kSystemColorFlag) {
+    switch (color & 0xFFu) {
+      case 0:  // COLOR_SCROLLBAR
+        return 0xC8C8C8u;
+      case 8:  // COLOR_WINDOWTEXT
+        return 0x000000u;
+      case 11:  // COLOR_INACTIVEBORDER
+        return 0xF4F7FCu;
+      default:
+        return 0x000000u;
+    }
+  }
+  const std::uint32_t r = color & 0xFFu;
+  const std::uint32_t g = (color >> 8) & 0xFFu;
+  const std::uint32_t b = (color >> 16) & 0xFFu;
+  return (r << 16) | (g << 8) | b;
+}
+
+std::string FreshPaneText() {
+  std::string text(kStartBanner);
+  text += kCrLf;
+  text += kCrLf;
+  text += kPrompt;
+  return text;
+}
+
+bool IsFolderChunk(std::string_view chunk, std::string_view programFolder) {
+  if (Utf8Length(chunk) < 3) return false;
+  // Step back over two characters; a character starts at every byte that is not a
+  // continuation byte, the same way Utf8Length counts them.
+  std::size_t end = chunk.size();
+  for (int dropped = 0; dropped < 2 && end > 0;) {
+    --end;
+    if (!IsContinuationByte(chunk[end])) ++dropped;
+  }
+  return chunk.substr(0, end) == programFolder;
+}
+
+void AppendNormalizedLineBreaks(std::string_view chunk, std::string& out) {
+  if (chunk.empty()) return;
+  // Most chunks are long runs of text with a few LFs and no CR: look for the two separately
+  // (memchr is fast) and copy the runs between them whole.
+  const char* p = chunk.data();
+  const char* const end = p + chunk.size();
+  const auto next = [end](const char* from, char c) {
+    const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+    return found ? static_cast<const char*>(found) : end;
+  };
+  const char* cr = next(p, '\r');
+  const char* lf = next(p, '\n');
+  while (p != end) {
+    const char* stop = cr < lf ? cr : lf;
+    out.append(p, static_cast<std::size_t>(stop - p));
+    if (stop == end) break;
+    if (stop == lf) {
+      out += kCrLf;
+      lf = next(stop + 1, '\n');
+    } else {
+      cr = next(stop + 1, '\r');
+    }
+    p = stop + 1;
+  }
+}
+
+std::string NormalizeLineBreaks(std::string_view chunk) {
+  std::string out;
+  out.reserve(chunk.size() + chunk.size() / 8);
+  AppendNormalizedLineBreaks(chunk, out);
+  return out;
+}
+
+bool IsClearScreen(std::string_view chunk) { return chunk == "\f"; }
+
+std::string ErrorMessage(std::string_view error, std::int32_t lastDllError) {
+  std::string text = "Error!";
+  text += kCrLf;
+  text += "Description: ";
+  text += error;
+  text += kCrLf;
+  text += "LastDLLError: ";
+  text += std::to_string(lastDllError);
+  return text;
+}
+
+}  // namespace framora::console

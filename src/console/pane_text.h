@@ -1,0 +1,53 @@
+// The console pane's fixed texts and its output rules. The pane holds one string whose line
+// breaks are CR LF; these functions decide what a piece of command output turns into.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace framora::console {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+inline constexpr std::string_view kStartBanner = "[**] Framora audio converter v1.0 [**]";
+inline constexpr std::string_view kPrompt = "C:\\> ";
+inline constexpr std::string_view kFolderMask = "C:\\";
+inline constexpr std::string_view kClearBanner = "[**] Zelbrin's Version of MS-DOS [**]";
+inline constexpr std::string_view kCancelLine = "[**] Process Canceled [**]";
+
+inline constexpr std::string_view kCompleteMessage = "Complete reading output!";
+inline constexpr std::string_view kCompleteTitle = "Success!";
+inline constexpr std::string_view kCanceledMessage = "Success! Process was canceled!";
+inline constexpr std::string_view kErrorTitle = "Error";
+
+// Colour values as the window stores them: the top bit marks a system colour, the low bits
+// are its index.
+inline constexpr std::uint32_t kSystemColorFlag = 0x80000000u;
+inline constexpr std::uint32_t kColorScrollbar = 0x80000000u;
+inline constexpr std::uint32_t kColorWindowText = 0x80000008u;
+inline constexpr std::uint32_t kColorInactiveBorder = 0x8000000Bu;
+
+// 0xRRGGBB for a colour value. System colours get the usual desktop defaults; a value without
+// the flag is taken as 0x00BBGGRR, the way colour values are stored.
+std::uint32_t ColorToRgb(std::uint32_t color);
+
+// What a fresh pane shows: banner, empty line, prompt.
+std::string FreshPaneText();
+
+// True when the chunk is the program folder followed by exactly two more characters (the line
+// break the interpreter writes after it); such a chunk is shown as the folder mask.
+bool IsFolderChunk(std::string_view chunk, std::string_view programFolder);
+
+// Drops every CR and turns every LF into CR LF, so bare LF, CR LF and progress lines that
+// overwrite themselves with bare CRs all end up as plain CR LF lines.
+std::string NormalizeLineBreaks(std::string_view chunk);
+// The same, appended to `out` (so a caller can reuse one buffer for every chunk).
+void AppendNormalizedLineBreaks(std::string_view chunk, std::string& out);
+
+// The interpreter's screen-clearing command writes one form feed and nothing else.
+bool IsClearScreen(std::string_view chunk);
+
+// The text of the message shown for a runner error.
+std::string ErrorMessage(std::string_view error, std::int32_t lastDllError);
+
+}  // namespace framora::console

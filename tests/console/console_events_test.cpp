@@ -1,0 +1,150 @@
+// The runner's Canceled and Error events, a second Execute during a run, and closing the
+// window while a command runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "console_fixture.h"
+
+namespace framora::console::test {
+namespace {
+
+using framora::test::FakeMessageBox;
+using framora::test::FakeProcessHost;
+
+const std::string kErrorText = "Error!\r\nDescription: ";
+
+TEST(ConsoleCanceled, AppendsTheCancelLineAndThePromptThenShowsTheMessage) {
+  ConsoleFixture f;
+  f.host.GiveProcessAWindow();
+  f.host.reads = {{"partial\n"}, {"never read\n"}};
+  int reads = 0;
+  f.host.onRead = [&] {
+    if (++reads == 1) f.logic.ReadOutput1().CancelProcess();
+  };
+  std::string paneWhileShown;
+  f.messages.whileShown = [&](const FakeMessageBox::Message&) { paneWhileShown = f.Pane(); };
+  f.Run("c");
+  const std::string expected =
+      Fresh() + "c\r\npartial\r\n\r\n[**] Process Canceled [**]\r\n\r\nC:\\> ";
+  EXPECT_EQ(f.Pane(), expected);
+  EXPECT_EQ(paneWhileShown, expected);
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].prompt, "Success! Process was canceled!");
+  EXPECT_EQ(f.messages.shown[0].title, "Framora audio converter");
+  EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::None);
+}
+
+TEST(ConsoleError, EmptyCommandShowsThreeLinesAndLeavesThePane) {
+  ConsoleFixture f;
+  f.Run("");
+  EXPECT_EQ(f.Pane(), Fresh());
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].prompt, kErrorText + "Invalid Command.\r\nLastDLLError: 1200");
+  EXPECT_EQ(f.messages.shown[0].title, "Error");
+  EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::Critical);
+  EXPECT_TRUE(f.host.calls.empty());
+}
+
+TEST(ConsoleError, PlatformFailuresShowTheirCodeSigned) {
+  ConsoleFixture f;
+  f.host.pipeError = -5;
+  f.Run("c");
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].prompt, kErrorText + "CreatePipe failed.\r\nLastDLLError: -5");
+
+  f.host.pipeError = 0;
+  f.host.processError = 2;
+  f.logic.Execute();
+  ASSERT_EQ(f.messages.shown.size(), 2u);
+  EXPECT_EQ(f.messages.shown[1].prompt, kErrorText + "CreateProcess failed.\r\nLastDLLError: 2");
+  EXPECT_EQ(f.Pane(), Fresh());
+}
+
+TEST(ConsoleError, AProcessThatCannotBeClosedIsReportedWithItsId) {
+  ConsoleFixture f;  // the process owns no window, so the close request reaches nothing
+  f.host.processId = 4321;
+  f.host.reads = {{"x\n"}, {"y\n"}};
+  f.host.onRead = [&] { f.logic.ReadOutput1().CancelProcess(); };
+  f.Run("c");
+  EXPECT_EQ(f.Pane(), Fresh() + "c\r\nx\r\n");
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].prompt,
+            kErrorText + "Cannot close process id: 4321\r\nLastDLLError: 1203");
+}
+
+TEST(ConsoleExecuteDuringRun, RefusedWith1201AndTheRunGoesOn) {
+  ConsoleFixture f;
+  f.host.reads = {{"one\n"}, {"two\n"}};
+  int reads = 0;
+  f.host.onRead = [&] {
+    if (++reads == 2) {
+      f.controls.texts["Text1"] = "second";
+      f.logic.Execute();
+    }
+  };
+  f.Run("first");
+  EXPECT_EQ(f.Pane(), AfterPrompt("first", "one\r\ntwo\r\n"));
+  ASSERT_EQ(f.messages.shown.size(), 2u);
+  EXPECT_EQ(f.messages.shown[0].prompt,
+            kErrorText + "Currently processing a command!\r\nLastDLLError: 1201");
+  EXPECT_EQ(f.messages.shown[1].prompt, "Complete reading output!");
+  EXPECT_EQ(f.host.started.command, "first");
+  EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "CreateProcess"), 1);
+}
+
+TEST(ConsoleClosing, ClosingDuringARunStopsTheCommandAndStaysSilent) {
+  ConsoleFixture f;
+  f.host.GiveProcessAWindow();
+  f.host.reads = {{"one\n"}, {"two\n"}, {"three\n"}};
+  std::string paneAtClose;
+  int reads = 0;
+  f.host.onRead = [&] {
+    if (++reads == 2) {
+      f.logic.Cancel();
+      paneAtClose = f.Pane();
+    }
+  };
+  f.Run("long");
+  EXPECT_TRUE(f.logic.IsClosed());
+  EXPECT_FALSE(f.logic.Executing());
+  // Stopped: the close request went to the process and the rest was never read.
+  ASSERT_EQ(f.host.posted.size(), 1u);
+  EXPECT_EQ(f.host.posted[0].uMsg, framora::kWmClose);
+  EXPECT_EQ(f.host.reads.size(), 1u);
+  EXPECT_TRUE(f.host.open.empty());
+  // Silent: no message box, and the pane is left as it was.
+  EXPECT_TRUE(f.messages.shown.empty());
+  EXPECT_EQ(f.Pane(), paneAtClose);
+}
+
+TEST(ConsoleClosing, ClosingWhileTheCompleteMessageIsUpShowsNothingMore) {
+  ConsoleFixture f;
+  f.host.GiveProcessAWindow();
+  f.messages.whileShown = [&](const FakeMessageBox::Message&) { f.logic.Cancel(); };
+  f.Run("c");
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].prompt, "Complete reading output!");
+  EXPECT_FALSE(f.logic.Executing());
+}
+
+TEST(ConsoleClosing, ClosingWhenIdleStopsNothing) {
+  ConsoleFixture f;
+  f.host.GiveProcessAWindow();
+  f.Run("c");
+  f.logic.Cancel();
+  EXPECT_TRUE(f.host.posted.empty());
+  EXPECT_EQ(f.messages.shown.size(), 1u);  // the Complete message of the run, nothing more
+}
+
+TEST(ConsoleClosing, ProgramEndingDuringARunLeavesExecute) {
+  ConsoleFixture f;
+  f.host.reads = {{"one\n"}, {"two\n"}};
+  f.host.onYield = [&] { return f.host.yields < 2; };
+  f.Run("c");
+  EXPECT_FALSE(f.logic.Executing());
+  EXPECT_TRUE(f.host.open.empty());
+}
+
+}  // namespace
+}  // namespace framora::console::test

@@ -1,0 +1,82 @@
+// A console logic wired to fakes: text boxes by name, a window that records what it was asked
+// to do, recorded message boxes and a scripted process host.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console/console_logic.h"
+#include "fakes/fake_message_box.h"
+#include "fakes/fake_process_host.h"
+#include "fakes/fake_windows.h"
+
+namespace framora::console::test {
+
+class FakeConsoleWindow : public ConsoleView {
+ public:
+  void ShowModeless() override {
+    visible = true;
+    log.push_back("show");
+  }
+  void CloseWindow() override {
+    log.push_back("close");
+    if (onClose) onClose();
+  }
+  void PaneChanged() override { ++paneChanges; }
+
+  bool visible = false;
+  int paneChanges = 0;
+  std::vector<std::string> log;
+  std::function<void()> onClose;
+};
+
+// Focus is only accepted by a visible window.
+class FocusCheckingView : public framora::test::FakeView {
+ public:
+  explicit FocusCheckingView(const FakeConsoleWindow& window) : window_(window) {}
+  void SetFocus(std::string_view control) override {
+    if (window_.visible) FakeView::SetFocus(control);
+  }
+
+ private:
+  const FakeConsoleWindow& window_;
+};
+
+struct ConsoleFixture {
+  static constexpr const char* kFolder = "/opt/Framora audio converter";
+
+  ConsoleFixture() : controls(window), logic(controls, window, messages, host, kFolder) {
+    controls.texts["txtCommand"] = "ping www.example.com";
+    controls.texts["Text1"] = "ping www.example.com";
+    // A closed window tells the logic, as the real one does from its close event.
+    window.onClose = [this] { logic.Closed(); };
+  }
+
+  // Loads the window, sets the command into both boxes and runs it.
+  void Run(const std::string& command) {
+    logic.Load();
+    controls.texts["Text1"] = command;
+    controls.texts["txtCommand"] = command;
+    logic.Execute();
+  }
+
+  std::string Pane() const { return logic.Pane().Text(); }
+  bool CaretAtEnd() const {
+    return logic.Pane().SelStart() == logic.Pane().Length() && logic.Pane().SelLength() == 0;
+  }
+
+  FakeConsoleWindow window;
+  FocusCheckingView controls;
+  framora::test::FakeMessageBox messages;
+  framora::test::FakeProcessHost host;
+  ConsoleLogic logic;
+};
+
+inline std::string Fresh() { return "[**] Framora audio converter v1.0 [**]\r\n\r\nC:\\> "; }
+
+// The pane after a run of `command` whose output, already in CR LF form, ended by itself.
+inline std::string AfterPrompt(const std::string& command, const std::string& output) {
+  return Fresh() + command + "\r\n" + output + "\r\nC:\\> ";
+}
+
+}  // namespace framora::console::test

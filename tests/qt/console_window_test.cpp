@@ -1,0 +1,511 @@
+// The console window's widget: names, layout, texts, focus, keys, the pane display, closing
+// during a run, and runs of real commands through the POSIX runner.
+#include "qt/console_window.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFontDatabase>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "console/pane_text.h"
+#include "fakes/fake_message_box.h"
+#include "fakes/fake_process_host.h"
+#include "platform/posix/posix_process_host.h"
+#include "qt/console_pane_view.h"
+#include "qt/window_manager.h"
+
+namespace framora::qt {
+namespace {
+
+using test::FakeMessageBox;
+using test::FakeProcessHost;
+
+const std::string kFresh = "[**] Framora audio converter v1.0 [**]\r\n\r\nC:\\> ";
+
+// Handles the queued events like the program's own yield, and lets a test act in between.
+class TestYield : public YieldPort {
+ public:
+  bool Yield() override {
+    QCoreApplication::processEvents();
+    if (hook) hook();
+    return true;
+  }
+  std::function<void()> hook;
+};
+
+QRect TwipsRect(int left, int top, int width, int height) {
+  return QRect(FramoraWindow::Twips(left), FramoraWindow::Twips(top), FramoraWindow::Twips(width),
+               FramoraWindow::Twips(height));
+}
+
+void Key(QWidget* target, int key, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &release);
+}
+
+void DeleteLaterNow() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+QString Shown(const std::string& paneText) {
+  QString text = QString::fromStdString(paneText);
+  text.replace("\r\n", "\n");
+  return text;
+}
+
+struct ConsoleWidgetFixture : ::testing::Test {
+  ConsoleWidgetFixture() {
+    ctx.messages = &messages;
+    ctx.yield = &yield;
+    ctx.programFolder = "/opt/framora";
+    ctx.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
+      auto host = std::make_unique<FakeProcessHost>();
+      fake = host.get();
+      return host;
+    };
+  }
+  ~ConsoleWidgetFixture() override {
+    delete window.data();
+    DeleteLaterNow();
+  }
+
+  ConsoleWindow* Open() {
+    window = new ConsoleWindow(ctx);
+    window->Load();
+    return window;
+  }
+  template <typename T>
+  T* Child(const char* name) {
+    return window->findChild<T*>(name);
+  }
+  QString PaneShown() { return Child<ConsolePaneView>("rtfOutput")->PlainText(); }
+  // The change rule as the screen shows it: caret after the last character, nothing selected.
+  bool CaretAtEndOnScreen() {
+    auto* pane = Child<ConsolePaneView>("rtfOutput");
+    return !pane->HasSelection() && pane->Caret() == window->Text("rtfOutput").size() &&
+           pane->LastVisibleLine() == pane->LineCount() - 1;
+  }
+
+  FakeMessageBox messages;
+  TestYield yield;
+  AppContext ctx;
+  FakeProcessHost* fake = nullptr;
+  QPointer<ConsoleWindow> window;
+};
+
+using ConsoleWidgetLayout = ConsoleWidgetFixture;
+
+TEST_F(ConsoleWidgetLayout, WindowIsAFixedToolWindowWithItsCaption) {
+  Open();
+  EXPECT_EQ(window->objectName(), "frmReadOutput");
+  EXPECT_EQ(window->windowTitle(), "Convert to ..");
+  EXPECT_EQ(window->Text(""), "Convert to ..");
+  EXPECT_EQ(window->size(), QSize(FramoraWindow::Twips(10605), FramoraWindow::Twips(4830)));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  EXPECT_EQ(window->windowType(), Qt::Tool);
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(window->testAttribute(Qt::WA_QuitOnClose));
+  EXPECT_EQ(window->palette().color(QPalette::Window), QColor(Qt::black));
+  EXPECT_TRUE(window->autoFillBackground());
+  EXPECT_TRUE(window->isVisible());
+  const QImage icon = window->windowIcon().pixmap(32, 32).toImage();
+  ASSERT_FALSE(icon.isNull());
+  EXPECT_EQ(icon, QImage(":/images/console-icon.png").convertToFormat(icon.format()));
+}
+
+TEST_F(ConsoleWidgetLayout, ControlsAtTheirPlacesWithTheirTexts) {
+  Open();
+  auto* txtCommand = Child<QLineEdit>("txtCommand");
+  auto* cmdExecute = Child<QPushButton>("cmdExecute");
+  auto* lblInfo = Child<QLabel>("lblInfo");
+  auto* cmdCancel = Child<QPushButton>("cmdCancel");
+  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
+  auto* Text1 = Child<QLineEdit>("Text1");
+  ASSERT_TRUE(txtCommand && cmdExecute && lblInfo && cmdCancel && rtfOutput && Text1);
+
+  EXPECT_EQ(txtCommand->geometry(), TwipsRect(4200, 840, 3375, 405));
+  EXPECT_EQ(cmdExecute->geometry(), TwipsRect(7680, 840, 1335, 375));
+  EXPECT_EQ(lblInfo->geometry(), TwipsRect(120, 840, 3915, 270));
+  EXPECT_EQ(cmdCancel->geometry(), TwipsRect(9120, 840, 1335, 375));
+  EXPECT_EQ(rtfOutput->geometry(), TwipsRect(120, 1560, 10335, 3135));
+  EXPECT_EQ(Text1->geometry(), TwipsRect(360, 240, 10095, 405));
+
+  EXPECT_EQ(cmdExecute->text(), "E&xecute");
+  EXPECT_EQ(cmdExecute->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+  EXPECT_EQ(cmdCancel->text(), "&Cancel");
+  EXPECT_EQ(cmdCancel->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
+  EXPECT_EQ(lblInfo->text(), "Command to get output from:");
+  EXPECT_EQ(lblInfo->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(Text1->text().startsWith("ping "));
+  EXPECT_EQ(txtCommand->text(), Text1->text());
+  EXPECT_FALSE(Text1->isReadOnly());
+  EXPECT_FALSE(txtCommand->isReadOnly());
+}
+
+TEST_F(ConsoleWidgetLayout, FontsAndColours) {
+  Open();
+  auto* txtCommand = Child<QLineEdit>("txtCommand");
+  auto* lblInfo = Child<QLabel>("lblInfo");
+  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
+  const QColor light = QColor::fromRgb(console::ColorToRgb(console::kColorInactiveBorder));
+
+  EXPECT_EQ(txtCommand->font().pointSize(), 12);
+  EXPECT_FALSE(txtCommand->font().bold());
+  EXPECT_EQ(txtCommand->palette().color(QPalette::Base), QColor(Qt::black));
+  EXPECT_EQ(txtCommand->palette().color(QPalette::Text), light);
+  EXPECT_EQ(Child<QLineEdit>("Text1")->font(), txtCommand->font());
+  EXPECT_EQ(Child<QLineEdit>("Text1")->palette().color(QPalette::Text), light);
+
+  EXPECT_EQ(lblInfo->font().pointSize(), 12);
+  EXPECT_TRUE(lblInfo->font().bold());
+  EXPECT_EQ(lblInfo->palette().color(QPalette::Window), QColor(Qt::black));
+  EXPECT_EQ(lblInfo->palette().color(QPalette::WindowText), light);
+
+  EXPECT_EQ(rtfOutput->font().pointSize(), 6);
+  EXPECT_TRUE(rtfOutput->font().bold());
+  EXPECT_EQ(rtfOutput->palette().color(QPalette::Text),
+            QColor::fromRgb(console::ColorToRgb(console::kColorScrollbar)));
+  // Where the wanted family is missing, an installed look-alike stands in.
+  const QStringList installed = QFontDatabase::families();
+  if (installed.contains("DejaVu Sans")) {
+    for (QWidget* w : {static_cast<QWidget*>(txtCommand), static_cast<QWidget*>(lblInfo),
+                       static_cast<QWidget*>(rtfOutput)}) {
+      EXPECT_TRUE(installed.contains(w->font().family())) << w->objectName().toStdString();
+    }
+  }
+}
+
+TEST_F(ConsoleWidgetLayout, TabOrder) {
+  Open();
+  const std::vector<QString> expected = {"txtCommand", "cmdExecute", "cmdCancel", "rtfOutput",
+                                         "Text1"};
+  std::vector<QString> order;
+  QWidget* w = Child<QWidget>("txtCommand");
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    order.push_back(w->objectName());
+    do {
+      w = w->nextInFocusChain();
+    } while (!(w->focusPolicy() & Qt::TabFocus));
+  }
+  EXPECT_EQ(order, expected);
+}
+
+TEST_F(ConsoleWidgetLayout, PaneIsReadOnlyButCanBeSelectedAndCopied) {
+  Open();
+  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
+  EXPECT_TRUE(rtfOutput->focusPolicy() & Qt::TabFocus);
+  rtfOutput->setFocus();
+  Key(rtfOutput, Qt::Key_A, "a");
+  Key(rtfOutput, Qt::Key_Delete);
+  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+  EXPECT_EQ(PaneShown(), Shown(kFresh));
+
+  QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
+  QApplication::sendEvent(rtfOutput, &selectAll);
+  QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, "c");
+  QApplication::sendEvent(rtfOutput, &copy);
+  EXPECT_EQ(rtfOutput->SelectedText(), Shown(kFresh));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), Shown(kFresh));
+  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+}
+
+TEST_F(ConsoleWidgetLayout, MouseDragSelectsFromWhereItStarted) {
+  Open();
+  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
+  QWidget* viewport = rtfOutput->viewport();
+  const auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                      buttons, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+  };
+  // From the very start of the text to far below and right of its end.
+  mouse(QEvent::MouseButtonPress, QPoint(0, 1), Qt::LeftButton);
+  mouse(QEvent::MouseMove, QPoint(viewport->width() - 1, viewport->height() - 1), Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, QPoint(viewport->width() - 1, viewport->height() - 1),
+        Qt::NoButton);
+  EXPECT_EQ(rtfOutput->SelectedText(), Shown(kFresh));
+  // From the start of the prompt line to its end.
+  const int promptY = 2 * rtfOutput->fontMetrics().lineSpacing() + 1;
+  mouse(QEvent::MouseButtonPress, QPoint(0, promptY), Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, QPoint(viewport->width() - 1, promptY), Qt::NoButton);
+  EXPECT_EQ(rtfOutput->SelectedText(), "");  // no drag, no selection
+  mouse(QEvent::MouseButtonPress, QPoint(0, promptY), Qt::LeftButton);
+  mouse(QEvent::MouseMove, QPoint(viewport->width() - 1, promptY), Qt::LeftButton);
+  EXPECT_EQ(rtfOutput->SelectedText(), "C:\\> ");
+}
+
+using ConsoleWidgetLoad = ConsoleWidgetFixture;
+
+TEST_F(ConsoleWidgetLoad, FreshPaneAndFocusInCommandBox) {
+  Open();
+  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+  EXPECT_EQ(PaneShown(), Shown(kFresh));
+  EXPECT_EQ(window->focusWidget(), Child<QWidget>("txtCommand"));
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ConsoleWidgetLoad, PaneSetFromOutsideIsReplacedAndShown) {
+  Open();
+  window->SetText("rtfOutput", "one\r\ntwo");
+  EXPECT_EQ(window->Text("rtfOutput"), "one\r\ntwo");
+  window->FlushPane();
+  EXPECT_EQ(PaneShown(), "one\ntwo");
+  EXPECT_TRUE(CaretAtEndOnScreen());
+}
+
+using ConsoleWidgetActions = ConsoleWidgetFixture;
+
+TEST_F(ConsoleWidgetActions, ExecuteRunsText1AndShowsTheOutput) {
+  Open();
+  fake->reads = {{"A\nB\n"}};
+  Child<QLineEdit>("Text1")->setText("X");
+  Child<QLineEdit>("txtCommand")->setText("typed");
+  Child<QPushButton>("cmdExecute")->click();
+  EXPECT_EQ(fake->started.command, "X");
+  EXPECT_EQ(Child<QLineEdit>("txtCommand")->text(), "X");
+  const std::string expected = kFresh + "X\r\nA\r\nB\r\n\r\nC:\\> ";
+  EXPECT_EQ(window->Text("rtfOutput"), expected);
+  window->FlushPane();
+  EXPECT_EQ(PaneShown(), Shown(expected));
+  EXPECT_TRUE(CaretAtEndOnScreen());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].prompt, "Complete reading output!");
+}
+
+TEST_F(ConsoleWidgetActions, LongOutputIsShownWholeWhileItArrives) {
+  Open();
+  // Over two megabytes in lines of every length up to 300, so that line breaks fall on the
+  // pane's storage block boundaries somewhere.
+  std::string output;
+  for (int i = 0; output.size() < 2300000; ++i) {
+    output += std::string(static_cast<std::size_t>(i * 37 % 300), static_cast<char>('a' + i % 26));
+    output += '\n';
+  }
+  for (std::size_t at = 0; at < output.size(); at += 256)
+    fake->reads.push_back({output.substr(at, 256)});
+  int flushes = 0;
+  fake->onRead = [&] {
+    if (fake->reads.size() % 1000 == 0) {
+      window->FlushPane();  // as the frame timer would, part way
+      ++flushes;
+      EXPECT_TRUE(CaretAtEndOnScreen());
+    }
+  };
+  Child<QPushButton>("cmdExecute")->click();
+  window->FlushPane();
+  const std::string text = window->Text("rtfOutput");
+  EXPECT_EQ(PaneShown(), Shown(text));
+  EXPECT_EQ(Child<ConsolePaneView>("rtfOutput")->LineCount(),
+            static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  EXPECT_TRUE(CaretAtEndOnScreen());
+  EXPECT_GT(flushes, 5);
+}
+
+TEST_F(ConsoleWidgetActions, EnterInCommandBoxRunsAndIsSwallowed) {
+  Open();
+  Child<QLineEdit>("Text1")->setText("echo hi");
+  auto* txtCommand = Child<QLineEdit>("txtCommand");
+  bool lineEditSawEnter = false;
+  QObject::connect(txtCommand, &QLineEdit::returnPressed, [&] { lineEditSawEnter = true; });
+  Key(txtCommand, Qt::Key_Return, "\r");
+  EXPECT_EQ(fake->started.command, "echo hi");
+  EXPECT_FALSE(lineEditSawEnter);
+  EXPECT_EQ(txtCommand->text(), "echo hi");
+
+  EXPECT_EQ(txtCommand->cursorPosition(), 0);  // a text box shows a new text from its start
+
+  txtCommand->end(false);
+  Key(txtCommand, Qt::Key_Z, "z");  // other keys are typed as usual
+  EXPECT_EQ(txtCommand->text(), "echo hiz");
+  EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(ConsoleWidgetActions, EnterInText1RunsNothing) {
+  Open();
+  Key(Child<QLineEdit>("Text1"), Qt::Key_Return, "\r");
+  Key(Child<QLineEdit>("Text1"), Qt::Key_Enter, "\r");
+  EXPECT_TRUE(fake->calls.empty());
+  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+}
+
+TEST_F(ConsoleWidgetActions, CancelClosesAndDestroysTheWindow) {
+  Open();
+  Child<QPushButton>("cmdCancel")->click();
+  EXPECT_TRUE(fake->calls.empty());
+  ASSERT_FALSE(window.isNull());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(window->IsClosed());
+  DeleteLaterNow();
+  EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(ConsoleWidgetActions, ClosedDuringARunGoesOnlyAfterExecuteReturns) {
+  Open();
+  fake->GiveProcessAWindow();
+  fake->reads = {{"one\n"}, {"two\n"}, {"three\n"}};
+  int reads = 0;
+  bool aliveAfterClose = false;
+  fake->onRead = [&] {
+    if (++reads != 2) return;
+    Child<QPushButton>("cmdCancel")->click();
+    DeleteLaterNow();  // a yield may well run the deferred deletes
+    aliveAfterClose = !window.isNull() && !window->isVisible();
+  };
+  Child<QPushButton>("cmdExecute")->click();
+  EXPECT_TRUE(aliveAfterClose);
+  ASSERT_FALSE(window.isNull());
+  ASSERT_EQ(fake->posted.size(), 1u);  // the command was asked to close
+  EXPECT_EQ(fake->posted[0].uMsg, kWmClose);
+  EXPECT_EQ(fake->reads.size(), 1u);
+  EXPECT_TRUE(messages.shown.empty());
+  DeleteLaterNow();
+  EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(ConsoleWidgetActions, ExecuteDuringARunIsRefused) {
+  Open();
+  fake->reads = {{"one\n"}, {"two\n"}};
+  int reads = 0;
+  fake->onRead = [&] {
+    if (++reads == 2) Child<QPushButton>("cmdExecute")->click();
+  };
+  Child<QPushButton>("cmdExecute")->click();
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[0].prompt,
+            "Error!\r\nDescription: Currently processing a command!\r\nLastDLLError: 1201");
+  EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(messages.shown[1].prompt, "Complete reading output!");
+  EXPECT_EQ(window->Text("rtfOutput"), kFresh + "ping www.example.com\r\none\r\ntwo\r\n\r\nC:\\> ");
+}
+
+TEST_F(ConsoleWidgetActions, ClosedAndShownAgainGivesAFreshPane) {
+  QtWindowManager manager([this](WindowId) -> FramoraWindow* { return new ConsoleWindow(ctx); });
+  ctx.windows = &manager;
+  manager.Show(WindowId::frmReadOutput);
+  QPointer<FramoraWindow> first = manager.Loaded(WindowId::frmReadOutput);
+  ASSERT_TRUE(first);
+  first->SetText("rtfOutput", "old output");
+  first->close();
+  EXPECT_FALSE(manager.IsLoaded(WindowId::frmReadOutput));
+  manager.Show(WindowId::frmReadOutput);
+  FramoraWindow* second = manager.Loaded(WindowId::frmReadOutput);
+  ASSERT_TRUE(second);
+  EXPECT_NE(second, first.data());
+  EXPECT_EQ(second->Text("rtfOutput"), kFresh);
+  DeleteLaterNow();
+  EXPECT_TRUE(first.isNull());
+}
+
+// --- Real commands through the POSIX runner ---
+
+struct ConsoleRealRun : ConsoleWidgetFixture {
+  ConsoleRealRun() {
+    ctx.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
+      return std::make_unique<posix::PosixProcessHost>(yield);
+    };
+  }
+  void Run(const std::string& command) {
+    Open();
+    Child<QLineEdit>("Text1")->setText(QString::fromStdString(command));
+    Child<QPushButton>("cmdExecute")->click();
+  }
+};
+
+int OpenDescriptors() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
+bool ProcessGone(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  if (!stat) return true;
+  std::string line;
+  std::getline(stat, line);
+  const auto close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+TEST_F(ConsoleRealRun, PaneTextOfARealCommandIsExact) {
+  const int descriptors = OpenDescriptors();
+  Run("printf 'A\\nB\\n'; printf 'crlf\\r\\n'; printf '1%%\\r2%%\\n'");
+  const std::string expected = kFresh +
+                               "printf 'A\\nB\\n'; printf 'crlf\\r\\n'; printf '1%%\\r2%%\\n'" +
+                               "\r\nA\r\nB\r\ncrlf\r\n1%2%\r\n\r\nC:\\> ";
+  EXPECT_EQ(window->Text("rtfOutput"), expected);
+  window->FlushPane();
+  EXPECT_EQ(PaneShown(), Shown(expected));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].prompt, "Complete reading output!");
+  EXPECT_EQ(messages.shown[0].title, "Success!");
+  EXPECT_EQ(OpenDescriptors(), descriptors);  // the run's pipe is closed again
+}
+
+TEST_F(ConsoleRealRun, ClearScreenAndFolderMask) {
+  Run("printf '\\f'");
+  EXPECT_EQ(window->Text("rtfOutput"), "[**] Zelbrin's Version of MS-DOS [**]\r\n\r\nC:\\> ");
+  delete window.data();
+
+  messages.shown.clear();
+  Run("echo /opt/framora");  // the program folder, then a line break: the echo adds only LF
+  EXPECT_EQ(window->Text("rtfOutput"), kFresh + "echo /opt/framora\r\n/opt/framora\r\n\r\nC:\\> ");
+  delete window.data();
+
+  Run("printf '/opt/framora\\r\\n'");
+  EXPECT_EQ(window->Text("rtfOutput"),
+            kFresh + "printf '/opt/framora\\r\\n'\r\nC:\\\r\n\r\nC:\\> ");
+}
+
+TEST_F(ConsoleRealRun, ClosingDuringALongCommandEndsItSilently) {
+  const std::string helper = FRAMORA_PROC_HELPER;
+  pid_t pid = 0;
+  int yieldsAfterClose = 0;
+  yield.hook = [&] {
+    // Should the run go on unseen, end the helper so that the test fails instead of hanging.
+    if (pid != 0 && ++yieldsAfterClose == 5000) ::kill(pid, SIGUSR1);
+    if (pid != 0 || !window) return;
+    const std::string text = window->Text("rtfOutput");
+    const auto at = text.find("pid ");
+    if (at == std::string::npos || text.find("\r\n", at) == std::string::npos) return;
+    pid = static_cast<pid_t>(std::stol(text.substr(at + 4)));
+    window->close();
+  };
+  Run(helper + " wait");
+  yield.hook = nullptr;
+  ASSERT_GT(pid, 0);
+  EXPECT_LT(yieldsAfterClose, 5000);
+  EXPECT_TRUE(messages.shown.empty());
+  DeleteLaterNow();
+  EXPECT_TRUE(window.isNull());
+  // The close request is a signal; give the system a moment to deliver it and the host to reap.
+  for (int i = 0; i < 1000 && !ProcessGone(pid); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(ProcessGone(pid));
+  if (!ProcessGone(pid)) ::kill(pid, SIGKILL);
+}
+
+}  // namespace
+}  // namespace framora::qt
