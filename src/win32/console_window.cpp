@@ -185,23 +185,30 @@ void ConsoleWindow::FlushPane() {
   const HWND edit = Control("rtfOutput");
   if (edit == nullptr) return;
   console::ConsolePane& pane = logic_->Pane();
+  const console::ChunkedText& chars = pane.Chars();
   if (pane.HasUnseenChange()) {
     const console::ConsolePane::Delta delta = pane.TakeDelta();
-    const std::string& text = pane.Text();
     if (delta.replaced) {
-      PutText(edit, text.c_str(), ST_DEFAULT);
-    } else if (delta.from < text.size()) {
+      PutText(edit, chars.str().c_str(), ST_DEFAULT);
+    } else if (delta.from < chars.size()) {
       // Only the new tail goes in; it takes the format of the text before it.
       const LONG end = EditLength(edit);
       Select(edit, end, end);
-      PutText(edit, text.c_str() + delta.from, ST_SELECTION);
+      PutText(edit, chars.Substr(delta.from, chars.size() - delta.from).c_str(), ST_SELECTION);
     }
   }
-  const std::string& text = pane.Text();
-  const LONG from = EditPosition(text, pane.SelStart());
-  const LONG to = pane.SelStart() + pane.SelLength() >= pane.Length()
-                      ? EditLength(edit)
-                      : EditPosition(text, pane.SelStart() + pane.SelLength());
+  LONG from = 0;
+  LONG to = 0;
+  if (pane.SelStart() >= pane.Length()) {
+    // The usual case after every update: caret at the end, without walking the whole text.
+    from = to = EditLength(edit);
+  } else {
+    const std::string text = pane.Text();
+    from = EditPosition(text, pane.SelStart());
+    to = pane.SelStart() + pane.SelLength() >= pane.Length()
+             ? EditLength(edit)
+             : EditPosition(text, pane.SelStart() + pane.SelLength());
+  }
   Select(edit, from, to);
   if (!colorShown_ || pane.SelColor() != shownColor_) {
     colorShown_ = true;
