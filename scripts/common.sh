@@ -13,6 +13,7 @@ FRAMORA_PACKAGES=(
   fonts-dejavu-core fonts-liberation2
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-14-dev clang-format
+  xdotool libx11-dev ccache
 )
 
 # framora_missing_packages [package...]: of the given packages (default: the list above),

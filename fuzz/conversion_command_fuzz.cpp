@@ -1,0 +1,88 @@
+// Four non-empty paths of any characters but NUL go into the conversion command; a POSIX
+// shell must split that command back into exactly the program and its arguments, each path
+// whole and unchanged, with nothing of a path interpreted.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "main_window/conversion_command.h"
+#include "shell_words.h"
+
+namespace {
+
+using framora::fuzz::Check;
+using framora::fuzz::ShellWords;
+using Words = std::vector<std::string>;
+
+// The oracle is only as good as the splitter: check it on lines with known answers first.
+void CheckSplitter() {
+  auto says = [](const char* line, const Words& words) {
+    const auto got = ShellWords(line);
+    Check(got && *got == words, std::string("splitter is wrong about: ") + line);
+  };
+  auto refuses = [](const char* line) {
+    Check(!ShellWords(line), std::string("splitter takes literally: ") + line);
+  };
+  says("a  b\tc", {"a", "b", "c"});
+  says("'a b' c", {"a b", "c"});
+  says("a'b'c", {"abc"});
+  says("'it'\\''s'", {"it's"});
+  says("a\\ b", {"a b"});
+  says("\"a\\\"b\\\\c\\d\"", {"a\"b\\c\\d"});
+  says("x~ y# a=b", {"x~", "y#", "a=b"});
+  says("'if' '$x' '*'", {"if", "$x", "*"});
+  says("''", {""});
+  refuses("$x");
+  refuses("\"$x\"");
+  refuses("a`b`");
+  refuses("a*");
+  refuses("a?");
+  refuses("[ab]");
+  refuses("a;b");
+  refuses("a|b");
+  refuses("a&");
+  refuses("a>b");
+  refuses("(a)");
+  refuses("a\nb");
+  refuses("~x");
+  refuses("#x");
+  refuses("a{b,c}");
+  refuses("!a");
+  refuses("if x");
+  refuses("a=b c");
+  refuses("'a");
+  refuses("\"a");
+  refuses("a\\");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  CheckSplitter();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  std::string paths[4];
+  for (auto& path : paths) {
+    path = input.ConsumeRandomLengthString(64);
+    if (path.empty() || path.find('\0') != std::string::npos) return 0;
+  }
+  const std::string command = framora::BuildConversionCommand(paths[0], paths[1], paths[2],
+                                                              paths[3], framora::ShellKind::Posix);
+  const Words expected = {paths[0], "-loop",     "1",       "-y",   "-i",      paths[1], "-i",
+                          paths[2], "-shortest", "-acodec", "copy", "-vcodec", "mjpeg",  paths[3]};
+  std::string shown;
+  for (const auto& path : paths) shown += "\n  \"" + framora::fuzz::Visible(path) + "\"";
+  const auto words = ShellWords(command);
+  Check(words.has_value(), "the shell would interpret the command " +
+                               framora::fuzz::Visible(command) + "\nbuilt from" + shown);
+  Check(*words == expected, "the shell splits the command " + framora::fuzz::Visible(command) +
+                                " into other words\nbuilt from" + shown);
+  return 0;
+}

@@ -1,0 +1,47 @@
+# Shared by the packaging checks. Sourced, not run.
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# Every file a user's machine gets below the prefix, sorted; nothing more, nothing less.
+expected_files() {
+  local id=$1 size
+  {
+    echo "bin/Framoraaudioconverter"
+    echo "share/applications/$id.desktop"
+    echo "share/metainfo/$id.metainfo.xml"
+    for size in 16 24 32 48 64 128 256; do
+      echo "share/icons/hicolor/${size}x${size}/apps/$id.png"
+    done
+    echo "share/icons/hicolor/scalable/apps/$id.svg"
+  } | LC_ALL=C sort
+}
+
+# check_tree <prefix dir> <id>: the exact file list, real icons of the right sizes, and a
+# program that does not point back into the build tree.
+check_tree() {
+  local prefix=$1 id=$2 size kind actual
+  actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
+  if [ "$actual" != "$(expected_files "$id")" ]; then
+    fail "installed files differ from the expected list:"
+    diff <(expected_files "$id") <(echo "$actual") || true
+  fi
+  for size in 16 24 32 48 64 128 256; do
+    kind=$(file -b "$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png" 2>&1)
+    [[ $kind == "PNG image data, $size x $size,"* ]] || fail "${size}x$size icon is: $kind"
+  done
+  kind=$(file -b "$prefix/share/icons/hicolor/scalable/apps/$id.svg" 2>&1)
+  [[ $kind == SVG* ]] || fail "scalable icon is: $kind"
+
+  local program=$prefix/bin/Framoraaudioconverter
+  [ -x "$program" ] || fail "the program is not executable"
+  kind=$(file -b "$program" 2>&1)
+  [[ $kind == ELF*executable* ]] || fail "the program is: $kind"
+  local dynamic
+  dynamic=$(readelf -d "$program" 2>&1) || fail "readelf: $dynamic"
+  [[ $dynamic != *"$FRAMORA_BUILD_DIR"* ]] ||
+    fail "the installed program still looks for libraries in the build tree"
+}
