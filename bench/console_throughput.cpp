@@ -22,8 +22,8 @@
 #include <memory>
 #include <string>
 
+#include "app/app_context.h"
 #include "platform/posix/posix_process_host.h"
-#include "qt/app_context.h"
 #include "qt/console_window.h"
 #include "qt/qt_adapters.h"
 
@@ -95,7 +95,7 @@ struct ConsoleRound {
 ConsoleRound RunInConsole(const std::string& command) {
   framora::qt::QtYield yield([] { return false; });
   CountingMessages messages;
-  framora::qt::AppContext ctx;
+  framora::AppContext ctx;
   ctx.messages = &messages;
   ctx.yield = &yield;
   ctx.programFolder = QCoreApplication::applicationDirPath().toStdString();

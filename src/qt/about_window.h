@@ -3,7 +3,7 @@
 // in the core (info/about.h, info/sys_info.h).
 #pragma once
 
-#include "qt/app_context.h"
+#include "app/app_context.h"
 #include "qt/framora_window.h"
 
 class QLabel;

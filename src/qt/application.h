@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "qt/app_context.h"
+#include "app/app_context.h"
 #include "qt/window_manager.h"
 
 namespace framora::qt {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "app/app_context.h"
 #include "console/console_logic.h"
-#include "qt/app_context.h"
 #include "qt/framora_window.h"
 
 class QLabel;

@@ -2,7 +2,7 @@
 // opens the donation page. Nothing else in it reacts.
 #pragma once
 
-#include "qt/app_context.h"
+#include "app/app_context.h"
 #include "qt/framora_window.h"
 
 namespace framora::qt {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "qt/app_context.h"
+#include "app/app_context.h"
 #include "qt/framora_window.h"
 
 class QMenuBar;

@@ -4,8 +4,8 @@
 
 #include <memory>
 
+#include "app/app_context.h"
 #include "platform/win32/windows_api.h"
-#include "win32/app_context.h"
 #include "win32/window_manager.h"
 
 namespace framora::win32 {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "app/app_context.h"
 #include "console/console_logic.h"
-#include "win32/app_context.h"
 #include "win32/win32_window.h"
 
 namespace framora::win32 {

@@ -2,8 +2,8 @@
 // (info/about.h, info/sys_info.h, info/donate.h).
 #pragma once
 
+#include "app/app_context.h"
 #include "platform/win32/win32_desktop.h"
-#include "win32/app_context.h"
 #include "win32/win32_window.h"
 
 namespace framora::win32 {

@@ -4,8 +4,8 @@
 
 #include <memory>
 
+#include "app/app_context.h"
 #include "platform/win32/win32_desktop.h"
-#include "win32/app_context.h"
 #include "win32/win32_window.h"
 
 namespace framora {

@@ -1,4 +1,4 @@
-// The ports a window of the Qt front-end works with. The program fills it with the real
+// The ports a window of either front-end works with. The program fills it with the real
 // adapters; tests fill it with fakes.
 #pragma once
 
@@ -10,11 +10,9 @@
 #include "app/windows.h"
 
 namespace framora {
+
 class ProcessHost;
 class RegistryPort;
-}  // namespace framora
-
-namespace framora::qt {
 
 struct AppContext {
   SettingsStore* settings = nullptr;
@@ -31,4 +29,4 @@ struct AppContext {
   std::string programFolder;
 };
 
-}  // namespace framora::qt
+}  // namespace framora
