@@ -19,11 +19,22 @@ bool CmdSafe(char c) {
   return std::string_view("&|<>^()%!\",;=").find(c) == std::string_view::npos;
 }
 
+// Words that sh reads as its own grammar when they stand first on the line.
+bool PosixReservedWord(const std::string& word) {
+  static constexpr std::string_view kWords[] = {
+      "!",  "{",  "}",    "case",  "do",    "done", "elif", "else",     "esac",   "fi",  "for",
+      "if", "in", "then", "until", "while", "[[",   "]]",   "function", "select", "time"};
+  for (std::string_view w : kWords)
+    if (word == w) return true;
+  return false;
+}
+
 }  // namespace
 
 std::string QuoteForShell(const std::string& path, ShellKind shell) {
   bool safe = true;
   for (char c : path) safe = safe && (shell == ShellKind::Posix ? PosixSafe(c) : CmdSafe(c));
+  if (shell == ShellKind::Posix && PosixReservedWord(path)) safe = false;
   if (safe) return path;
   if (shell == ShellKind::Cmd) return "\"" + path + "\"";
   std::string quoted = "'";

@@ -100,8 +100,12 @@ TEST(ConversionCommand, AwkwardPathsReachFfmpegWhole) {
   }
 }
 
-TEST(ConversionCommand, AFirstWordWithAnEqualsSignIsNotTakenAsAnAssignment) {
+TEST(ConversionCommand, AFirstWordIsNeverTakenAsShellGrammar) {
   EXPECT_EQ(QuoteForShell("/opt/a=b/ffmpeg", ShellKind::Posix), "'/opt/a=b/ffmpeg'");
+  for (const char* word : {"while", "if", "for", "until", "case", "time", "{", "!"})
+    EXPECT_EQ(QuoteForShell(word, ShellKind::Posix), std::string("'") + word + "'") << word;
+  EXPECT_EQ(QuoteForShell("whiles", ShellKind::Posix), "whiles");
+  EXPECT_EQ(QuoteForShell("while", ShellKind::Cmd), "while");
 }
 
 }  // namespace
