@@ -40,17 +40,43 @@ fail() {
   fi
   echo "--- program output"
   cat "$work/program.log" 2>/dev/null || true
+  if [ -n "$xvfb_pid" ] && ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    echo "--- the X server has ended:"
+    cat "$work/xvfb.log" 2>/dev/null || true
+  fi
   exit 1
 }
 
-# Xvfb picks a free display itself and names it through the pipe once it takes clients.
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=
-read -r -t "$deadline" display <"$work/displayfd" || true
-[ -n "$display" ] || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
-export DISPLAY=:$display
+# Our own X server on a display number drawn at random: other test runs start and stop
+# servers on this machine too, and a server still going away on the lowest free number can
+# answer a client meant for its successor. Xvfb names the display through the pipe once it
+# takes clients, or closes the pipe when the number is taken; then another number is tried.
+# -noreset: by default the server resets when its last client leaves, and a client that
+# comes during the reset is turned away (here the program, right after our check).
+start_xvfb() {
+  local attempt number display
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    number=$((100 + RANDOM % 800))
+    [ -e "/tmp/.X$number-lock" ] && continue
+    rm -f "$work/displayfd"
+    mkfifo "$work/displayfd"
+    Xvfb ":$number" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/displayfd" \
+      >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    display=
+    read -r -t "$deadline" display <"$work/displayfd" || true
+    if [ "$display" = "$number" ] && DISPLAY=:$display xdpyinfo >/dev/null 2>&1; then
+      export DISPLAY=:$display
+      return 0
+    fi
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  done
+  cat "$work/xvfb.log"
+  fail "Xvfb did not start"
+}
+start_xvfb
 
 # The four paths come from the settings file, as saved by an earlier session. They are long
 # enough that no warning box stops the launch, and the output does not exist yet.
