@@ -20,18 +20,6 @@ constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME;
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 
-void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
-  ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
-  if (bitmap == nullptr) return;
-  const HDC memory = ::CreateCompatibleDC(item.hDC);
-  const HGDIOBJ old = ::SelectObject(memory, bitmap);
-  BITMAP info{};
-  ::GetObjectW(bitmap, sizeof info, &info);
-  ::BitBlt(item.hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-  ::SelectObject(memory, old);
-  ::DeleteDC(memory);
-}
-
 // Labels show on the window's face; some in a colour of their own.
 LRESULT LabelColors(HDC dc, COLORREF text) {
   ::SetTextColor(dc, text);

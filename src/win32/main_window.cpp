@@ -132,16 +132,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID != ID_Picture1) break;
-      ::FillRect(item->hDC, &item->rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
-      if (picture_ != nullptr) {
-        const HDC memory = ::CreateCompatibleDC(item->hDC);
-        const HGDIOBJ old = ::SelectObject(memory, picture_);
-        BITMAP info{};
-        ::GetObjectW(picture_, sizeof info, &info);
-        ::BitBlt(item->hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
-      }
+      DrawBitmap(*item, picture_);
       return TRUE;
     }
     case WM_SETCURSOR:

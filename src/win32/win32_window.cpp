@@ -4,6 +4,18 @@
 
 namespace framora::win32 {
 
+void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
+  ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
+  if (bitmap == nullptr) return;
+  const HDC memory = ::CreateCompatibleDC(item.hDC);
+  const HGDIOBJ old = ::SelectObject(memory, bitmap);
+  BITMAP info{};
+  ::GetObjectW(bitmap, sizeof info, &info);
+  ::BitBlt(item.hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+  ::SelectObject(memory, old);
+  ::DeleteDC(memory);
+}
+
 namespace {
 
 int Dpi(int index) {

@@ -22,6 +22,9 @@ struct GdiDeleter {
 };
 using GdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiDeleter>;
 
+// Paints a picture control: the window face, then the bitmap at its own size.
+void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap);
+
 class Win32Window : public WindowView {
  public:
   Win32Window() = default;
