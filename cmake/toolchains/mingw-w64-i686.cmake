@@ -1,26 +1,5 @@
-# 32-bit Windows program from Linux with Debian's MinGW-w64 (posix threads flavour).
-# Runtime libraries are linked statically, so the .exe needs nothing but Windows' own DLLs.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows program, the main Windows product; its tests need Wine's 32-bit loader.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(FRAMORA_MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${FRAMORA_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${FRAMORA_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${FRAMORA_MINGW_TRIPLET}-windres)
-set(CMAKE_AR ${FRAMORA_MINGW_TRIPLET}-gcc-ar-posix CACHE FILEPATH "Archiver")
-set(CMAKE_RANLIB ${FRAMORA_MINGW_TRIPLET}-gcc-ranlib-posix CACHE FILEPATH "Archive indexer")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${FRAMORA_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Test programs run under Wine on the build machine, always in a throwaway Wine prefix of the
-# build folder (never the user's own), quietly, and without offering to download Mono or Gecko.
-find_program(FRAMORA_WINE NAMES wine REQUIRED)
-set(FRAMORA_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEPREFIX=${FRAMORA_WINEPREFIX} WINEDEBUG=-all
-                                  WINEDLLOVERRIDES=mscoree,mshtml= ${FRAMORA_WINE})
+set(FRAMORA_WINE_NAMES wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -1,19 +1,23 @@
 #!/usr/bin/env python3
 """Reads the program file back and checks its version record and resources.
 
-Usage: check_version_record.py PROGRAM TITLE DESCRIPTION FILE_VERSION NAME VERSION
+Usage: check_version_record.py PROGRAM TITLE DESCRIPTION FILE_VERSION NAME VERSION MACHINE
+
+MACHINE is i386 or amd64; the manifest must name the same architecture, or Windows ignores it.
 """
+import re
 import sys
 
 import pefile
 
-IMAGE_FILE_MACHINE_I386 = 0x14C
+MACHINES = {"i386": (0x14C, "x86"), "amd64": (0x8664, "amd64")}
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 RT_BITMAP, RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 2, 3, 14, 24
 
 
 def main():
-    program, title, description, file_version, name, version = sys.argv[1:7]
+    program, title, description, file_version, name, version, machine = sys.argv[1:8]
+    machine_code, manifest_arch = MACHINES[machine]
     pe = pefile.PE(program)
     failures = []
     checks = []
@@ -23,7 +27,7 @@ def main():
         if actual != wanted:
             failures.append(f"{what}: {actual!r}, wanted {wanted!r}")
 
-    expect("machine", pe.FILE_HEADER.Machine, IMAGE_FILE_MACHINE_I386)
+    expect("machine", pe.FILE_HEADER.Machine, machine_code)
     expect("subsystem", pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI)
 
     strings = {}
@@ -56,6 +60,8 @@ def main():
         leaf = resources[RT_MANIFEST].directory.entries[0].directory.entries[0].data.struct
         manifest = pe.get_data(leaf.OffsetToData, leaf.Size).decode("utf-8")
         expect("manifest code page", ">UTF-8</activeCodePage>" in manifest, True)
+        expect("manifest architectures",
+               re.findall(r'processorArchitecture="([^"]*)"', manifest), [manifest_arch] * 2)
 
     for failure in failures:
         print("FAIL", failure)
