@@ -29,14 +29,50 @@ bool PosixReservedWord(const std::string& word) {
   return false;
 }
 
-}  // namespace
+// cmd expands %NAME% everywhere, between quotes too, and no escape stops it on a command line.
+// What it leaves alone is a name that is not set, and no variable's name starts with a quote:
+// so each '%' stands outside the quotes, between a closing and an opening one. The program
+// that gets the pieces joins them again into one argument; for it, backslashes right before a
+// quote escape it unless they are doubled (cmd itself takes backslashes as they are).
+std::string CmdQuote(const std::string& path) {
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : path) {
+    if (c == '%') {
+      quoted.append(backslashes, '\\');
+      quoted += "\"%\"";
+    } else {
+      quoted += c;
+    }
+    backslashes = c == '\\' ? backslashes + 1 : 0;
+  }
+  quoted.append(backslashes, '\\');
+  return quoted + "\"";
+}
 
-std::string QuoteForShell(const std::string& path, ShellKind shell) {
+// The program's own name is read by a simpler rule: a name that starts with a quote ends at the
+// next quote, one that does not ends at the first blank. A name without blanks can therefore
+// start unquoted and still use the pieces above.
+std::string CmdQuoteProgram(const std::string& path) {
+  const bool blank = path.find_first_of(" \t") != std::string::npos;
+  if (path.find('%') == std::string::npos || blank || !CmdSafe(path[0]) || path[0] == '%') {
+    return CmdQuote(path);
+  }
+  return path[0] + CmdQuote(path.substr(1));
+}
+
+bool NeedsQuotes(const std::string& path, ShellKind shell) {
   bool safe = true;
   for (char c : path) safe = safe && (shell == ShellKind::Posix ? PosixSafe(c) : CmdSafe(c));
   if (shell == ShellKind::Posix && PosixReservedWord(path)) safe = false;
-  if (safe) return path;
-  if (shell == ShellKind::Cmd) return "\"" + path + "\"";
+  return !safe;
+}
+
+}  // namespace
+
+std::string QuoteForShell(const std::string& path, ShellKind shell) {
+  if (!NeedsQuotes(path, shell)) return path;
+  if (shell == ShellKind::Cmd) return CmdQuote(path);
   std::string quoted = "'";
   for (char c : path) {
     if (c == '\'')
@@ -50,7 +86,10 @@ std::string QuoteForShell(const std::string& path, ShellKind shell) {
 std::string BuildConversionCommand(const std::string& ffmpeg, const std::string& image,
                                    const std::string& audio, const std::string& output,
                                    ShellKind shell) {
-  return QuoteForShell(ffmpeg, shell) + " -loop 1 -y -i " + QuoteForShell(image, shell) + " -i " +
+  const std::string program = shell == ShellKind::Cmd && NeedsQuotes(ffmpeg, shell)
+                                  ? CmdQuoteProgram(ffmpeg)
+                                  : QuoteForShell(ffmpeg, shell);
+  return program + " -loop 1 -y -i " + QuoteForShell(image, shell) + " -i " +
          QuoteForShell(audio, shell) + " -shortest -acodec copy -vcodec mjpeg " +
          QuoteForShell(output, shell);
 }

@@ -38,6 +38,27 @@ TEST(ConversionCommand, CmdQuotesPathsWithBlanksOrSpecialCharacters) {
   EXPECT_EQ(QuoteForShell("C:\\müsic\\a.mp3", ShellKind::Cmd), "C:\\müsic\\a.mp3");
 }
 
+TEST(ConversionCommand, CmdKeepsPercentSignsOutsideTheQuotesAndBackslashesBeforeThemLiteral) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\a\\100%PATH%.wav", "\"C:\\a\\100\"%\"PATH\"%\".wav\""},
+      {"%OS%", "\"\"%\"OS\"%\"\""},
+      {"C:\\a\\%b%", "\"C:\\a\\\\\"%\"b\"%\"\""},  // \" would escape the quote
+      {"C:\\My Dir\\", "\"C:\\My Dir\\\\\""},      // so would a final backslash
+      {"C:\\a\\x!y!.png", "\"C:\\a\\x!y!.png\""},  // ! means nothing to a plain cmd /c
+      {"C:\\a\\b\\c.png", "C:\\a\\b\\c.png"},      // nothing to quote: unchanged
+  };
+  for (const auto& [path, quoted] : cases) EXPECT_EQ(QuoteForShell(path, ShellKind::Cmd), quoted);
+
+  // The program's name ends at its first closing quote: one without blanks starts unquoted.
+  const auto program = [](const std::string& ffmpeg) {
+    const std::string command = BuildConversionCommand(ffmpeg, "i", "a", "o", ShellKind::Cmd);
+    return command.substr(0, command.find(" -loop"));
+  };
+  EXPECT_EQ(program("C:\\ff%x%\\ff.exe"), "C\":\\ff\"%\"x\"%\"\\ff.exe\"");
+  EXPECT_EQ(program("C:\\my ff%x%\\ff.exe"), "\"C:\\my ff\"%\"x\"%\"\\ff.exe\"");
+  EXPECT_EQ(program("C:\\my ff\\ff.exe"), "\"C:\\my ff\\ff.exe\"");
+}
+
 TEST(ConversionCommand, PosixQuotingUsesSingleQuotesAndEscapesThem) {
   EXPECT_EQ(QuoteForShell("/home/ann/My Music/a.mp3", ShellKind::Posix),
             "'/home/ann/My Music/a.mp3'");
