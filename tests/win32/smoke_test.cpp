@@ -89,13 +89,20 @@ class SmokeTest : public ::testing::Test {
     });
     return find.found;
   }
-  // Waits for a message box with that title, returns its text and presses OK.
-  std::string AnswerMessageBox(const std::string& title) {
+  // Waits for a message box with that title, returns its text and presses OK. While it is up,
+  // `held` (another window of the program) takes no input, and afterwards it does again.
+  std::string AnswerMessageBox(const std::string& title, HWND held = nullptr) {
     const HWND box = WaitForWindow(title, L"#32770");
     if (box == nullptr) return "<no message box " + title + ">";
     const std::string text = WindowText(::GetDlgItem(box, kMessageText));
+    if (held != nullptr) {
+      EXPECT_FALSE(::IsWindowEnabled(held)) << "beside the box " << title;
+    }
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     test::WaitFor([&] { return !::IsWindow(box); });
+    if (held != nullptr) {
+      EXPECT_TRUE(test::WaitFor([&] { return ::IsWindowEnabled(held); }));
+    }
     return text;
   }
 
@@ -134,7 +141,7 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
   // Execute: the run goes through cmd.exe; its end is announced in a message box.
   ::PostMessageA(::GetDlgItem(console, ID_cmdExecute), BM_CLICK, 0, 0);
   const HWND pane = ::GetDlgItem(console, ID_rtfOutput);
-  EXPECT_EQ(AnswerMessageBox("Success!"), "Complete reading output!");
+  EXPECT_EQ(AnswerMessageBox("Success!", main), "Complete reading output!");
   std::string shown;
   test::WaitFor([&] {
     shown = WindowText(pane);

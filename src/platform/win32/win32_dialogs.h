@@ -7,8 +7,9 @@
 
 namespace framora::win32 {
 
-// MessageBoxA with one OK button, owned by the active window of the program so that it is
-// modal to it; without a title of its own it shows the program title.
+// MessageBoxA with one OK button, owned by the active window of the program; every other window
+// of the program is disabled while it is shown. Without a title of its own it shows the
+// program title.
 class Win32MessageBox : public MessageBoxPort {
  public:
   void ShowMessage(const std::string& prompt, MessageIcon icon, const std::string& title) override;
