@@ -75,13 +75,24 @@ struct CommandLine {
   std::string Text() const { return interpreter + " /c \"" + command + "\""; }
 };
 
+// "No time limit" for a wait, and the exit code of a process that is still running.
+inline constexpr std::uint32_t kInfinite = 0xFFFFFFFF;
+inline constexpr std::uint32_t kStillActive = 259;
+
 enum class ReadStatus {
   Read,         // bytes arrived; the chunk holds their text
   Ended,        // no writer is left, or the read failed; the chunk holds any text still held back
   Interrupted,  // the wait was given up (see ReadWait); nothing was read
 };
 
-// Asked by a read that has to wait for output, between short slices of waiting.
+enum class WaitStatus {
+  Ended,        // the process has ended
+  TimedOut,     // it still runs after the time given
+  Interrupted,  // the wait was given up (see ReadWait)
+};
+
+// Asked by a read that has to wait for output, or a wait for a process to end, between short
+// slices of waiting.
 class ReadWait {
  public:
   virtual ~ReadWait() = default;
@@ -114,6 +125,17 @@ class ProcessHost {
   // delivered or no writer is left; while waiting it may ask `wait` whether to go on.
   virtual ReadStatus ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) = 0;
   virtual void CloseHandle(HostHandle handle) = 0;
+
+  // Waits until the process has ended, at most timeoutMs (kInfinite: without limit), asking
+  // `wait` between short slices as ReadFile does.
+  virtual WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
+                                    ReadWait& wait) = 0;
+  // The exit code of the process, kStillActive while it runs. A POSIX host reports what a
+  // shell would: the exit status, or 128 + the number of the signal that ended it. False when
+  // the code cannot be known.
+  virtual bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) = 0;
+  // Ends the process at once, with every process it started and what those started in turn.
+  virtual bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) = 0;
 
   virtual HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                                  std::int32_t dwProcessId) = 0;

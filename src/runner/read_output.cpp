@@ -35,17 +35,20 @@ class ScopedHandle {
 // Returns the instance to idle however the run ends.
 class IdleOnExit {
  public:
-  IdleOnExit(bool& processing, bool& cancel) : processing_(processing), cancel_(cancel) {}
+  IdleOnExit(bool& processing, bool& cancel, bool& stop)
+      : processing_(processing), cancel_(cancel), stop_(stop) {}
   IdleOnExit(const IdleOnExit&) = delete;
   IdleOnExit& operator=(const IdleOnExit&) = delete;
   ~IdleOnExit() {
     processing_ = false;
     cancel_ = false;
+    stop_ = false;
   }
 
  private:
   bool& processing_;
   bool& cancel_;
+  bool& stop_;
 };
 
 // A read that waits keeps the windows alive and gives up as soon as there is a reason to
@@ -69,7 +72,21 @@ class LoopWait final : public ReadWait {
   const bool& cancel_;
 };
 
+// A wait that nothing but the end of the program cuts short.
+class ProgramWait final : public ReadWait {
+ public:
+  explicit ProgramWait(ProcessHost& host) : host_(host) {}
+  bool KeepWaiting() override { return host_.Yield(); }
+
+ private:
+  ProcessHost& host_;
+};
+
 enum class RunEnd { Natural, Cancel, ProgramEnding };
+
+// How long a command that received the close request may take to end by itself before it is
+// ended: long enough for FFmpeg to finish writing what it has, short enough not to be noticed.
+constexpr std::uint32_t kCloseGraceMs = 3000;
 
 }  // namespace
 
@@ -82,6 +99,8 @@ std::string ReadOutput::SetCommand() const { return sCommand; }
 
 bool ReadOutput::Processing() const { return bProcessing; }
 
+std::optional<std::int32_t> ReadOutput::ExitCode() const { return exitCode_; }
+
 void ReadOutput::CancelProcess() {
   if (bProcessing) {
     bCancel = true;
@@ -90,7 +109,14 @@ void ReadOutput::CancelProcess() {
   RaiseError("Not currently processing a command!", kNotProcessing);
 }
 
+void ReadOutput::StopProcess() {
+  CancelProcess();
+  if (bProcessing) bStop = true;
+}
+
 void ReadOutput::ProcessCommand() {
+  // A refused run leaves no exit status behind either; the one in progress keeps its own.
+  if (!bProcessing) exitCode_.reset();
   if (sCommand.empty()) {
     RaiseError("Invalid Command.", kInvalidCommand);
     return;
@@ -104,7 +130,7 @@ void ReadOutput::ProcessCommand() {
 
 void ReadOutput::RunCommandLine(std::string sCommandLine) {
   bProcessing = true;
-  IdleOnExit idleOnExit(bProcessing, bCancel);
+  IdleOnExit idleOnExit(bProcessing, bCancel, bStop);
   std::string chunk;  // one buffer for every read of the run
 
   const SecurityAttributes attributes;
@@ -142,6 +168,7 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
   writeEnd.Close();
   events_.Starting();
   bCancel = false;
+  bStop = false;
 
   LoopWait wait(host_, bCancel);
   RunEnd end = RunEnd::Natural;
@@ -169,18 +196,34 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
         yieldFirst = false;
         break;
       case ReadStatus::Ended:
+        reading = false;
         events_.GotChunk(chunk, true);
+        // The end of the output is not yet the end of the command: its exit status comes with
+        // the end of the process, which may close its output and go on for a while.
+        if (!bCancel) {
+          if (host_.WaitForProcess(processHandle.get(), kInfinite, wait) ==
+              WaitStatus::Interrupted) {
+            end = wait.ending ? RunEnd::ProgramEnding : RunEnd::Cancel;
+            break;
+          }
+          std::uint32_t code = 0;
+          if (host_.GetExitCodeProcess(processHandle.get(), code)) {
+            exitCode_ = static_cast<std::int32_t>(code);
+          }
+        }
         events_.Complete();
         end = bCancel ? RunEnd::Cancel : RunEnd::Natural;
-        reading = false;
         break;
     }
   }
 
   // When the program is ending the child is left alone: nobody is left to hear about it.
   if (end == RunEnd::Cancel) {
+    exitCode_.reset();
     const std::int32_t processId = process.dwProcessId;
-    if (CloseProcess(processId, 0)) {
+    bool closed = CloseProcess(processId, 0);
+    if (bStop) closed = EndCommand(processHandle.get(), closed) || closed;
+    if (closed) {
       events_.Canceled();
     } else {
       RaiseError("Cannot close process id: " + std::to_string(processId), kCannotClose);
@@ -190,6 +233,17 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
   processHandle.Close();
   threadHandle.Close();
   readEnd.Close();
+}
+
+bool ReadOutput::EndCommand(std::uintptr_t hProcess, bool requestReached) {
+  ProgramWait wait(host_);
+  const WaitStatus waited =
+      host_.WaitForProcess(hProcess, requestReached ? kCloseGraceMs : 0, wait);
+  if (waited == WaitStatus::Interrupted) return false;  // the program is ending: leave it be
+  // Whatever the command started may outlive it (FFmpeg after cmd.exe), so the tree is ended
+  // even when the command itself is gone.
+  const bool terminated = host_.TerminateProcessTree(hProcess, 0);
+  return waited == WaitStatus::Ended || terminated;
 }
 
 bool ReadOutput::CloseProcess(std::int32_t lProcessID, std::int32_t uExitCode) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace framora {
@@ -32,6 +33,10 @@ class ReadOutput {
   void SetCommand(std::string sCommandVal);  // write
   std::string SetCommand() const;            // read
   void CancelProcess();
+  // Cancels like CancelProcess, then makes sure that the command has ended: one that is still
+  // running after the close request (cmd.exe has no window to receive it) is ended at once,
+  // with every process it started. For a host that goes away during a run.
+  void StopProcess();
   // Runs sCommand and returns when its output has ended or the run was cancelled. When the
   // host's yield says the program is ending, the run is dropped at once: no further events,
   // its handles closed, the command left alone.
@@ -40,10 +45,16 @@ class ReadOutput {
 
   // True from the start of a run until its handles are closed.
   bool Processing() const;
+  // The command's exit status, known from the end of a run that ended by itself (set before
+  // Complete is raised). Unknown before the first run, during a run, and after a cancelled or
+  // refused one.
+  std::optional<std::int32_t> ExitCode() const;
 
  private:
   // One whole run; sCommandLine is the text that goes between the two added double quotes.
   void RunCommandLine(std::string sCommandLine);
+  // After the close request: ends whatever of the command still runs; true when it has ended.
+  bool EndCommand(std::uintptr_t hProcess, bool requestReached);
   void ReadOsVersion();
   bool PostToProcessWindows(std::int32_t lProcessID, std::uint32_t uMsg, std::int32_t wParam);
   void RaiseError(const std::string& error, std::int32_t code);
@@ -56,6 +67,8 @@ class ReadOutput {
   bool bCancel = false;
   bool bVersionKnown = false;
   bool bWin9xFamily = false;
+  bool bStop = false;  // the current cancel must leave nothing of the command running
+  std::optional<std::int32_t> exitCode_;
 };
 
 }  // namespace framora

@@ -57,6 +57,12 @@ class FakeProcessHost : public ProcessHost {
   std::vector<Window> windows;  // the desktop's children, in walk order
   bool openProcessSucceeds = true;
   bool terminateSucceeds = true;
+  // The process of a run ends after this many wait slices of 10 ms (KeepWaiting is asked before
+  // each); a wait with a time limit waits at most its limit's worth of slices. Then it exits
+  // with exitCode, or without a code to give when exitCodeKnown is false.
+  int exitWaitSlices = 0;
+  std::uint32_t exitCode = 0;
+  bool exitCodeKnown = true;
   // Called on every Yield (from the run loop and from KeepWaiting); false = program ending.
   std::function<bool()> onYield;
   // Called at the start of every ReadFile, before anything is delivered.
@@ -72,6 +78,7 @@ class FakeProcessHost : public ProcessHost {
   std::vector<OsVersionInfo> versionRequests;  // the records as the runner passed them in
   std::vector<Posted> posted;
   std::vector<std::uint32_t> terminateCodes;
+  bool running = false;  // the run's process has started and not ended
   int yields = 0;
   std::set<HostHandle> open;  // handles given out and not closed yet
 
@@ -143,6 +150,7 @@ class FakeProcessHost : public ProcessHost {
     }
     info.hProcess = Give(kProcess);
     info.hThread = Give(kThread);
+    running = true;
     info.dwProcessId = processId;
     info.dwThreadId = processId + 1;
     return true;
@@ -168,6 +176,38 @@ class FakeProcessHost : public ProcessHost {
   void CloseHandle(HostHandle handle) override {
     calls.push_back("CloseHandle(" + Name(handle) + ")");
     open.erase(handle);
+  }
+
+  WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override {
+    calls.push_back("WaitForProcess(" + Name(hProcess) + "," +
+                    (timeoutMs == kInfinite ? std::string("inf") : std::to_string(timeoutMs)) +
+                    ")");
+    for (std::uint32_t slice = 0; running; ++slice) {
+      if (exitWaitSlices == 0) {
+        running = false;
+        break;
+      }
+      if (timeoutMs != kInfinite && slice >= timeoutMs / 10) return WaitStatus::TimedOut;
+      if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
+      --exitWaitSlices;
+    }
+    return WaitStatus::Ended;
+  }
+
+  bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& code) override {
+    calls.push_back("GetExitCodeProcess(" + Name(hProcess) + ")");
+    if (!exitCodeKnown) return false;
+    code = running ? kStillActive : exitCode;
+    return true;
+  }
+
+  bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override {
+    calls.push_back("TerminateProcessTree(" + Name(hProcess) + ")");
+    terminateCodes.push_back(uExitCode);
+    if (!terminateSucceeds) return false;
+    if (running) exitCode = uExitCode;
+    running = false;
+    return true;
   }
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,

@@ -8,7 +8,7 @@
 //   parts A B C ...       "pid <pid>\n", then before each part waits for one SIGUSR1
 //   wait [ignore-term] [close-output]
 //                         prints "pid <pid>\n", optionally ignores SIGTERM and closes its
-//                         standard output and error, then waits for SIGUSR1 and exits
+//                         standard output and error, then waits for SIGUSR1 and exits with 4
 //   hold-pipe             forks a grandchild that keeps the output open; the parent prints
 //                         "parent <pid>\n" and exits; the grandchild waits until its parent is
 //                         gone, prints "grandchild <pid> after parent\n" and exits
@@ -115,7 +115,7 @@ int Wait(bool ignoreTerm, bool closeOutput) {
     ::close(2);
   }
   WaitForUsr1();
-  return 0;
+  return 4;
 }
 
 int HoldPipe() {

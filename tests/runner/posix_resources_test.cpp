@@ -79,15 +79,22 @@ TEST_F(PosixResourcesTest, EveryDescriptorWeHoldDuringARunIsCloseOnExec) {
   EXPECT_THAT(notCloseOnExec, IsEmpty());
 }
 
-TEST_F(PosixResourcesTest, AChildThatEndsLongAfterItsOutputIsStillReaped) {
+TEST_F(PosixResourcesTest, AChildThatEndsLongAfterItsOutputIsWaitedForAndReaped) {
+  // Once its output has ended, the windows keep working while the run waits for the child.
+  pid_t pid = 0;
+  int yieldsAfterOutput = 0;
+  yield.onYield = [&] {
+    if (log.events.empty() || log.events.back() != "LastChunk()") return true;
+    if (++yieldsAfterOutput == 3) ::kill(pid = test::PidAfter(log.Text(), "pid"), SIGUSR1);
+    return true;
+  };
   Run(Helper("wait close-output"));
-  EXPECT_EQ(log.events.back(), "Complete");
-  const pid_t pid = test::PidAfter(log.Text(), "pid");
+  EXPECT_GE(yieldsAfterOutput, 3);
+  EXPECT_THAT(log.events, ElementsAre("Starting", ::testing::StartsWith("GotChunk(pid "),
+                                      "LastChunk()", "Complete"));
+  EXPECT_EQ(runner.ExitCode(), 4);
   ASSERT_EQ(pid, host.lastProcessId);
-  ASSERT_TRUE(test::IsRunning(pid));
-
-  ::kill(pid, SIGUSR1);  // now it ends, with nobody running and no further call to the host
-  EXPECT_TRUE(test::WaitUntil([pid] { return test::IsGone(pid); }));
+  EXPECT_TRUE(test::IsGone(pid)) << "reaped, not left a zombie";
 }
 
 TEST_F(PosixResourcesTest, ChildrenStillRunningWhenTheHostGoesAreReapedAllTheSame) {
@@ -97,6 +104,10 @@ TEST_F(PosixResourcesTest, ChildrenStillRunningWhenTheHostGoesAreReapedAllTheSam
     posix::PosixProcessHost otherHost(otherYield);
     EventLog otherLog;
     ReadOutput other(otherHost, otherLog);
+    // The program ends while the run waits for the child to end.
+    otherYield.onYield = [&] {
+      return otherLog.events.empty() || otherLog.events.back() != "LastChunk()";
+    };
     other.SetCommand(Helper("wait close-output"));
     other.ProcessCommand();
     pid = test::PidAfter(otherLog.Text(), "pid");

@@ -223,6 +223,30 @@ TEST_F(PosixRunTest, TheRunEndsOnlyWhenTheLastWriterHasClosed) {
                           std::to_string(grandchild) + " after parent\n");
   ASSERT_GT(grandchild, 0);
   EXPECT_TRUE(test::ReapOrphan(grandchild));
+  EXPECT_EQ(runner.ExitCode(), 0) << "the shell's status";
+}
+
+// --- The exit status ---
+
+TEST_F(PosixRunTest, TheExitStatusIsTheShellsAndASignalFromOutsideCountsAs128Plus) {
+  const struct {
+    std::string command;
+    std::int32_t status;
+  } cases[] = {
+      {"true", 0},
+      {"false", 1},
+      {"exit 3", 3},
+      {"exit 255", 255},
+      {"framora-no-such-program --version", 127},
+      {"kill -KILL $$", 128 + SIGKILL},
+      {Helper("bytes 3"), 0},
+  };
+  for (const auto& c : cases) {
+    log.events.clear();
+    Run(c.command);
+    ExpectNaturalEnd();
+    EXPECT_EQ(runner.ExitCode(), c.status) << c.command;
+  }
 }
 
 }  // namespace

@@ -81,6 +81,15 @@ class RecordingHost : public ProcessHost {
     return real_.ReadFile(h, chunk, wait);
   }
   void CloseHandle(HostHandle h) override { real_.CloseHandle(h); }
+  WaitStatus WaitForProcess(HostHandle h, std::uint32_t ms, ReadWait& wait) override {
+    return real_.WaitForProcess(h, ms, wait);
+  }
+  bool GetExitCodeProcess(HostHandle h, std::uint32_t& code) override {
+    return real_.GetExitCodeProcess(h, code);
+  }
+  bool TerminateProcessTree(HostHandle h, std::uint32_t code) override {
+    return real_.TerminateProcessTree(h, code);
+  }
   HostHandle OpenProcess(std::uint32_t a, bool i, std::int32_t id) override {
     return real_.OpenProcess(a, i, id);
   }

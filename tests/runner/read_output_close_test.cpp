@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "fakes/fake_process_host.h"
 #include "runner/event_log.h"
@@ -123,6 +124,90 @@ TEST_F(CloseTest, ActsAtOnceAlsoWhenIdle) {
   EXPECT_TRUE(runner.CloseProcess(5, 0));
   EXPECT_THAT(log.events, IsEmpty());
   EXPECT_FALSE(runner.Processing());
+}
+
+// --- Stopping a run: the close request, then the end of whatever still runs ---
+
+struct StopCase {
+  const char* what;
+  bool window;                     // the command has a top-level window for the close request
+  int slicesToEnd;                 // how long it takes to end by itself
+  bool endsTree;                   // the tree can be ended
+  std::vector<std::string> calls;  // from the close request on
+  const char* event;
+};
+
+class StopTest : public CloseTest, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StopTest, EndsTheCommandAndItsChildren) {
+  const StopCase& c = GetParam();
+  if (c.window) host.GiveProcessAWindow();
+  host.reads = {{"a"}};
+  host.exitWaitSlices = c.slicesToEnd;
+  host.terminateSucceeds = c.endsTree;
+  log.onGotChunk = [&](const std::string&, bool) { runner.StopProcess(); };
+  runner.SetCommand("ffmpeg");
+  runner.ProcessCommand();
+  EXPECT_THAT(log.events, ElementsAre("Starting", "GotChunk(a)", c.event)) << c.what;
+  const auto request = std::find(host.calls.begin(), host.calls.end(), "GetVersionEx");
+  EXPECT_EQ(std::vector<std::string>(request + 1, host.calls.end() - 3), c.calls) << c.what;
+  EXPECT_THAT(host.open, IsEmpty());
+  EXPECT_EQ(runner.ExitCode(), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StopTest,
+    ::testing::Values(
+        // cmd.exe has no window: it is ended at once, FFmpeg with it.
+        StopCase{"no window",
+                 false,
+                 100,
+                 true,
+                 {"WaitForProcess(process,0)", "TerminateProcessTree(process)"},
+                 "Canceled"},
+        StopCase{
+            "ends on the request",
+            true,
+            5,
+            true,
+            {"PostMessage(7,16)", "WaitForProcess(process,3000)", "TerminateProcessTree(process)"},
+            "Canceled"},
+        StopCase{
+            "ignores the request",
+            true,
+            1000000,
+            true,
+            {"PostMessage(7,16)", "WaitForProcess(process,3000)", "TerminateProcessTree(process)"},
+            "Canceled"},
+        StopCase{"cannot be ended",
+                 false,
+                 100,
+                 false,
+                 {"WaitForProcess(process,0)", "TerminateProcessTree(process)"},
+                 "Error(Cannot close process id: 4242,1203)"}));
+
+TEST_F(CloseTest, APlainCancelOnlyAsksAndNeverEndsTheCommand) {
+  host.reads = {{"a"}};
+  host.exitWaitSlices = 100;
+  log.onGotChunk = [&](const std::string&, bool) { runner.CancelProcess(); };
+  runner.SetCommand("ffmpeg");
+  runner.ProcessCommand();
+  EXPECT_THAT(log.events,
+              ElementsAre("Starting", "GotChunk(a)", "Error(Cannot close process id: 4242,1203)"));
+  EXPECT_EQ(Count("TerminateProcessTree(process)"), 0);
+  EXPECT_TRUE(host.running);
+}
+
+TEST_F(CloseTest, TheProgramEndingDuringTheGraceLeavesTheCommandRunning) {
+  host.GiveProcessAWindow();
+  host.reads = {{"a"}};
+  host.exitWaitSlices = 100;
+  log.onGotChunk = [&](const std::string&, bool) { runner.StopProcess(); };
+  host.onYield = [&] { return log.events.size() < 2; };  // ends once the chunk has come
+  runner.SetCommand("ffmpeg");
+  runner.ProcessCommand();
+  EXPECT_EQ(Count("TerminateProcessTree(process)"), 0);
+  EXPECT_TRUE(host.running);
 }
 
 // --- The Windows 9x path ---

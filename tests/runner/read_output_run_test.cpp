@@ -63,9 +63,11 @@ TEST_F(RunTest, WriteEndIsClosedBeforeStartingAndHandlesAreReleasedInOrderAtTheE
   runner.ProcessCommand();
 
   EXPECT_THAT(callsAtStarting, ElementsAre("CreatePipe", "CreateProcess", "CloseHandle(write)"));
-  EXPECT_THAT(host.calls, ElementsAre("CreatePipe", "CreateProcess", "CloseHandle(write)",
-                                      "ReadFile(read)", "ReadFile(read)", "CloseHandle(process)",
-                                      "CloseHandle(thread)", "CloseHandle(read)"));
+  EXPECT_THAT(
+      host.calls,
+      ElementsAre("CreatePipe", "CreateProcess", "CloseHandle(write)", "ReadFile(read)",
+                  "ReadFile(read)", "WaitForProcess(process,inf)", "GetExitCodeProcess(process)",
+                  "CloseHandle(process)", "CloseHandle(thread)", "CloseHandle(read)"));
 }
 
 TEST_F(RunTest, YieldsBeforeEveryRead) {
@@ -390,7 +392,114 @@ TEST_F(RunTest, AWaitWithoutCancelGoesOnUntilOutputArrives) {
   EXPECT_EQ(host.yields, 1 + 5 + 1);
 }
 
+// --- The command's exit status ---
+
+TEST_F(RunTest, TheExitStatusOfARunThatEndsByItselfIsKnownWhenCompleteIsRaised) {
+  EXPECT_EQ(runner.ExitCode(), std::nullopt) << "nothing has run yet";
+  runner.SetCommand("x");
+  // Windows gives a DWORD; a crash's status reads as the negative number it is.
+  for (std::uint32_t code : {0u, 1u, 3u, 255u, 9009u, 0xC0000005u}) {
+    host.exitCode = code;
+    std::optional<std::int32_t> atStart = 0;
+    std::optional<std::int32_t> inComplete;
+    log.onStarting = [&] { atStart = runner.ExitCode(); };
+    log.onComplete = [&] { inComplete = runner.ExitCode(); };
+    runner.ProcessCommand();
+    EXPECT_EQ(atStart, std::nullopt) << "a new run starts without the last one's status";
+    EXPECT_EQ(inComplete, static_cast<std::int32_t>(code));
+    EXPECT_EQ(runner.ExitCode(), static_cast<std::int32_t>(code));
+  }
+  EXPECT_EQ(runner.ExitCode(), -1073741819);
+
+  host.exitCodeKnown = false;
+  runner.ProcessCommand();
+  EXPECT_EQ(runner.ExitCode(), std::nullopt);
+}
+
+TEST_F(RunTest, RefusedAndCancelledRunsLeaveTheExitStatusUnknown) {
+  host.exitCode = 3;
+  runner.SetCommand("x");
+  runner.ProcessCommand();
+  ASSERT_EQ(runner.ExitCode(), 3);
+  runner.SetCommand("");
+  runner.ProcessCommand();  // refused: 1200
+  EXPECT_EQ(runner.ExitCode(), std::nullopt);
+
+  runner.SetCommand("x");
+  runner.ProcessCommand();
+  ASSERT_EQ(runner.ExitCode(), 3);
+  host.processError = 2;
+  runner.ProcessCommand();  // CreateProcess failed.
+  EXPECT_EQ(runner.ExitCode(), std::nullopt);
+  host.processError = 0;
+
+  host.GiveProcessAWindow();
+  log.onComplete = [&] { runner.CancelProcess(); };
+  runner.ProcessCommand();
+  EXPECT_EQ(log.events.back(), "Canceled");
+  EXPECT_EQ(runner.ExitCode(), std::nullopt) << "a cancel after Complete makes it unknown too";
+}
+
+TEST_F(RunTest, AfterTheOutputTheRunWaitsForTheCommandToEndAndKeepsTheWindowsAlive) {
+  host.reads = {{"a"}};
+  host.exitWaitSlices = 4;
+  host.exitCode = 4;
+  int yieldsAtLastChunk = 0;
+  log.onGotChunk = [&](const std::string&, bool last) {
+    if (last) yieldsAtLastChunk = host.yields;
+  };
+  runner.SetCommand("x");
+  runner.ProcessCommand();
+  EXPECT_THAT(log.events, ElementsAre("Starting", "GotChunk(a)", "LastChunk()", "Complete"));
+  EXPECT_EQ(host.yields - yieldsAtLastChunk, 4) << "one yield for every slice of the wait";
+  EXPECT_EQ(runner.ExitCode(), 4);
+}
+
+TEST_F(RunTest, ACancelWhileWaitingForTheCommandCancelsTheRunWithoutComplete) {
+  host.GiveProcessAWindow();
+  host.exitWaitSlices = 100;
+  bool outputEnded = false;
+  log.onGotChunk = [&](const std::string&, bool last) { outputEnded = last; };
+  host.onYield = [&] {
+    if (outputEnded) runner.CancelProcess();
+    return true;
+  };
+  runner.SetCommand("x");
+  runner.ProcessCommand();
+  EXPECT_THAT(log.events, ElementsAre("Starting", "LastChunk()", "Canceled"));
+  EXPECT_EQ(runner.ExitCode(), std::nullopt);
+  EXPECT_EQ(host.posted.size(), 1u);
+  EXPECT_THAT(host.open, IsEmpty());
+}
+
+TEST_F(RunTest, ACancelInTheLastChunkHandlerDoesNotWaitForTheCommand) {
+  host.GiveProcessAWindow();
+  host.exitWaitSlices = 100;
+  log.onGotChunk = [&](const std::string&, bool last) {
+    if (last) runner.CancelProcess();
+  };
+  runner.SetCommand("x");
+  runner.ProcessCommand();
+  EXPECT_THAT(log.events, ElementsAre("Starting", "LastChunk()", "Complete", "Canceled"));
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "WaitForProcess(process,inf)"), 0);
+  EXPECT_EQ(runner.ExitCode(), std::nullopt);
+}
+
 // --- The program ending during a run ---
+
+TEST_F(RunTest, ProgramEndingWhileWaitingForTheCommandAbandonsTheRun) {
+  host.GiveProcessAWindow();
+  host.exitWaitSlices = 100;
+  bool outputEnded = false;
+  log.onGotChunk = [&](const std::string&, bool last) { outputEnded = last; };
+  host.onYield = [&] { return !outputEnded; };
+  runner.SetCommand("x");
+  runner.ProcessCommand();
+  EXPECT_THAT(log.events, ElementsAre("Starting", "LastChunk()"));
+  EXPECT_THAT(host.posted, IsEmpty());
+  EXPECT_THAT(host.open, IsEmpty());
+  EXPECT_TRUE(host.running) << "left alone";
+}
 
 TEST_F(RunTest, ProgramEndingAtAYieldAbandonsTheRunWithoutEventsOrSignals) {
   host.reads = {{"a"}, {"b"}};

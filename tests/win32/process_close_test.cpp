@@ -3,6 +3,9 @@
 // a window; and a cancelled run.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include "console/console_fixture.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_host.h"
 #include "platform/win32/win32_yield.h"
@@ -155,6 +158,65 @@ TEST_F(CloseTest, ACancelledRunClosesTheCommandsWindowAndReportsCanceled) {
     ::GetExitCodeProcess(process.get(), &code);
     EXPECT_EQ(code, 7u);
   }
+}
+
+// --- Closing the console during a run ---
+
+bool Ended(DWORD id) {
+  KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, id));
+  return !process || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+TEST_F(CloseTest, ClosingTheConsoleDuringARunEndsCmdAndTheCommandItStarted) {
+  char system[MAX_PATH];
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  test::ScopedEnv comSpec("ComSpec", (std::string(system) + "\\cmd.exe").c_str());
+  console::test::FakeConsoleWindow window;
+  console::test::FocusCheckingView controls(window);
+  framora::test::FakeMessageBox messages;
+  // The user closes the window once the command (cmd.exe's child) runs.
+  struct ClosingHost : Win32ProcessHost {
+    using Win32ProcessHost::Win32ProcessHost;
+    bool CreateProcess(const CommandLine& line, const SecurityAttributes& attributes,
+                       const StartupInfo& startup, ProcessInformation& info) override {
+      const bool ok = Win32ProcessHost::CreateProcess(line, attributes, startup, info);
+      cmdId = static_cast<DWORD>(info.dwProcessId);
+      return ok;
+    }
+    bool Yield() override {
+      if (closedAt == std::chrono::steady_clock::time_point{} && ready()) {
+        closedAt = std::chrono::steady_clock::now();
+        close();
+      }
+      return Win32ProcessHost::Yield();
+    }
+    std::function<bool()> ready;
+    std::function<void()> close;
+    DWORD cmdId = 0;
+    std::chrono::steady_clock::time_point closedAt;
+  } host{yield};
+  console::ConsoleLogic logic(controls, window, messages, host, "C:\\nowhere");
+  window.onClose = [&] { logic.Closed(); };
+  const auto helperId = [&] {
+    const std::string pane = logic.Pane().Text();
+    const auto at = pane.find("ready ");
+    return at == std::string::npos ? 0 : static_cast<DWORD>(std::stoul(pane.substr(at + 6)));
+  };
+  host.ready = [&] { return helperId() != 0; };
+  host.close = [&] { logic.Cancel(); };
+
+  logic.Load();
+  controls.texts["Text1"] = "\"" + test::HelperPath() + "\" sleep";
+  logic.Execute();
+  const auto took = std::chrono::steady_clock::now() - host.closedAt;
+
+  ASSERT_NE(helperId(), 0u);
+  EXPECT_TRUE(Ended(host.cmdId)) << "cmd.exe";
+  EXPECT_TRUE(Ended(helperId())) << "the command cmd.exe started";
+  EXPECT_TRUE(messages.shown.empty());
+  RecordProperty(
+      "closed_to_ended_ms",
+      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
 }  // namespace

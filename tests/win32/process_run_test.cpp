@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "main_window/conversion_command.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_host.h"
 #include "platform/win32/win32_yield.h"
 #include "runner/event_log.h"
@@ -20,8 +21,8 @@ std::string CmdPath() {
   return std::string(system) + "\\cmd.exe";
 }
 
-// The real host, remembering every handle it handed out and whether the pipe's ends were
-// inheritable when they were made.
+// The real host, remembering every handle it handed out, whether the pipe's ends were
+// inheritable when they were made, and the id of the run's process.
 class TrackingHost : public Win32ProcessHost {
  public:
   using Win32ProcessHost::Win32ProcessHost;
@@ -29,12 +30,10 @@ class TrackingHost : public Win32ProcessHost {
   bool CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
                   const SecurityAttributes& attributes, std::uint32_t nSize) override {
     if (!Win32ProcessHost::CreatePipe(hReadPipe, hWritePipe, attributes, nSize)) return false;
-    for (HostHandle end : {hReadPipe, hWritePipe}) {
-      DWORD flags = 0;
-      ::GetHandleInformation(reinterpret_cast<HANDLE>(end), &flags);
-      inheritable = inheritable && (flags & HANDLE_FLAG_INHERIT) != 0;
-      handed.push_back(end);
-    }
+    readInheritable = Inheritable(hReadPipe);
+    writeInheritable = Inheritable(hWritePipe);
+    handed.push_back(hReadPipe);
+    handed.push_back(hWritePipe);
     return true;
   }
   bool CreateProcess(const CommandLine& commandLine, const SecurityAttributes& attributes,
@@ -42,7 +41,13 @@ class TrackingHost : public Win32ProcessHost {
     if (!Win32ProcessHost::CreateProcess(commandLine, attributes, startup, info)) return false;
     handed.push_back(info.hProcess);
     handed.push_back(info.hThread);
+    processId = static_cast<DWORD>(info.dwProcessId);
     return true;
+  }
+  static bool Inheritable(HostHandle handle) {
+    DWORD flags = 0;
+    return ::GetHandleInformation(reinterpret_cast<HANDLE>(handle), &flags) &&
+           (flags & HANDLE_FLAG_INHERIT) != 0;
   }
   // Handed out and still open in this process.
   std::vector<HostHandle> StillOpen() const {
@@ -55,7 +60,9 @@ class TrackingHost : public Win32ProcessHost {
   }
 
   std::vector<HostHandle> handed;
-  bool inheritable = true;
+  bool readInheritable = true;
+  bool writeInheritable = false;
+  DWORD processId = 0;
 };
 
 class RunTest : public ::testing::Test {
@@ -113,16 +120,31 @@ TEST_F(RunTest, Utf8OutputArrivesAsTheSameText) {
 }
 
 TEST_F(RunTest, AConversionCommandReachesFfmpegWithEveryPathWhole) {
-  // The helper stands in for FFmpeg and prints each argument it got in brackets.
-  const std::vector<std::string> paths = {"C:\\My Pictures\\cover (1).jpg",
-                                          "C:\\Rock & Roll\\a^b;c,d=e.wav", "C:\\Vidéos\\日本.avi"};
-  const std::string command =
-      BuildConversionCommand(test::HelperPath(), paths[0], paths[1], paths[2], ShellKind::Cmd);
-  const std::string text = Run(command);
-  ExpectWholeRun();
-  EXPECT_EQ(text, "[-loop]\n[1]\n[-y]\n[-i]\n[" + paths[0] + "]\n[-i]\n[" + paths[1] +
-                      "]\n[-shortest]\n[-acodec]\n[copy]\n[-vcodec]\n[mjpeg]\n[" + paths[2] +
-                      "]\n");
+  // The helper stands in for FFmpeg and prints each argument it got in brackets; a copy of it
+  // in a folder whose name cmd would expand stands in for an FFmpeg installed there.
+  const std::string base = "C:\\framora-" + test::TestId();
+  const std::string odd = base + "\\100%PATH%!x!";
+  ::CreateDirectoryA(base.c_str(), nullptr);
+  ::CreateDirectoryA(odd.c_str(), nullptr);
+  ASSERT_TRUE(::CopyFileA(test::HelperPath().c_str(), (odd + "\\ff.exe").c_str(), FALSE));
+  const std::vector<std::string> paths[] = {
+      {test::HelperPath(), "C:\\My Pictures\\cover (1).jpg", "C:\\Rock & Roll\\a^b;c,d=e.wav",
+       "C:\\Vidéos\\日本.avi"},
+      {test::HelperPath(), "C:\\a\\x!y!.png", "C:\\a\\100%PATH%.wav", "%OS%%%\\%~1 %%.avi"},
+      {odd + "\\ff.exe", "%PATH:~0,3%.png", "C:\\a\\%=x%.wav", "C:\\b\\!OS!^%CD%.avi"},
+      {test::HelperPath(), "C:\\dir with blank\\", "C:\\a\\\\%b%\\\\", "\\\\srv\\s\\%x%.avi"},
+  };
+  for (const auto& p : paths) {
+    log.chunks.clear();
+    log.events.clear();
+    const std::string text = Run(BuildConversionCommand(p[0], p[1], p[2], p[3], ShellKind::Cmd));
+    ExpectWholeRun();
+    EXPECT_EQ(text, "[-loop]\n[1]\n[-y]\n[-i]\n[" + p[1] + "]\n[-i]\n[" + p[2] +
+                        "]\n[-shortest]\n[-acodec]\n[copy]\n[-vcodec]\n[mjpeg]\n[" + p[3] + "]\n");
+  }
+  ::DeleteFileA((odd + "\\ff.exe").c_str());
+  ::RemoveDirectoryA(odd.c_str());
+  ::RemoveDirectoryA(base.c_str());
 }
 
 TEST_F(RunTest, TheInterpreterIsStartedExactlyAsTheWindowsProgramStartsIt) {
@@ -132,8 +154,10 @@ TEST_F(RunTest, TheInterpreterIsStartedExactlyAsTheWindowsProgramStartsIt) {
   EXPECT_NE(text.find("cmdline=" + test::HelperPath() + " /c \"stdin \"quoted\" part\"\n"),
             std::string::npos)
       << text;
-  // cb 68, STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES, SW_HIDE.
-  EXPECT_NE(text.find("cb=68 flags=257 show=0\n"), std::string::npos) << text;
+  // STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES, SW_HIDE; the record's size is 68 in the
+  // 32-bit program, and larger in the 64-bit one, whose handles are twice as wide.
+  const std::string cb = sizeof(void*) == 4 ? "68" : std::to_string(sizeof(STARTUPINFOA));
+  EXPECT_NE(text.find("cb=" + cb + " flags=257 show=0\n"), std::string::npos) << text;
   EXPECT_NE(text.find("stdin=none stdout-is-stderr=yes\n"), std::string::npos) << text;
   EXPECT_NE(text.find("priority=32\n"), std::string::npos) << text;  // NORMAL_PRIORITY_CLASS
 }
@@ -149,11 +173,57 @@ TEST_F(RunTest, FailuresToStartAreReportedWithThePlatformsCodeAndLeakNothing) {
   EXPECT_TRUE(host.StillOpen().empty()) << "both pipe ends are closed";
 }
 
-TEST_F(RunTest, ARunUsesAnInheritablePipeAndReleasesEveryHandle) {
+TEST_F(RunTest, OnlyThePipesWriteEndIsInheritedAndEveryHandleIsReleased) {
   Run("\"" + test::HelperPath() + "\" bytes 300");
   EXPECT_EQ(host.handed.size(), 4u) << "two pipe ends, the process and its thread";
-  EXPECT_TRUE(host.inheritable);
+  EXPECT_TRUE(host.writeInheritable);
+  EXPECT_FALSE(host.readInheritable);
   EXPECT_TRUE(host.StillOpen().empty());
+}
+
+TEST_F(RunTest, OnceNobodyReadsAnyMoreAWritingCommandEndsWithABrokenPipe) {
+  // The program ends in the middle of the run; the command is left running and keeps writing.
+  std::int32_t helperId = 0;
+  log.onGotChunk = [&](const std::string& chunk, bool) {
+    if (helperId == 0 && chunk.rfind("ready ", 0) == 0) helperId = std::stoi(chunk.substr(6));
+  };
+  Win32Yield endingYield([&](MSG&) { return false; });
+  struct EndsOnceReady : Win32ProcessHost {
+    using Win32ProcessHost::Win32ProcessHost;
+    std::int32_t* id = nullptr;
+    bool Yield() override { return *id == 0 && Win32ProcessHost::Yield(); }
+  } endingHost{endingYield};
+  endingHost.id = &helperId;
+  ReadOutput abandoned{endingHost, log};
+  abandoned.SetCommand("\"" + test::HelperPath() + "\" flood");
+  abandoned.ProcessCommand();
+  ASSERT_NE(helperId, 0);
+  KernelHandle helper(
+      ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(helperId)));
+  ASSERT_TRUE(helper);
+  // Blocked on a full pipe, it would never end; the bound only keeps a broken build from hanging.
+  ASSERT_EQ(::WaitForSingleObject(helper.get(), 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  ::GetExitCodeProcess(helper.get(), &code);
+  EXPECT_TRUE(code == ERROR_BROKEN_PIPE || code == ERROR_NO_DATA) << code;
+}
+
+TEST_F(RunTest, TheExitStatusIsCmdsWhichPassesOnTheCommands) {
+  const struct {
+    std::string command;
+    std::int32_t status;
+  } cases[] = {
+      {"rem nothing", 0},
+      {"exit 3", 3},
+      {"exit 255", 255},
+      {"framora-no-such-program --version", 9009},
+      {"\"" + test::HelperPath() + "\" exit 42", 42},
+  };
+  for (const auto& c : cases) {
+    Run(c.command);
+    EXPECT_EQ(log.events.back(), "Complete") << c.command;
+    EXPECT_EQ(runner.ExitCode(), c.status) << c.command;
+  }
 }
 
 TEST_F(RunTest, TheWindowsKeepWorkingWhileTheCommandIsSilent) {

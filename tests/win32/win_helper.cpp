@@ -14,6 +14,9 @@
 //   window                a top-level window; prints "ready <pid>"; WM_CLOSE ends it with
 //                         exit code 7
 //   sleep                 prints "ready <pid>" and waits until it is terminated
+//   flood                 prints "ready <pid>", then writes until a write fails and exits with
+//                         that failure's error code
+//   exit N                exits with code N
 //   -loop ...             as FFmpeg: prints each argument as "[argument]" on its own line,
 //                         in UTF-8
 #include <windows.h>
@@ -22,6 +25,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -128,6 +132,16 @@ int Run(int argc, char** argv) {
     return 0;
   }
   if (mode == "window") return RunWindow();
+  if (mode == "flood") {
+    Out(Ready());
+    const std::string line(1024, 'x');
+    DWORD written = 0;
+    while (::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line.data(),
+                       static_cast<DWORD>(line.size()), &written, nullptr)) {
+    }
+    return static_cast<int>(::GetLastError());
+  }
+  if (mode == "exit" && argc > 1) return static_cast<int>(std::strtol(argv[1], nullptr, 10));
   if (mode == "sleep") {
     Out(Ready());
     ::Sleep(INFINITE);

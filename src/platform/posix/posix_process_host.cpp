@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -129,13 +130,31 @@ struct PosixProcessHost::State {
     Utf8ChunkDecoder decoder;  // read ends: the text state between reads
     pid_t pid = 0;             // processes and threads
     bool child = false;        // a process we started and have to reap
-    bool drained = false;      // read ends: the last read found the pipe (nearly) empty
+    bool reaped = false;       // children: waited for; `status` says how it ended
+    bool statusKnown = false;  // children: someone else reaped it, so nobody knows how
+    int status = 0;
+    bool drained = false;  // read ends: the last read found the pipe (nearly) empty
   };
 
   ~State() {
     for (auto& [handle, entry] : handles) {
-      if (entry.child) Reap(entry.pid);
+      if (entry.child && !entry.reaped) Reap(entry.pid);
     }
+  }
+
+  // Whether the child has ended, reaping it if it has; never waits.
+  static bool Ended(Entry& entry) {
+    if (entry.reaped) return true;
+    int status = 0;
+    pid_t result = 0;
+    do {
+      result = ::waitpid(entry.pid, &status, WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result == 0) return false;
+    entry.reaped = true;
+    entry.statusKnown = result == entry.pid;  // ECHILD: reaped elsewhere, status unknown
+    entry.status = status;
+    return true;
   }
 
   HostHandle Add(Entry entry) {
@@ -323,10 +342,59 @@ ReadStatus PosixProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk,
   }
 }
 
+WaitStatus PosixProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
+                                            ReadWait& wait) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    // Looked up on every pass, as in ReadFile: the handlers run meanwhile may change the table.
+    State::Entry* entry = state_->Find(hProcess);
+    if (entry == nullptr || !entry->child) {
+      state_->lastError = EBADF;
+      return WaitStatus::Ended;
+    }
+    if (State::Ended(*entry)) return WaitStatus::Ended;
+    const auto waited = std::chrono::steady_clock::now() - start;
+    if (timeoutMs != kInfinite && waited >= std::chrono::milliseconds(timeoutMs)) {
+      return WaitStatus::TimedOut;
+    }
+    ::poll(nullptr, 0, kWaitSliceMs);
+    if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
+  }
+}
+
+bool PosixProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) {
+  State::Entry* entry = state_->Find(hProcess);
+  if (entry == nullptr || !entry->child) return state_->Fail(EBADF);
+  if (!State::Ended(*entry)) {
+    exitCode = kStillActive;
+    return true;
+  }
+  if (!entry->statusKnown) return state_->Fail(ECHILD);
+  // As a shell reports it: the exit status, or 128 and the number of the ending signal.
+  const int status = entry->status;
+  if (WIFEXITED(status)) {
+    exitCode = static_cast<std::uint32_t>(WEXITSTATUS(status));
+  } else if (WIFSIGNALED(status)) {
+    exitCode = 128u + static_cast<std::uint32_t>(WTERMSIG(status));
+  } else {
+    return state_->Fail(ECHILD);
+  }
+  return true;
+}
+
+bool PosixProcessHost::TerminateProcessTree(HostHandle hProcess, std::uint32_t /*uExitCode*/) {
+  const State::Entry* entry = state_->Find(hProcess);
+  if (entry == nullptr || !entry->child || entry->pid <= 0) return state_->Fail(EBADF);
+  // Our children lead process groups of their own, and what they start stays in the group
+  // (unless it leaves on purpose). The group outlives its leader while any member is left.
+  if (::kill(-entry->pid, SIGKILL) != 0 && errno != ESRCH) return state_->Fail(errno);
+  return true;
+}
+
 void PosixProcessHost::CloseHandle(HostHandle handle) {
   const auto found = state_->handles.find(handle);
   if (found == state_->handles.end()) return;
-  const bool child = found->second.child;
+  const bool child = found->second.child && !found->second.reaped;
   const pid_t pid = found->second.pid;
   state_->handles.erase(found);
   if (child) Reap(pid);

@@ -12,6 +12,9 @@
 //   ours). Termination is SIGKILL to the same. The process list comes from /proc; where there
 //   is none, no window is ever found.
 // - The version record is never the Windows 9x family, so closing never kills.
+// - A child is reaped when a wait sees it end, else when its handle is closed (by a small
+//   thread of its own if it is still running then); its exit code is the shell's view of its
+//   status. Ending a process tree is SIGKILL to the child's process group.
 #pragma once
 
 #include <memory>
@@ -38,6 +41,10 @@ class PosixProcessHost final : public ProcessHost {
                      const StartupInfo& startup, ProcessInformation& info) override;
   ReadStatus ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) override;
   void CloseHandle(HostHandle handle) override;
+
+  WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
+  bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
+  bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override;
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;

@@ -2,6 +2,8 @@
 
 #include "platform/win32/windows_api.h"
 
+#include "platform/win32/win32_process_tree.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -59,6 +61,14 @@ bool Win32ProcessHost::CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
   if (!::CreatePipe(&readEnd, &writeEnd, &sa, nSize)) return Fail();
+  // Only the write end is the child's. A child holding a reader of its own output would block
+  // for ever on a full pipe once we stop reading, instead of failing with a broken pipe.
+  if (!::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0)) {
+    Fail();
+    ::CloseHandle(readEnd);
+    ::CloseHandle(writeEnd);
+    return false;
+  }
   hReadPipe = FromHandle(readEnd);
   hWritePipe = FromHandle(writeEnd);
   decoders_[hReadPipe] = NarrowChunkDecoder();
@@ -121,6 +131,35 @@ ReadStatus Win32ProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk,
 void Win32ProcessHost::CloseHandle(HostHandle handle) {
   decoders_.erase(handle);
   ::CloseHandle(ToHandle(handle));
+}
+
+WaitStatus Win32ProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
+                                            ReadWait& wait) {
+  const HANDLE process = ToHandle(hProcess);
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return WaitStatus::Ended;
+    // Unsigned difference: right across the wrap of the tick count.
+    if (timeoutMs != kInfinite && ::GetTickCount() - start >= timeoutMs) {
+      return WaitStatus::TimedOut;
+    }
+    // Wakes early when the process ends or a window message arrives.
+    ::MsgWaitForMultipleObjectsEx(1, &process, kWaitSliceMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return WaitStatus::Ended;
+    if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
+  }
+}
+
+bool Win32ProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) {
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(ToHandle(hProcess), &code)) return Fail();
+  exitCode = code;
+  return true;
+}
+
+bool Win32ProcessHost::TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) {
+  if (!EndProcessTree(ToHandle(hProcess), uExitCode)) return Fail();
+  return true;
 }
 
 HostHandle Win32ProcessHost::OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,

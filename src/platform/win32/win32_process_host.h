@@ -1,7 +1,8 @@
 // The process host over kernel32 and user32, each call as the runner names it: CreatePipe,
 // CreateProcessA (the interpreter line "ComSpec /c "command"", NORMAL_PRIORITY_CLASS, inherited
-// handles, hidden window), ReadFile of 256 bytes, CloseHandle, OpenProcess, TerminateProcess,
-// GetVersionExA and the window walk. Host handles are the Win32 handles themselves.
+// handles, hidden window; only the pipe's write end is inheritable), ReadFile of 256 bytes,
+// CloseHandle, OpenProcess, TerminateProcess, GetVersionExA and the window walk. Host handles are
+// the Win32 handles themselves.
 //
 // A read that would block first waits in short slices (PeekNamedPipe, then a wait that wakes
 // early for window messages) and asks the runner between them, so the windows keep working
@@ -32,6 +33,10 @@ class Win32ProcessHost : public ProcessHost {
                      const StartupInfo& startup, ProcessInformation& info) override;
   ReadStatus ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) override;
   void CloseHandle(HostHandle handle) override;
+
+  WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
+  bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
+  bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override;
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;
