@@ -48,9 +48,10 @@ void ConsoleLogic::Cancel() { window_.CloseWindow(); }
 void ConsoleLogic::Closed() {
   if (closed_) return;
   closed_ = true;
-  // Stop the command rather than let it run on unseen; the runner sends the close request at
-  // its next cancel check, and the events that follow go nowhere.
-  if (readOutput1_.Processing()) readOutput1_.CancelProcess();
+  // Stop the command rather than let it run on unseen: the runner sends the close request at
+  // its next cancel check and ends whatever still runs after it; the events that follow go
+  // nowhere.
+  if (readOutput1_.Processing()) readOutput1_.StopProcess();
 }
 
 void ConsoleLogic::rtfOutputChange() {
@@ -92,6 +93,14 @@ void ConsoleLogic::Complete() {
   std::string tail(kCrLf);
   tail += kPrompt;
   pane_.Append(tail);
+  // A command that failed must not look like a success; one whose status is not known
+  // (never 0 by mistake) is shown as it always was.
+  const std::optional<std::int32_t> exitCode = readOutput1_.ExitCode();
+  if (exitCode && *exitCode != 0) {
+    messages_.ShowMessage(FailedCommandMessage(*exitCode), MessageIcon::Critical,
+                          std::string(kErrorTitle));
+    return;
+  }
   messages_.ShowMessage(std::string(kCompleteMessage), MessageIcon::None,
                         std::string(kCompleteTitle));
 }

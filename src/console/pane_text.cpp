@@ -84,6 +84,13 @@ std::string NormalizeLineBreaks(std::string_view chunk) {
 
 bool IsClearScreen(std::string_view chunk) { return chunk == "\f"; }
 
+std::string FailedCommandMessage(std::int32_t exitCode) {
+  std::string text(kCompleteMessage);
+  text += kCrLf;
+  text += "The command failed with exit code " + std::to_string(exitCode) + ".";
+  return text;
+}
+
 std::string ErrorMessage(std::string_view error, std::int32_t lastDllError) {
   std::string text = "Error!";
   text += kCrLf;

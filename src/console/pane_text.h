@@ -47,6 +47,10 @@ void AppendNormalizedLineBreaks(std::string_view chunk, std::string& out);
 // The interpreter's screen-clearing command writes one form feed and nothing else.
 bool IsClearScreen(std::string_view chunk);
 
+// What Complete shows when the command ended with a status other than 0: the usual
+// message, then "The command failed with exit code N.".
+std::string FailedCommandMessage(std::int32_t exitCode);
+
 // The text of the message shown for a runner error.
 std::string ErrorMessage(std::string_view error, std::int32_t lastDllError);
 

@@ -132,9 +132,53 @@ TEST(ConsoleGotChunk, TextBeyondAsciiIsKeptAsItIs) {
   EXPECT_TRUE(f.CaretAtEnd());
 }
 
+TEST(ConsoleComplete, AFailedCommandEndsWithAnErrorBoxThatNamesItsExitCode) {
+  struct Case {
+    std::uint32_t exitCode;
+    const char* prompt;  // nullptr: the success box
+  };
+  const Case cases[] = {
+      {0, nullptr},
+      {1, "Complete reading output!\r\nThe command failed with exit code 1."},
+      {127, "Complete reading output!\r\nThe command failed with exit code 127."},
+      {9009, "Complete reading output!\r\nThe command failed with exit code 9009."},
+      {0xFFFFFFFF, "Complete reading output!\r\nThe command failed with exit code -1."},
+  };
+  for (const Case& c : cases) {
+    ConsoleFixture f;
+    f.host.reads = {{"out\n"}};
+    f.host.exitCode = c.exitCode;
+    f.Run("c");
+    EXPECT_EQ(f.Pane(), AfterPrompt("c", "out\r\n")) << c.exitCode;
+    ASSERT_EQ(f.messages.shown.size(), 1u) << c.exitCode;
+    const FakeMessageBox::Message& box = f.messages.shown[0];
+    if (c.prompt == nullptr) {
+      EXPECT_EQ(box.prompt, "Complete reading output!");
+      EXPECT_EQ(box.title, "Success!");
+      EXPECT_EQ(box.icon, MessageIcon::None);
+    } else {
+      EXPECT_EQ(box.prompt, c.prompt);
+      EXPECT_EQ(box.title, "Error");
+      EXPECT_EQ(box.icon, MessageIcon::Critical);
+    }
+  }
+}
+
+TEST(ConsoleComplete, AnUnknownExitStatusLooksLikeSuccessAndASecondRunStartsAfresh) {
+  ConsoleFixture f;
+  f.host.exitCode = 3;
+  f.Run("c");
+  f.host.exitCodeKnown = false;
+  f.logic.Execute();
+  ASSERT_EQ(f.messages.shown.size(), 2u);
+  EXPECT_EQ(f.messages.shown[0].title, "Error");
+  EXPECT_EQ(f.messages.shown[1].title, "Success!") << "not the failure of the run before";
+}
+
 TEST(ConsoleComplete, EmptyPaneGetsThePromptAloneAndNoMessage) {
   ConsoleFixture f;
   f.host.reads = {{"some output\n"}};
+  f.host.exitCode = 1;  // not even for a failed command
   // Someone empties the pane just before the output ends.
   f.host.onRead = [&] {
     if (f.host.reads.empty()) f.logic.Pane().Replace("");

@@ -154,6 +154,35 @@ TEST_F(ConversionEndToEnd, PathsWithBlanksQuotesAndShellCharactersWorkAndRunNoth
   EXPECT_FALSE(fs::exists(fs::path(work) / "X"));
 }
 
+TEST_F(ConversionEndToEnd, AFailedConversionSaysSoWithFfmpegsExitCode) {
+  // A missing image makes FFmpeg fail (1); a mistyped FFmpeg makes the shell fail (127).
+  const struct {
+    std::string ffmpeg;
+    std::string image;
+    int exitCode;
+  } cases[] = {
+      {"/usr/bin/ffmpeg", work + "/missing cover.png", 1},
+      {work + "/no-ffmpeg-here", media + "/cover.png", 127},
+  };
+  for (const auto& c : cases) {
+    const std::string output = work + "/failed-" + std::to_string(c.exitCode) + ".avi";
+    Fill(c.ffmpeg, c.image, media + "/tone.wav", output);
+    messages.shown.clear();
+    FramoraWindow* console = ClickConvert();
+    ASSERT_NE(console, nullptr);
+    QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
+    ASSERT_EQ(messages.shown.size(), 1u) << "one box, and no \"Success!\"";
+    EXPECT_EQ(messages.shown[0].title, "Error");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(messages.shown[0].prompt,
+              "Complete reading output!\r\nThe command failed with exit code " +
+                  std::to_string(c.exitCode) + ".");
+    EXPECT_FALSE(fs::exists(output));
+    const std::string pane = console->Text("rtfOutput");
+    EXPECT_EQ(pane.substr(pane.size() - 7), "\r\nC:\\> ") << "the prompt as after any run";
+  }
+}
+
 TEST_F(ConversionEndToEnd, ASecondClickAfterTheConversionSaysTheOutputExists) {
   const std::string output = work + "/again.avi";
   Convert("/usr/bin/ffmpeg", media + "/cover.png", media + "/tone.wav", output, "pcm_s16le");
