@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by scripts/run and scripts/test: the Debian packages, their installation, and the
 # configure-and-build step. Sourced, not run.
 
@@ -13,7 +14,7 @@ FRAMORA_PACKAGES=(
   fonts-dejavu-core fonts-liberation2
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-14-dev clang-format
-  xdotool libx11-dev ccache
+  xdotool libx11-dev ccache shellcheck
 )
 
 # framora_missing_packages [package...]: of the given packages (default: the list above),
@@ -50,12 +51,24 @@ framora_ensure_packages() {
   fi
 }
 
-# framora_build <build dir> [cmake options...] -- builds everything in that folder.
+# framora_build <build dir> [cmake options...] -- configures (quick when nothing changed, and
+# the options always count) and builds everything in that folder.
 framora_build() {
   local dir=$1
   shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$FRAMORA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-  fi
+  cmake -S "$FRAMORA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build "$dir" -j2
+}
+
+# framora_kernel_runs_i386 -- whether this machine's kernel runs 32-bit x86 programs. Some
+# x86-64 kernels are built without that; Wine's 32-bit loader then fails with "Exec format
+# error". The probe is the smallest such program: it only exits.
+framora_kernel_runs_i386() {
+  local probe status=0
+  probe=$(mktemp)
+  printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || status=$?
+  rm -f "$probe"
+  [ "$status" -eq 0 ]
 }

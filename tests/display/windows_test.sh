@@ -54,8 +54,8 @@ fail() {
 # -noreset: by default the server resets when its last client leaves, and a client that
 # comes during the reset is turned away (here the program, right after our check).
 start_xvfb() {
-  local attempt number display
-  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+  local number display
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
     number=$((100 + RANDOM % 800))
     [ -e "/tmp/.X$number-lock" ] && continue
     rm -f "$work/displayfd"
@@ -97,6 +97,7 @@ alive() { kill -0 "$app_pid" 2>/dev/null || fail "the program ended early"; }
 # Polls until exactly one visible window has this caption; prints its id.
 wait_window() {
   local caption=$1 pattern ids end=$((SECONDS + deadline))
+  # shellcheck disable=SC2001 # a set of characters to escape, one sed expression
   pattern="^$(sed 's/[].[*^$\\]/\\&/g' <<<"$caption")\$"
   while ((SECONDS < end)); do
     alive

@@ -4,6 +4,7 @@
 set -euo pipefail
 FRAMORA_BUILD_DIR=$1
 work=$2 id=$3 package=$4 version=$5
+# shellcheck source=common.sh
 source "$(dirname "$0")/common.sh"
 
 rm -rf "$work"
@@ -21,6 +22,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)'"
 
 # Package names of a relation field, alternatives and version limits dropped.
+# shellcheck disable=SC2020 # both characters separate names
 names() { field "$1" | tr ',|' '\n\n' | sed 's/(.*)//; s/^ *//; s/ *$//' | sed '/^$/d'; }
 depends=$(names Depends)
 recommends=$(names Recommends)

@@ -4,6 +4,7 @@
 set -euo pipefail
 FRAMORA_BUILD_DIR=$1
 work=$2 id=$3 title=$4 description=$5 version=$6
+# shellcheck source=common.sh
 source "$(dirname "$0")/common.sh"
 
 rm -rf "$work"

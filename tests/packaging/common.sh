@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the packaging checks. Sourced, not run.
 
 failures=0
