@@ -134,6 +134,10 @@ class ProcessHost {
   // shell would: the exit status, or 128 + the number of the signal that ended it. False when
   // the code cannot be known.
   virtual bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) = 0;
+  // The same for the process and every process it started (and what those started in turn):
+  // Ended once none of them runs any more.
+  virtual WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
+                                        ReadWait& wait) = 0;
   // Ends the process at once, with every process it started and what those started in turn.
   virtual bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) = 0;
 

@@ -236,14 +236,18 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
 }
 
 bool ReadOutput::EndCommand(std::uintptr_t hProcess, bool requestReached) {
+  // What the command started counts too: FFmpeg runs on after sh or cmd.exe has gone, and it
+  // may need a moment to finish its file after the request.
   ProgramWait wait(host_);
-  const WaitStatus waited =
-      host_.WaitForProcess(hProcess, requestReached ? kCloseGraceMs : 0, wait);
-  if (waited == WaitStatus::Interrupted) return false;  // the program is ending: leave it be
-  // Whatever the command started may outlive it (FFmpeg after cmd.exe), so the tree is ended
-  // even when the command itself is gone.
-  const bool terminated = host_.TerminateProcessTree(hProcess, 0);
-  return waited == WaitStatus::Ended || terminated;
+  switch (host_.WaitForProcessTree(hProcess, requestReached ? kCloseGraceMs : 0, wait)) {
+    case WaitStatus::Ended:
+      return true;
+    case WaitStatus::Interrupted:
+      return false;  // the program is ending: leave it be
+    case WaitStatus::TimedOut:
+      break;
+  }
+  return host_.TerminateProcessTree(hProcess, 0);
 }
 
 bool ReadOutput::CloseProcess(std::int32_t lProcessID, std::int32_t uExitCode) {

@@ -194,6 +194,16 @@ class FakeProcessHost : public ProcessHost {
     return WaitStatus::Ended;
   }
 
+  // The run's process starts nothing of its own here: its tree is itself.
+  WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
+                                ReadWait& wait) override {
+    calls.push_back("WaitForProcessTree(" + Name(hProcess) + "," + std::to_string(timeoutMs) + ")");
+    const std::size_t before = calls.size();
+    const WaitStatus status = WaitForProcess(hProcess, timeoutMs, wait);
+    calls.erase(calls.begin() + static_cast<std::ptrdiff_t>(before));
+    return status;
+  }
+
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& code) override {
     calls.push_back("GetExitCodeProcess(" + Name(hProcess) + ")");
     if (!exitCodeKnown) return false;

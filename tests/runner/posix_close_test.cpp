@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <limits>
+#include <utility>
 
 #include "runner/event_log.h"
 #include "runner/posix_test_support.h"
@@ -104,6 +105,29 @@ TEST_F(PosixCloseTest, AChildThatIgnoresTheCloseRequestRunsOnAfterTheRun) {
 
   ::kill(helperPid, SIGKILL);
   EXPECT_TRUE(test::WaitUntil([this] { return test::IsGone(helperPid); }));
+}
+
+TEST_F(PosixCloseTest, StoppingLetsTheCommandEndOnTheRequestAndKillsItOnlyIfItWillNot) {
+  // The helper runs under a shell that waits for it, as FFmpeg does under sh: the shell ends at
+  // once on the request, the helper in its own time (FFmpeg finishing its file) or never.
+  for (const auto& [mode, signal] : {std::pair{"wait", SIGTERM}, {"wait ignore-term", SIGKILL}}) {
+    log.events.clear();
+    log.chunks.clear();
+    helperPid = 0;
+    OnceWaitingAfterPid([this] {
+      runner.StopProcess();
+      return true;
+    });
+    Run(test::ShellQuote(test::kHelper) + " " + mode + "; echo never");
+    EXPECT_EQ(log.events.back(), "Canceled") << mode;
+    EXPECT_FALSE(runner.Processing());
+    // Ours to reap here, as the test adopts orphans.
+    int status = 0;
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return ::waitpid(helperPid, &status, WNOHANG) == helperPid; }));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << mode << ": " << status;
+    EXPECT_EQ(log.Text().find("never"), std::string::npos);
+  }
 }
 
 TEST_F(PosixCloseTest, OnTheWindows9xPathTheNoticeIsFollowedByTermination) {

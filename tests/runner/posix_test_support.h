@@ -84,6 +84,9 @@ class RecordingHost : public ProcessHost {
   WaitStatus WaitForProcess(HostHandle h, std::uint32_t ms, ReadWait& wait) override {
     return real_.WaitForProcess(h, ms, wait);
   }
+  WaitStatus WaitForProcessTree(HostHandle h, std::uint32_t ms, ReadWait& wait) override {
+    return real_.WaitForProcessTree(h, ms, wait);
+  }
   bool GetExitCodeProcess(HostHandle h, std::uint32_t& code) override {
     return real_.GetExitCodeProcess(h, code);
   }

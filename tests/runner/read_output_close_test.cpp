@@ -134,7 +134,7 @@ struct StopCase {
   int slicesToEnd;                 // how long it takes to end by itself
   bool endsTree;                   // the tree can be ended
   std::vector<std::string> calls;  // from the close request on
-  const char* event;
+  std::string event;
 };
 
 class StopTest : public CloseTest, public ::testing::WithParamInterface<StopCase> {};
@@ -155,36 +155,21 @@ TEST_P(StopTest, EndsTheCommandAndItsChildren) {
   EXPECT_EQ(runner.ExitCode(), std::nullopt);
 }
 
+const std::string kAsk = "PostMessage(7,16)";
+const std::string kWaitAtOnce = "WaitForProcessTree(process,0)";
+const std::string kGrace = "WaitForProcessTree(process,3000)";
+const std::string kEnd = "TerminateProcessTree(process)";
+const std::string kCannotClose = "Error(Cannot close process id: 4242,1203)";
+
+// cmd.exe has no window: it is ended at once, FFmpeg with it. A command that gets the request
+// has a moment to end by itself.
 INSTANTIATE_TEST_SUITE_P(
     Cases, StopTest,
     ::testing::Values(
-        // cmd.exe has no window: it is ended at once, FFmpeg with it.
-        StopCase{"no window",
-                 false,
-                 100,
-                 true,
-                 {"WaitForProcess(process,0)", "TerminateProcessTree(process)"},
-                 "Canceled"},
-        StopCase{
-            "ends on the request",
-            true,
-            5,
-            true,
-            {"PostMessage(7,16)", "WaitForProcess(process,3000)", "TerminateProcessTree(process)"},
-            "Canceled"},
-        StopCase{
-            "ignores the request",
-            true,
-            1000000,
-            true,
-            {"PostMessage(7,16)", "WaitForProcess(process,3000)", "TerminateProcessTree(process)"},
-            "Canceled"},
-        StopCase{"cannot be ended",
-                 false,
-                 100,
-                 false,
-                 {"WaitForProcess(process,0)", "TerminateProcessTree(process)"},
-                 "Error(Cannot close process id: 4242,1203)"}));
+        StopCase{"no window", false, 100, true, {kWaitAtOnce, kEnd}, "Canceled"},
+        StopCase{"ends on the request", true, 5, true, {kAsk, kGrace}, "Canceled"},
+        StopCase{"ignores it", true, 1000000, true, {kAsk, kGrace, kEnd}, "Canceled"},
+        StopCase{"cannot be ended", false, 100, false, {kWaitAtOnce, kEnd}, kCannotClose}));
 
 TEST_F(CloseTest, APlainCancelOnlyAsksAndNeverEndsTheCommand) {
   host.reads = {{"a"}};

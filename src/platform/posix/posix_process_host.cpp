@@ -342,17 +342,14 @@ ReadStatus PosixProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk,
   }
 }
 
-WaitStatus PosixProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
-                                            ReadWait& wait) {
+namespace {
+
+// Polls `ended` in slices of kWaitSliceMs, asking `wait` between them, for at most timeoutMs.
+template <typename Ended>
+WaitStatus WaitInSlices(std::uint32_t timeoutMs, ReadWait& wait, Ended ended) {
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
-    // Looked up on every pass, as in ReadFile: the handlers run meanwhile may change the table.
-    State::Entry* entry = state_->Find(hProcess);
-    if (entry == nullptr || !entry->child) {
-      state_->lastError = EBADF;
-      return WaitStatus::Ended;
-    }
-    if (State::Ended(*entry)) return WaitStatus::Ended;
+    if (ended()) return WaitStatus::Ended;
     const auto waited = std::chrono::steady_clock::now() - start;
     if (timeoutMs != kInfinite && waited >= std::chrono::milliseconds(timeoutMs)) {
       return WaitStatus::TimedOut;
@@ -360,6 +357,28 @@ WaitStatus PosixProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t t
     ::poll(nullptr, 0, kWaitSliceMs);
     if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
   }
+}
+
+}  // namespace
+
+WaitStatus PosixProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
+                                            ReadWait& wait) {
+  return WaitInSlices(timeoutMs, wait, [this, hProcess] {
+    // Looked up on every pass, as in ReadFile: the handlers run meanwhile may change the table.
+    State::Entry* entry = state_->Find(hProcess);
+    return entry == nullptr || !entry->child || State::Ended(*entry);
+  });
+}
+
+WaitStatus PosixProcessHost::WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
+                                                ReadWait& wait) {
+  return WaitInSlices(timeoutMs, wait, [this, hProcess] {
+    State::Entry* entry = state_->Find(hProcess);
+    if (entry == nullptr || !entry->child || entry->pid <= 0) return true;
+    if (!State::Ended(*entry)) return false;
+    // What the child started stays in its process group, which outlives its leader.
+    return ::kill(-entry->pid, 0) != 0 && errno == ESRCH;
+  });
 }
 
 bool PosixProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) {

@@ -14,7 +14,7 @@
 // - The version record is never the Windows 9x family, so closing never kills.
 // - A child is reaped when a wait sees it end, else when its handle is closed (by a small
 //   thread of its own if it is still running then); its exit code is the shell's view of its
-//   status. Ending a process tree is SIGKILL to the child's process group.
+//   status. Its tree is its process group, which it leads: ending the tree is SIGKILL to the group.
 #pragma once
 
 #include <memory>
@@ -43,6 +43,8 @@ class PosixProcessHost final : public ProcessHost {
   void CloseHandle(HostHandle handle) override;
 
   WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
+  WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
+                                ReadWait& wait) override;
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
   bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override;
 

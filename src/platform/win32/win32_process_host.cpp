@@ -133,21 +133,38 @@ void Win32ProcessHost::CloseHandle(HostHandle handle) {
   ::CloseHandle(ToHandle(handle));
 }
 
-WaitStatus Win32ProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
-                                            ReadWait& wait) {
-  const HANDLE process = ToHandle(hProcess);
+namespace {
+
+// Waits in slices that end early for a window message or the process's end, asking `wait`
+// between them, until `ended` holds or timeoutMs have passed.
+template <typename Ended>
+WaitStatus WaitInSlices(HANDLE process, std::uint32_t timeoutMs, ReadWait& wait, Ended ended) {
   const DWORD start = ::GetTickCount();
   for (;;) {
-    if (::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return WaitStatus::Ended;
+    if (ended()) return WaitStatus::Ended;
     // Unsigned difference: right across the wrap of the tick count.
     if (timeoutMs != kInfinite && ::GetTickCount() - start >= timeoutMs) {
       return WaitStatus::TimedOut;
     }
-    // Wakes early when the process ends or a window message arrives.
     ::MsgWaitForMultipleObjectsEx(1, &process, kWaitSliceMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return WaitStatus::Ended;
+    if (ended()) return WaitStatus::Ended;
     if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
   }
+}
+
+}  // namespace
+
+WaitStatus Win32ProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
+                                            ReadWait& wait) {
+  const HANDLE process = ToHandle(hProcess);
+  return WaitInSlices(process, timeoutMs, wait,
+                      [process] { return ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT; });
+}
+
+WaitStatus Win32ProcessHost::WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
+                                                ReadWait& wait) {
+  const HANDLE process = ToHandle(hProcess);
+  return WaitInSlices(process, timeoutMs, wait, [process] { return !ProcessTreeRunning(process); });
 }
 
 bool Win32ProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) {

@@ -35,6 +35,8 @@ class Win32ProcessHost : public ProcessHost {
   void CloseHandle(HostHandle handle) override;
 
   WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
+  WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
+                                ReadWait& wait) override;
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
   bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override;
 

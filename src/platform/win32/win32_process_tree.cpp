@@ -83,15 +83,31 @@ bool AddDescendants(std::vector<Member>& tree) {
   return added;
 }
 
-}  // namespace
-
-bool EndProcessTree(HANDLE root, UINT exitCode) {
+std::vector<Member> Root(HANDLE root) {
   std::vector<Member> tree;
   Member first;
   first.id = ::GetProcessId(root);
   first.handle = root;
   first.created = CreationTime(root);
   tree.push_back(std::move(first));
+  return tree;
+}
+
+bool Running(const Member& member) {
+  return ::WaitForSingleObject(member.handle, 0) == WAIT_TIMEOUT;
+}
+
+}  // namespace
+
+bool ProcessTreeRunning(HANDLE root) {
+  std::vector<Member> tree = Root(root);
+  if (Running(tree.front())) return true;
+  AddDescendants(tree);
+  return std::any_of(tree.begin(), tree.end(), Running);
+}
+
+bool EndProcessTree(HANDLE root, UINT exitCode) {
+  std::vector<Member> tree = Root(root);
 
   AddDescendants(tree);
   for (int round = 0; round < kRounds; ++round) {
@@ -99,9 +115,7 @@ bool EndProcessTree(HANDLE root, UINT exitCode) {
     for (Member& member : tree) {
       if (member.ended) continue;
       member.ended = true;
-      if (::WaitForSingleObject(member.handle, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(member.handle, exitCode);
-      }
+      if (Running(member)) ::TerminateProcess(member.handle, exitCode);
     }
     if (!AddDescendants(tree)) break;  // nobody started anything meanwhile
   }

@@ -14,4 +14,7 @@ namespace framora::win32 {
 // True when every process found has ended.
 bool EndProcessTree(HANDLE root, UINT exitCode);
 
+// Whether the root or any process of its tree (found the same way) still runs.
+bool ProcessTreeRunning(HANDLE root);
+
 }  // namespace framora::win32
