@@ -32,19 +32,23 @@ QStringList NameFilters(const std::string& filter) {
   for (int i = 0; i < parts.size(); i += 2) {
     const QString description = parts[i];
     const QString pattern = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
-    // Qt reads the patterns from the last parentheses of each entry.
+    // Qt takes the patterns from the last parentheses of an entry and, with the details hidden,
+    // shows what stands before them: the description, exactly as given.
     filters << description + " (" + (pattern.isEmpty() ? QStringLiteral("*") : pattern) + ")";
   }
   return filters;
 }
 
-std::optional<std::string> QtFileDialog::Run(const FileDialogRequest& request) {
-  QFileDialog dialog(QApplication::activeWindow(), Q(request.dialogTitle));
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+  dialog.setWindowTitle(Q(request.dialogTitle));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  // The dialogs' plain behaviour: any name may be typed, and the launch, not the dialog, is
+  // the guard against an output file that exists.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setAcceptMode(request.kind == FileDialogKind::Save ? QFileDialog::AcceptSave
                                                             : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.kind == FileDialogKind::Save ? QFileDialog::AnyFile
-                                                          : QFileDialog::ExistingFile);
   if (!request.filter.empty()) dialog.setNameFilters(NameFilters(request.filter));
   if (!request.defaultExt.empty()) dialog.setDefaultSuffix(Q(request.defaultExt));
   if (!request.fileName.empty()) {
@@ -52,6 +56,11 @@ std::optional<std::string> QtFileDialog::Run(const FileDialogRequest& request) {
     if (info.isAbsolute()) dialog.setDirectory(info.absolutePath());
     dialog.selectFile(Q(request.fileName));
   }
+}
+
+std::optional<std::string> QtFileDialog::Run(const FileDialogRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow());
+  ConfigureFileDialog(dialog, request);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst().toUtf8().toStdString();
 }

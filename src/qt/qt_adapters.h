@@ -1,6 +1,7 @@
 // Qt adapters of the core's ports: message boxes, the file dialog, the desktop, the yield.
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -22,6 +23,10 @@ class QtFileDialog : public FileDialogPort {
 // Turns "description|pattern|..." into Qt's name filters. A description without a pattern
 // lists every file (an FFmpeg program on Linux has no .exe).
 QStringList NameFilters(const std::string& filter);
+
+// Everything the request asks of the dialog: title, kind, filters shown by their descriptions
+// alone, default extension, the file name; no flags beyond the plain dialog's behaviour.
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 class QtDesktop : public DesktopPort {
  public:
