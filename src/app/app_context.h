@@ -8,6 +8,7 @@
 
 #include "app/ports.h"
 #include "app/windows.h"
+#include "main_window/program_search.h"
 
 namespace framora {
 
@@ -22,6 +23,9 @@ struct AppContext {
   FileSystemPort* files = nullptr;
   YieldPort* yield = nullptr;
   RegistryPort* registry = nullptr;
+  // Where FFmpeg is looked for until the user has chosen one.
+  ProgramSearchPort* programs = nullptr;
+  ProgramSearch ffmpegSearch = PosixFfmpegSearch();
   WindowManager* windows = nullptr;
   // A fresh process host for each runner instance.
   std::function<std::unique_ptr<ProcessHost>()> makeProcessHost;

@@ -63,6 +63,18 @@ class FileSystemPort {
   virtual std::optional<std::string> FindFirstFile(const std::string& pattern) = 0;
   // Whether a normal file (not a folder, not hidden, not a system file) exists at path.
   virtual bool IsNormalFile(const std::string& path) = 0;
+  // Whether path names an existing folder.
+  virtual bool IsFolder(const std::string& path) = 0;
+};
+
+// What the system needs to find a program by its name, as a shell or cmd.exe does.
+class ProgramSearchPort {
+ public:
+  virtual ~ProgramSearchPort() = default;
+  // The value of the PATH variable; empty when it is not set.
+  virtual std::string SearchPath() = 0;
+  // Whether path names a file (not a folder) that the system would start as a program.
+  virtual bool IsProgramFile(const std::string& path) = 0;
 };
 
 }  // namespace framora

@@ -1,8 +1,11 @@
 #include "main_window/main_window.h"
 
+#include <map>
+
 #include "app/identity.h"
 #include "app/settings.h"
 #include "app/text.h"
+#include "main_window/drops.h"
 
 namespace framora {
 
@@ -28,7 +31,14 @@ void MainWindow::Message(const std::string& prompt, MessageIcon icon, const std:
 }
 
 void MainWindow::Load() {
-  view_.SetText("Text1", Read(kKeyFfmpeg));
+  // Until an FFmpeg has been chosen (even cancelled, which stores an empty one), the one the
+  // system would run is shown; nothing is stored for it.
+  const std::optional<std::string> ffmpeg =
+      ports_.settings.Read(kSettingsApp, kSettingsSection, kKeyFfmpeg);
+  std::optional<std::string> found;
+  if (!ffmpeg && ports_.programs != nullptr)
+    found = FindProgram(*ports_.programs, ports_.ffmpegSearch);
+  view_.SetText("Text1", ffmpeg.value_or(found.value_or("")));
   view_.SetText("Text2", Read(kKeyImage));
   view_.SetText("Text3", Read(kKeyAudio));
   view_.SetText("Text4", Read(kKeySave));
@@ -58,6 +68,19 @@ void MainWindow::ChooseMedia(const char* filter, const char* field, const char* 
   Write(key, view_.Text(field));
 }
 
+void MainWindow::Chosen(std::string_view field, const std::string& path) {
+  view_.SetText(field, path);
+  if (field == "Text1") Write(kKeyFfmpeg, view_.Text(field));
+  if (field == "Text2") Write(kKeyImage, view_.Text(field));
+  if (field == "Text3") Write(kKeyAudio, view_.Text(field));
+  if (field == "Text4") ApplyAviRule();  // the output path is stored only by the launch
+}
+
+void MainWindow::ApplyAviRule() {
+  const std::string text = view_.Text("Text4");
+  if (AsciiLower(text).find(".avi") == std::string::npos) view_.SetText("Text4", text + ".avi");
+}
+
 void MainWindow::Command2_Click() {
   ChooseMedia("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png", "Text2",
               kKeyImage);
@@ -75,9 +98,27 @@ void MainWindow::Command4_Click() {
   dialog_.DialogTitle = kSelectFile;
   dialog_.ShowSave();
   view_.SetText("Text4", dialog_.FileName);
-  const std::string text = view_.Text("Text4");
-  if (AsciiLower(text).find(".avi") == std::string::npos) view_.SetText("Text4", text + ".avi");
+  ApplyAviRule();
   // The output path is stored only by the launch.
+}
+
+void MainWindow::FilesDropped(std::string_view control, const std::vector<std::string>& items) {
+  std::vector<std::string> files;
+  for (const std::string& item : items) {
+    std::optional<std::string> path = DroppedPath(item);
+    if (path && !ports_.files.IsFolder(*path)) files.push_back(std::move(*path));
+  }
+  if (files.empty()) return;
+  if (control == "Text1" || control == "Text2" || control == "Text3" || control == "Text4") {
+    Chosen(control, files.front());
+    return;
+  }
+  // Beside the fields each file goes where its kind belongs; of several, the last one.
+  std::map<std::string_view, std::string> byField;
+  for (const std::string& file : files) {
+    if (const auto field = FieldForFile(file)) byField[*field] = file;
+  }
+  for (const auto& [field, file] : byField) Chosen(field, file);
 }
 
 void MainWindow::LaunchConversion() {

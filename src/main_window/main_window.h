@@ -4,11 +4,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/ports.h"
 #include "app/windows.h"
 #include "main_window/common_dialog.h"
 #include "main_window/conversion_command.h"
+#include "main_window/program_search.h"
 
 namespace framora {
 
@@ -20,6 +23,9 @@ struct MainWindowPorts {
   DesktopPort& desktop;
   WindowManager& windows;
   ShellKind shell = ShellKind::Posix;
+  // Where to look for FFmpeg while none has been chosen; no look-up without it.
+  ProgramSearchPort* programs = nullptr;
+  ProgramSearch ffmpegSearch = PosixFfmpegSearch();
 };
 
 inline constexpr int kKeyEnter = 13;
@@ -40,6 +46,10 @@ class MainWindow {
   void LaunchConversion();
   void Text4_KeyDown(std::uint16_t keyCode, int shift);
 
+  // Files dropped from a file manager: on one of the four fields (its name), or anywhere else
+  // on the window (any other name). Each item is a file: address or a path.
+  void FilesDropped(std::string_view control, const std::vector<std::string>& items);
+
   // Menu.
   void mnuHelp_Click();
   void mnuAbout_Click();
@@ -53,6 +63,9 @@ class MainWindow {
   void Write(const char* key, const std::string& value);
   void Message(const std::string& prompt, MessageIcon icon, const std::string& title);
   void ChooseMedia(const char* filter, const char* field, const char* key);
+  // What a chooser does with the file the user picked, once it is in the field.
+  void Chosen(std::string_view field, const std::string& path);
+  void ApplyAviRule();
 
   WindowView& view_;
   MainWindowPorts ports_;

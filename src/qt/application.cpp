@@ -21,6 +21,7 @@ struct Application::Adapters {
   QtFileDialog fileDialog;
   QtDesktop desktop;
   posix::PosixFileSystem files;
+  posix::PosixProgramSearch programs;
   posix::PosixRegistry registry;
   std::unique_ptr<QtYield> yield;
 };
@@ -48,6 +49,8 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
   ctx_.files = &adapters_->files;
   ctx_.yield = adapters_->yield.get();
   ctx_.registry = &adapters_->registry;
+  ctx_.programs = &adapters_->programs;
+  ctx_.ffmpegSearch = PosixFfmpegSearch();
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
     return std::make_unique<posix::PosixProcessHost>(*adapters_->yield);
   };

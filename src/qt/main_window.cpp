@@ -1,10 +1,12 @@
 #include "qt/main_window.h"
 
+#include <QDropEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -84,7 +86,9 @@ MainWindow::MainWindow(AppContext& ctx) : ctx_(ctx) {
   picture->setFocusPolicy(Qt::TabFocus);
   label("Label4", "Save as file :>  (choose output)", 240, 3840, 2895, 375);
   auto* text4 = field("Text4", 240, 4440, 3255, 495);
-  text4->installEventFilter(this);
+  // Files from a file manager may be dropped on a field or anywhere else on the window.
+  setAcceptDrops(true);
+  for (QLineEdit* box : {text1, text2, text3, text4}) box->installEventFilter(this);
   auto* command4 = button("Command4", "Choose saveas filename output", 360, 5520, 3135, 735);
 
   // Tab order as the window was designed: the controls that take focus, by tab index.
@@ -92,8 +96,9 @@ MainWindow::MainWindow(AppContext& ctx) : ctx_(ctx) {
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
   logic_ = std::make_unique<framora::MainWindow>(
-      *this, MainWindowPorts{*ctx_.settings, *ctx_.messages, *ctx_.fileDialog, *ctx_.files,
-                             *ctx_.desktop, *ctx_.windows, ShellKind::Posix});
+      *this,
+      MainWindowPorts{*ctx_.settings, *ctx_.messages, *ctx_.fileDialog, *ctx_.files, *ctx_.desktop,
+                      *ctx_.windows, ShellKind::Posix, ctx_.programs, ctx_.ffmpegSearch});
 
   connect(command1, &QPushButton::clicked, this, [this] { logic_->Command1_Click(); });
   connect(command2, &QPushButton::clicked, this, [this] { logic_->Command2_Click(); });
@@ -109,7 +114,38 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::Load() { logic_->Load(); }
 
+bool MainWindow::TakeDrop(QEvent* event, std::string_view control) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+  auto* drop = static_cast<QDropEvent*>(event);
+  // Text dragged from an editor is the field's own business, as typing is.
+  if (drop->mimeData() == nullptr || !drop->mimeData()->hasUrls()) return false;
+  drop->acceptProposedAction();
+  if (type == QEvent::Drop) {
+    std::vector<std::string> items;
+    for (const QUrl& url : drop->mimeData()->urls()) items.push_back(url.toEncoded().toStdString());
+    logic_->FilesDropped(control, items);
+  }
+  return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!TakeDrop(event, "")) FramoraWindow::dragEnterEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (!TakeDrop(event, "")) FramoraWindow::dragMoveEvent(event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  if (!TakeDrop(event, "")) FramoraWindow::dropEvent(event);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (qobject_cast<QLineEdit*>(watched) != nullptr &&
+      TakeDrop(event, watched->objectName().toStdString())) {
+    return true;
+  }
   if (watched->objectName() == "Text4" && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)

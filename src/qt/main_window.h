@@ -26,8 +26,15 @@ class MainWindow : public FramoraWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Files dropped anywhere on the window but the four fields.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  // Takes a drag of files (a list of addresses) on `control`; anything else is not ours.
+  bool TakeDrop(QEvent* event, std::string_view control);
+
   AppContext& ctx_;
   std::unique_ptr<framora::MainWindow> logic_;
   QWidget* client_ = nullptr;

@@ -56,6 +56,7 @@ struct Application::Adapters {
   Win32MessageBox messages;
   Win32FileDialog fileDialog;
   Win32FileSystem files;
+  Win32ProgramSearch programs;
   Win32Registry registry;
   Win32Yield yield;
 };
@@ -88,6 +89,8 @@ Application::Application() {
     return std::make_unique<Win32ProcessHost>(adapters_->yield);
   };
   ctx_.programFolder = ProgramFolder();
+  ctx_.programs = &adapters_->programs;
+  ctx_.ffmpegSearch = WindowsFfmpegSearch(ctx_.programFolder);
 }
 
 Application::~Application() {

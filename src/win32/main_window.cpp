@@ -1,9 +1,13 @@
 #include "win32/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
 
 #include "app/identity.h"
 #include "main_window/main_window.h"
+#include "platform/win32/win32_text.h"
 #include "win32/resource_ids.h"
 
 namespace framora::win32 {
@@ -57,6 +61,8 @@ MainWindow::MainWindow(AppContext& ctx)
   frame.menu = MakeMenu();
   CreateFrame(frame);
   desktop_.SetOwner(Handle());
+  // Files from Explorer may be dropped on a field or anywhere else on the window.
+  ::DragAcceptFiles(Handle(), TRUE);
 
   // In tab order; labels take no focus.
   AddControl("Command1", L"BUTTON", "FFMPEG EXE LOCATION", kButton, 0, ID_Command1, 240, 240, 1575,
@@ -85,8 +91,9 @@ MainWindow::MainWindow(AppContext& ctx)
              5520, 3135, 735);
 
   logic_ = std::make_unique<framora::MainWindow>(
-      *this, MainWindowPorts{*ctx_.settings, *ctx_.messages, *ctx_.fileDialog, *ctx_.files,
-                             desktop_, *ctx_.windows, ShellKind::Cmd});
+      *this,
+      MainWindowPorts{*ctx_.settings, *ctx_.messages, *ctx_.fileDialog, *ctx_.files, desktop_,
+                      *ctx_.windows, ShellKind::Cmd, ctx_.programs, ctx_.ffmpegSearch});
 }
 
 MainWindow::~MainWindow() {
@@ -129,6 +136,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
           return 0;
       }
+    case WM_DROPFILES:
+      FilesDropped(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID != ID_Picture1) break;
@@ -145,6 +155,21 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return Win32Window::HandleMessage(msg, wParam, lParam);
+}
+
+void MainWindow::FilesDropped(HDROP drop) {
+  POINT at{};
+  ::DragQueryPoint(drop, &at);  // in the client area
+  const HWND below = ::ChildWindowFromPointEx(Handle(), at, CWP_SKIPINVISIBLE);
+  std::vector<std::string> files;
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring name(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    name.resize(::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+    files.push_back(FromWide(name));
+  }
+  ::DragFinish(drop);
+  logic_->FilesDropped(NameOf(below), files);
 }
 
 LRESULT CALLBACK MainWindow::Text4Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,

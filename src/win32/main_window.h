@@ -6,6 +6,9 @@
 
 #include "app/app_context.h"
 #include "platform/win32/win32_desktop.h"
+
+// Needs <windows.h> first.
+#include <shellapi.h>
 #include "win32/win32_window.h"
 
 namespace framora {
@@ -25,6 +28,8 @@ class MainWindow : public Win32Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Files dropped from Explorer: on the field below the drop point, or beside the fields.
+  void FilesDropped(HDROP drop);
   static LRESULT CALLBACK Text4Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                     DWORD_PTR self);
 

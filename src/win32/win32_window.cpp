@@ -97,6 +97,13 @@ HWND Win32Window::Control(std::string_view name) const {
   return found == controls_.end() ? nullptr : found->second;
 }
 
+std::string Win32Window::NameOf(HWND control) const {
+  for (const auto& [name, hwnd] : controls_) {
+    if (hwnd == control) return name;
+  }
+  return {};
+}
+
 HFONT Win32Window::MakeFont(const wchar_t* face, double points, bool bold, bool underline) {
   const int height = -static_cast<int>(points * Dpi(LOGPIXELSY) / 72.0 + 0.5);
   const HFONT font = ::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline,

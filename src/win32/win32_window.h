@@ -73,6 +73,8 @@ class Win32Window : public WindowView {
   HWND AddControl(const char* name, const wchar_t* windowClass, const std::string& text,
                   DWORD style, DWORD exStyle, int id, int left, int top, int width, int height);
   HWND Control(std::string_view name) const;
+  // The name of a control of this window; empty for the window itself or anything else.
+  std::string NameOf(HWND control) const;
   // A font of the given face and size in points, kept for the life of the window.
   HFONT MakeFont(const wchar_t* face, double points, bool bold = false, bool underline = false);
   HBITMAP LoadBitmapResource(int id);

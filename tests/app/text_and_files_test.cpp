@@ -8,7 +8,9 @@
 
 #include "app/text.h"
 #include "app/wildcard.h"
+#include "main_window/program_search.h"
 #include "platform/posix/posix_files.h"
+#include "support/scoped_env.h"
 #include "support/temp_env.h"
 
 namespace framora {
@@ -103,6 +105,27 @@ TEST_F(PosixFiles, IsNormalFileTellsFilesFromFolders) {
   EXPECT_FALSE(fs.IsNormalFile(dir));
   EXPECT_FALSE(fs.IsNormalFile(dir + "/missing"));
   EXPECT_FALSE(fs.IsNormalFile(""));
+  EXPECT_TRUE(fs.IsFolder(dir));
+  EXPECT_FALSE(fs.IsFolder(dir + "/MSINFO32.EXE"));
+  EXPECT_FALSE(fs.IsFolder(dir + "/missing"));
+}
+
+TEST_F(PosixFiles, FfmpegIsFoundOnPathAsTheShellWouldRunIt) {
+  // Not executable, a folder of that name, then the real one.
+  for (const char* folder : {"/a", "/b", "/b/ffmpeg", "/c"})
+    std::filesystem::create_directory(dir + folder);
+  Touch("a/ffmpeg");
+  Touch("c/ffmpeg");
+  ::chmod((dir + "/c/ffmpeg").c_str(), 0755);
+  posix::PosixProgramSearch system;
+  const std::string path = "::" + dir + "/a:" + dir + "/b::" + dir + "/c";
+  {
+    test::ScopedEnv env("PATH", path.c_str());
+    EXPECT_EQ(FindProgram(system, PosixFfmpegSearch()), dir + "/c/ffmpeg");
+  }
+  test::ScopedEnv noPath("PATH", nullptr);
+  EXPECT_EQ(system.SearchPath(), "");
+  EXPECT_EQ(FindProgram(system, PosixFfmpegSearch()), std::nullopt);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "fakes/fake_desktop.h"
@@ -12,6 +13,8 @@
 #include "fakes/fake_message_box.h"
 #include "main_window/conversion_command.h"
 #include "qt/application.h"
+#include "qt/console_window.h"
+#include "support/qt_drops.h"
 #include "support/temp_env.h"
 
 namespace framora::qt {
@@ -181,6 +184,29 @@ TEST_F(ConversionEndToEnd, AFailedConversionSaysSoWithFfmpegsExitCode) {
     const std::string pane = console->Text("rtfOutput");
     EXPECT_EQ(pane.substr(pane.size() - 7), "\r\nC:\\> ") << "the prompt as after any run";
   }
+}
+
+TEST_F(ConversionEndToEnd, AFileDroppedDuringAConversionLandsAndTheRunGoesOn) {
+  const std::string output = work + "/dropped-during.avi";
+  Fill("/usr/bin/ffmpeg", media + "/cover.png", media + "/tone.wav", output);
+  FramoraWindow* console = ClickConvert();
+  ASSERT_NE(console, nullptr);
+  // Delivered by the event loop that the run keeps going.
+  bool dropped = false;
+  bool duringTheRun = false;
+  QTimer::singleShot(0, [&] {
+    duringTheRun = static_cast<ConsoleWindow*>(console)->Logic().ReadOutput1().Processing();
+    std::unique_ptr<QMimeData> mime(test::Files({QString::fromStdString(media + "/tone.mp3")}));
+    dropped = test::DropAt(form, test::CentreOf(form, form->findChild<QWidget*>("Text3")), *mime);
+  });
+  QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
+  EXPECT_TRUE(duringTheRun);
+  EXPECT_TRUE(dropped);
+  EXPECT_EQ(form->Text("Text3"), media + "/tone.mp3");
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].title, "Success!");
+  EXPECT_EQ(ProbeFile(output).streams, (QStringList{"video:mjpeg", "audio:pcm_s16le"}))
+      << "the running command kept its WAV";
 }
 
 TEST_F(ConversionEndToEnd, ASecondClickAfterTheConversionSaysTheOutputExists) {

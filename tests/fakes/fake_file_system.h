@@ -29,10 +29,27 @@ class FakeFileSystem : public FileSystemPort {
     return normalFiles.count(path) > 0;
   }
 
+  bool IsFolder(const std::string& path) override { return folders.count(path) > 0; }
+
+  std::set<std::string> folders;
   std::map<std::string, std::string> matches;
   std::set<std::string> normalFiles;
   std::vector<std::string> findCalls;
   std::vector<std::string> normalFileCalls;
+};
+
+// A PATH and the program files that exist.
+class FakeProgramSearch : public ProgramSearchPort {
+ public:
+  std::string SearchPath() override { return path; }
+  bool IsProgramFile(const std::string& file) override {
+    looked.push_back(file);
+    return programs.count(file) > 0;
+  }
+
+  std::string path;
+  std::set<std::string> programs;
+  std::vector<std::string> looked;
 };
 
 }  // namespace framora::test

@@ -23,8 +23,9 @@ class MainWindowTest : public ::testing::Test {
   FakeDesktop desktop;
   FakeWindowManager windows;
   FakeView view;
-  MainWindow form{
-      view, MainWindowPorts{settings, messages, dialog, files, desktop, windows, ShellKind::Posix}};
+  FakeProgramSearch programs;
+  MainWindow form{view, MainWindowPorts{settings, messages, dialog, files, desktop, windows,
+                                        ShellKind::Posix, &programs}};
 
   std::optional<std::string> Stored(const char* key) {
     return settings.Read(kSettingsApp, kSettingsSection, key);

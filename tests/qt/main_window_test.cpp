@@ -2,12 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <fstream>
 
 #include "app/settings.h"
 #include "fakes/fake_desktop.h"
@@ -16,7 +24,10 @@
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_settings.h"
 #include "qt/main_window.h"
+#include "qt/qt_adapters.h"
 #include "qt/window_manager.h"
+#include "support/qt_drops.h"
+#include "support/temp_env.h"
 
 namespace framora::qt {
 namespace {
@@ -194,6 +205,110 @@ TEST_F(MainWindowWidget, MenuItemsRunTheirCommands) {
   Item("mnuExit")->trigger();
   EXPECT_TRUE(windows.Ending());
   EXPECT_FALSE(form->isVisible());
+}
+
+// --- Files dropped from a file manager ---
+
+TEST_F(MainWindowWidget, AFileDroppedOnAFieldLandsThereAsAPath) {
+  const struct {
+    const char* field;
+    QString dropped;
+    QString shown;
+    const char* key;
+  } cases[] = {
+      {"Text1", "/opt/ff mpeg/ffmpeg", "/opt/ff mpeg/ffmpeg", kKeyFfmpeg},
+      {"Text2", "/tmp/My Pictures/café #1.png", "/tmp/My Pictures/café #1.png", kKeyImage},
+      {"Text3", "/tmp/100%41.wav", "/tmp/100%41.wav", kKeyAudio},
+      {"Text4", "/tmp/clip.mp4", "/tmp/clip.mp4.avi", nullptr},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<QMimeData> mime(test::Files({c.dropped}));
+    ASSERT_TRUE(test::DropAt(form, test::CentreOf(form, Child<QLineEdit>(c.field)), *mime))
+        << c.field;
+    EXPECT_EQ(Child<QLineEdit>(c.field)->text(), c.shown) << c.field;
+    if (c.key != nullptr) {
+      EXPECT_EQ((settings.values[{kSettingsApp, kSettingsSection, c.key}]), c.shown.toStdString());
+    }
+  }
+  EXPECT_EQ(settings.Read(kSettingsApp, kSettingsSection, kKeySave), std::nullopt);
+}
+
+TEST_F(MainWindowWidget, FilesDroppedBesideTheFieldsGoWhereTheirKindBelongs) {
+  std::unique_ptr<QMimeData> mime(test::Files({"/p/a.png", "/m/b.mp3", "/notes.txt", "/p/c.JPG"}));
+  for (const char* beside : {"Label2", "Picture1", "Command3"}) {
+    Child<QLineEdit>("Text2")->clear();
+    Child<QLineEdit>("Text3")->clear();
+    ASSERT_TRUE(test::DropAt(form, test::CentreOf(form, Child<QWidget>(beside)), *mime)) << beside;
+    EXPECT_EQ(Child<QLineEdit>("Text2")->text(), "/p/c.JPG") << beside;
+    EXPECT_EQ(Child<QLineEdit>("Text3")->text(), "/m/b.mp3") << beside;
+  }
+  EXPECT_TRUE(Child<QLineEdit>("Text1")->text().isEmpty());
+}
+
+TEST_F(MainWindowWidget, TextDraggedFromAnEditorStillEditsTheField) {
+  auto* text2 = Child<QLineEdit>("Text2");
+  QMimeData mime;
+  mime.setText("file:///not/a/drop.png");
+  ASSERT_TRUE(test::DropAt(form, test::CentreOf(form, text2), mime));
+  EXPECT_EQ(text2->text(), "file:///not/a/drop.png") << "taken as typed text";
+  EXPECT_TRUE(settings.writes.empty());
+}
+
+// --- The file dialogs ---
+
+std::vector<std::string> Strings(const QStringList& list) {
+  std::vector<std::string> out;
+  for (const QString& s : list) out.push_back(s.toStdString());
+  return out;
+}
+
+TEST(FileDialogs, ShowEachFilterOnceAsGivenAndTakeAnyTypedName) {
+  const struct {
+    std::string filter;
+    QStringList shown;
+    QStringList listed;  // the patterns the dialog lists files by
+  } cases[] = {
+      {"FFMPEG App (*.exe)", {"FFMPEG App (*.exe)"}, {"*"}},
+      {"Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png",
+       {"Jpegs (*.jpg)", "GIF files (*.gif)", "PNG files (*.png)"},
+       {"*.jpg"}},
+      {"AVI (*.avi)", {"AVI (*.avi)"}, {"*"}},
+  };
+  for (const auto& c : cases) {
+    QFileDialog dialog;
+    ConfigureFileDialog(dialog,
+                        FileDialogRequest{FileDialogKind::Open, "", c.filter, "", "Select File"});
+    auto* combo = dialog.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(combo, nullptr);
+    QStringList shown;
+    for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+    EXPECT_EQ(Strings(shown), Strings(c.shown));
+    EXPECT_EQ(Strings(dialog.findChild<QFileSystemModel*>()->nameFilters()), Strings(c.listed));
+    EXPECT_EQ(dialog.windowTitle(), "Select File");
+  }
+
+  // A name that does not exist is taken on Open; an existing one on Save, without a question.
+  const std::string dir = test::MakeTempDir("dialog");
+  std::ofstream(dir + "/exists.avi") << "x";
+  int questions = 0;
+  for (const auto& [kind, name] : {std::pair{FileDialogKind::Open, "/typed.png"},
+                                   std::pair{FileDialogKind::Save, "/exists.avi"}}) {
+    QFileDialog dialog;
+    ConfigureFileDialog(dialog,
+                        FileDialogRequest{kind, dir + name, "AVI (*.avi)", "", "Select File"});
+    QTimer::singleShot(0, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+          ++questions;
+          box->reject();
+        }
+      }
+    });
+    QMetaObject::invokeMethod(&dialog, "accept");  // the Open or Save button
+    EXPECT_EQ(dialog.result(), QDialog::Accepted) << name;
+    EXPECT_EQ(Strings(dialog.selectedFiles()), std::vector<std::string>{dir + name});
+  }
+  EXPECT_EQ(questions, 0);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "app/ports.h"
 #include "platform/posix/posix_process_host.h"
 #include "runner/process_host.h"
+#include "support/scoped_env.h"
 
 namespace framora::test {
 
@@ -121,32 +122,6 @@ class RecordingHost : public ProcessHost {
 
  private:
   ProcessHost& real_;
-};
-
-// Sets or removes an environment variable for one scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_.c_str(), old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_.c_str());
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
 };
 
 // Waits for a condition that is bound to come true; the deadline only keeps a broken build

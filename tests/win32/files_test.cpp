@@ -5,9 +5,11 @@
 
 #include <filesystem>
 
+#include "main_window/program_search.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_text.h"
 #include "support/temp_env.h"
+#include "win32_test_support.h"
 
 namespace framora::win32 {
 namespace {
@@ -68,6 +70,23 @@ TEST_F(FilesTest, OnlyNormalFilesAreNormalFiles) {
   EXPECT_FALSE(files.IsNormalFile(dir + "folder.exe"));
   EXPECT_FALSE(files.IsNormalFile(dir + "missing.exe"));
   EXPECT_FALSE(files.IsNormalFile(""));
+}
+
+TEST_F(FilesTest, FfmpegIsFoundInTheProgramsFolderThenOnThePathAndFoldersAreNoFiles) {
+  Folder("own");
+  Folder("on path");
+  Folder("on path\\ffmpeg.exe");  // a folder of that name is no program
+  Folder("bin é");
+  Touch("bin é\\ffmpeg.exe");
+  EXPECT_TRUE(files.IsFolder(dir + "on path"));
+  EXPECT_FALSE(files.IsFolder(dir + "bin é\\ffmpeg.exe"));
+  Win32ProgramSearch system;
+  const std::string path = dir + "on path;;\"" + dir + "bin é\"";
+  test::ScopedEnv env("PATH", ToNarrow(path).c_str());
+  EXPECT_EQ(system.SearchPath(), path);
+  EXPECT_EQ(FindProgram(system, WindowsFfmpegSearch(dir + "own")), dir + "bin é\\ffmpeg.exe");
+  Touch("own\\ffmpeg.exe");
+  EXPECT_EQ(FindProgram(system, WindowsFfmpegSearch(dir + "own")), dir + "own\\ffmpeg.exe");
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "app/wildcard.h"
@@ -12,6 +14,21 @@ namespace framora::posix {
 bool PosixFileSystem::IsNormalFile(const std::string& path) {
   struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PosixFileSystem::IsFolder(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string PosixProgramSearch::SearchPath() {
+  const char* path = std::getenv("PATH");
+  return path != nullptr ? path : "";
+}
+
+bool PosixProgramSearch::IsProgramFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
 std::optional<std::string> PosixFileSystem::FindFirstFile(const std::string& pattern) {

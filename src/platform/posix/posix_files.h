@@ -10,6 +10,14 @@ class PosixFileSystem : public FileSystemPort {
  public:
   std::optional<std::string> FindFirstFile(const std::string& pattern) override;
   bool IsNormalFile(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
+};
+
+// PATH as the shell reads it; a program file is a regular file we may execute.
+class PosixProgramSearch : public ProgramSearchPort {
+ public:
+  std::string SearchPath() override;
+  bool IsProgramFile(const std::string& path) override;
 };
 
 }  // namespace framora::posix

@@ -22,6 +22,26 @@ std::optional<std::string> Win32FileSystem::FindFirstFile(const std::string& pat
   return std::nullopt;
 }
 
+bool Win32FileSystem::IsFolder(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string Win32ProgramSearch::SearchPath() {
+  const DWORD length = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (length == 0) return {};
+  std::wstring value(length, L'\0');
+  const DWORD copied = ::GetEnvironmentVariableW(L"PATH", value.data(), length);
+  value.resize(copied < length ? copied : 0);
+  return FromWide(value);
+}
+
+bool Win32ProgramSearch::IsProgramFile(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool Win32FileSystem::IsNormalFile(const std::string& path) {
   if (path.empty()) return false;
   const DWORD attributes = ::GetFileAttributesA(ToNarrow(path).c_str());

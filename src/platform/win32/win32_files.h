@@ -11,6 +11,14 @@ class Win32FileSystem : public FileSystemPort {
   // The name (without folder) of the first normal file matching the pattern.
   std::optional<std::string> FindFirstFile(const std::string& pattern) override;
   bool IsNormalFile(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
+};
+
+// PATH as cmd.exe reads it; a program file is any file that is not a folder.
+class Win32ProgramSearch : public ProgramSearchPort {
+ public:
+  std::string SearchPath() override;
+  bool IsProgramFile(const std::string& path) override;
 };
 
 }  // namespace framora::win32

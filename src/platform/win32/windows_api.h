@@ -1,6 +1,6 @@
 // <windows.h> for this program. Its name macros would rename the port functions that share a
 // name with a Windows function (CreateProcess, FindFirstFile, GetVersionEx, PostMessage,
-// Yield), so they go; the code calls the "A" and "W" functions by their full names.
+// SearchPath, Yield), so they go; the code calls the "A" and "W" functions by their full names.
 #pragma once
 
 #include <windows.h>
@@ -9,5 +9,6 @@
 #undef FindFirstFile
 #undef GetVersionEx
 #undef PostMessage
+#undef SearchPath
 #undef Yield
 #undef small

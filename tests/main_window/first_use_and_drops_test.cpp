@@ -1,0 +1,135 @@
+// FFmpeg found by itself on first use, and files dropped from a file manager.
+#include "main_window/drops.h"
+#include "main_window_fixture.h"
+
+namespace framora::test {
+namespace {
+
+// --- Finding FFmpeg ---
+
+TEST(FindProgram, LooksInTheFoldersOfThePathInOrderAsTheSystemDoes) {
+  struct Case {
+    const char* what;
+    std::string path;
+    std::set<std::string> programs;
+    std::optional<std::string> found;
+  };
+  const Case cases[] = {
+      {"the first of two",
+       "/usr/local/bin:/usr/bin",
+       {"/usr/bin/ffmpeg", "/usr/local/bin/ffmpeg"},
+       "/usr/local/bin/ffmpeg"},
+      {"empty and relative entries skipped",
+       "::.:bin:/opt/ff/",
+       {"./ffmpeg", "bin/ffmpeg", "/opt/ff/ffmpeg"},
+       "/opt/ff/ffmpeg"},
+      {"nothing there", "/usr/bin:/bin", {}, std::nullopt},
+      {"no PATH at all", "", {"/usr/bin/ffmpeg"}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    FakeProgramSearch system;
+    system.path = c.path;
+    system.programs = c.programs;
+    EXPECT_EQ(FindProgram(system, PosixFfmpegSearch()), c.found) << c.what;
+  }
+}
+
+TEST(FindProgram, OnWindowsTheProgramsOwnFolderComesFirstAndQuotedEntriesCount) {
+  FakeProgramSearch system;
+  system.path = "C:\\Windows;;\"C:\\Tools;2\\ff\";D:\\ffmpeg\\bin\\";
+  const ProgramSearch how = WindowsFfmpegSearch("C:\\Program Files\\Framora");
+  EXPECT_EQ(FindProgram(system, how), std::nullopt);
+  EXPECT_EQ(system.looked, (std::vector<std::string>{
+                               "C:\\Program Files\\Framora\\ffmpeg.exe", "C:\\Windows\\ffmpeg.exe",
+                               "C:\\Tools;2\\ff\\ffmpeg.exe", "D:\\ffmpeg\\bin\\ffmpeg.exe"}));
+  system.programs = {"C:\\Tools;2\\ff\\ffmpeg.exe", "C:\\Program Files\\Framora\\ffmpeg.exe"};
+  EXPECT_EQ(FindProgram(system, how), "C:\\Program Files\\Framora\\ffmpeg.exe");
+}
+
+TEST_F(MainWindowTest, WithoutAStoredFfmpegTheLoadShowsTheOneTheSystemWouldRunAndStoresNothing) {
+  programs.path = "/usr/local/bin:/usr/bin";
+  programs.programs = {"/usr/bin/ffmpeg"};
+  form.Load();
+  EXPECT_EQ(view.Text("Text1"), "/usr/bin/ffmpeg");
+  EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST_F(MainWindowTest, AStoredFfmpegEvenAnEmptyOneWinsOverTheLookUp) {
+  programs.path = "/usr/bin";
+  programs.programs = {"/usr/bin/ffmpeg"};
+  Store(kKeyFfmpeg, "");  // a chooser was cancelled once
+  form.Load();
+  EXPECT_EQ(view.Text("Text1"), "");
+  EXPECT_TRUE(programs.looked.empty());
+}
+
+// --- Dropped files ---
+
+TEST(DroppedPath, FileAddressesBecomeLocalPathsOtherAddressesNothing) {
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"file:///tmp/My%20Music/caf%C3%A9.wav", "/tmp/My Music/café.wav"},
+      {"file:///tmp/100%2541.wav", "/tmp/100%41.wav"},  // decoded once, not twice
+      {"file:///tmp/a%23b.png", "/tmp/a#b.png"},
+      {"file:///tmp/odd%zz%4", "/tmp/odd%zz%4"},  // not an escape: kept
+      {"file://localhost/tmp/x.wav", "/tmp/x.wav"},
+      {"FILE:/tmp/x.wav", "/tmp/x.wav"},
+      {"file:///tmp/x.wav#part", "/tmp/x.wav"},
+      {"file://server/share/x.wav", std::nullopt},  // another machine's
+      {"https://example.com/x.wav", std::nullopt},
+      {"smb://nas/x.wav", std::nullopt},
+      {"/tmp/plain path.wav", "/tmp/plain path.wav"},
+      {"C:\\Music\\x.wav", "C:\\Music\\x.wav"},  // a drive, not a scheme
+      {"", std::nullopt},
+  };
+  for (const auto& [item, path] : cases) EXPECT_EQ(DroppedPath(item), path) << item;
+}
+
+TEST(FieldForFile, ByKindWhateverTheLetterCase) {
+  const std::pair<const char*, std::optional<std::string_view>> cases[] = {
+      {"/p/a.jpg", "Text2"},      {"/p/a.JPEG", "Text2"},       {"C:\\p\\a.Gif", "Text2"},
+      {"/p/a.png", "Text2"},      {"/m/a.wav", "Text3"},        {"/m/a.MP3", "Text3"},
+      {"/m/a.amr", "Text3"},      {"/usr/bin/ffmpeg", "Text1"}, {"C:\\ff\\FFmpeg.EXE", "Text1"},
+      {"/v/a.avi", std::nullopt}, {"/m/wav", std::nullopt},     {"/usr/bin/ffmpeg2", std::nullopt},
+  };
+  for (const auto& [path, field] : cases) EXPECT_EQ(FieldForFile(path), field) << path;
+}
+
+TEST_F(MainWindowTest, AFileDroppedOnAFieldIsChosenForItAsItsChooserWouldHave) {
+  Fields("old", "old", "old", "old");
+  form.FilesDropped("Text1", {"file:///opt/ff%20mpeg/ffmpeg"});
+  form.FilesDropped("Text2", {"file:///tmp/My%20Pictures/caf%C3%A9.png", "/tmp/second.png"});
+  form.FilesDropped("Text3", {"/music/a song.mp3"});
+  form.FilesDropped("Text4", {"/videos/clip.mp4"});
+  EXPECT_EQ(view.Text("Text1"), "/opt/ff mpeg/ffmpeg");
+  EXPECT_EQ(view.Text("Text2"), "/tmp/My Pictures/café.png");
+  EXPECT_EQ(view.Text("Text3"), "/music/a song.mp3");
+  EXPECT_EQ(view.Text("Text4"), "/videos/clip.mp4.avi");
+  EXPECT_EQ(Stored(kKeyFfmpeg), "/opt/ff mpeg/ffmpeg");
+  EXPECT_EQ(Stored(kKeyImage), "/tmp/My Pictures/café.png");
+  EXPECT_EQ(Stored(kKeyAudio), "/music/a song.mp3");
+  EXPECT_EQ(Stored(kKeySave), std::nullopt) << "the output path is stored by the launch only";
+}
+
+TEST_F(MainWindowTest, FilesDroppedBesideTheFieldsGoByKindAndTheLastOfAKindWins) {
+  Fields("keep", "keep", "keep", "keep");
+  form.FilesDropped("Picture1", {"/p/one.jpg", "/m/tone.WAV", "/p/two.png", "/v/other.avi",
+                                 "/notes.txt", "/usr/bin/ffmpeg"});
+  EXPECT_EQ(view.Text("Text1"), "/usr/bin/ffmpeg");
+  EXPECT_EQ(view.Text("Text2"), "/p/two.png");
+  EXPECT_EQ(view.Text("Text3"), "/m/tone.WAV");
+  EXPECT_EQ(view.Text("Text4"), "keep");
+  EXPECT_EQ(settings.writes.size(), 3u);
+  EXPECT_EQ(Stored(kKeyImage), "/p/two.png");
+}
+
+TEST_F(MainWindowTest, FoldersRemoteFilesAndFilesOfNoKindAreLeftAlone) {
+  Fields("keep", "keep", "keep", "keep");
+  files.folders = {"/p/album.png"};
+  form.FilesDropped("Text2", {"/p/album.png", "file://nas/p/a.png"});
+  form.FilesDropped("", {"/p/album.png", "/notes.txt", "http://example.com/a.wav"});
+  for (const char* f : {"Text1", "Text2", "Text3", "Text4"}) EXPECT_EQ(view.Text(f), "keep") << f;
+  EXPECT_TRUE(settings.writes.empty());
+}
+
+}  // namespace
+}  // namespace framora::test
