@@ -32,6 +32,9 @@ namespace {
 // One line of FFmpeg progress, as a conversion floods the console with them.
 const char* kLine =
     "frame= 1234 fps= 25 q=2.0 size=    1024kB time=00:00:49.36 bitrate= 170.0kbits/s";
+const char* kInputs =
+    "Input #0, png_pipe, from 'a.png':\\n  Duration: N/A\\nInput #1, wav, from 'b.wav':\\n"
+    "  Duration: 01:00:00.00, bitrate: 705 kb/s\\n";
 
 class CountingMessages : public framora::MessageBoxPort {
  public:
@@ -41,6 +44,15 @@ class CountingMessages : public framora::MessageBoxPort {
   }
   std::string last;
   int count = 0;
+};
+
+// The task-bar button, counting what the console asks of it.
+class CountingTaskbar : public framora::TaskbarProgressPort {
+ public:
+  void ShowProgress(double) override { ++shown; }
+  void ClearProgress() override { ++cleared; }
+  int shown = 0;
+  int cleared = 0;
 };
 
 double Seconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
@@ -87,6 +99,7 @@ struct ConsoleRound {
   double cpuSeconds = 0;
   double worstDelayMs = 0;
   int ticks = 0;
+  int progressShown = 0;
   std::size_t paneBytes = 0;
   std::string lastMessage;
 };
@@ -95,8 +108,10 @@ struct ConsoleRound {
 ConsoleRound RunInConsole(const std::string& command) {
   framora::qt::QtYield yield([] { return false; });
   CountingMessages messages;
+  CountingTaskbar taskbar;
   framora::AppContext ctx;
   ctx.messages = &messages;
+  ctx.taskbar = &taskbar;
   ctx.yield = &yield;
   ctx.programFolder = QCoreApplication::applicationDirPath().toStdString();
   ctx.makeProcessHost = [&yield]() -> std::unique_ptr<framora::ProcessHost> {
@@ -134,6 +149,7 @@ ConsoleRound RunInConsole(const std::string& command) {
   round.paneBytes = window.Logic().Pane().Chars().size() - before;
   round.worstDelayMs = std::max(0.0, static_cast<double>(worstGapNs) / 1e6 - 10.0);
   round.lastMessage = messages.last;
+  round.progressShown = taskbar.shown;
   return round;
 }
 
@@ -145,7 +161,9 @@ int main(int argc, char** argv) {
   const long megabytes = argc > 1 ? std::max(1L, std::atol(argv[1])) : 100;
   const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
   const std::size_t total = static_cast<std::size_t>(megabytes) * 1024 * 1024;
-  const std::string command = std::string("yes '") + kLine + "' | head -c " + std::to_string(total);
+  // FFmpeg's inputs first, so that the console's progress reader has a total to follow.
+  const std::string command = std::string("(printf '") + kInputs + "'; yes '" + kLine +
+                              "') | head -c " + std::to_string(total);
   std::printf("command: %s\n", command.c_str());
   std::printf("rounds:  %d, each the plain loop then the console; best of each compared\n\n",
               rounds);
@@ -167,9 +185,10 @@ int main(int argc, char** argv) {
     complete = complete && plainBytes == total && round.lastMessage == "Complete reading output!";
     std::printf(
         "round %d: plain loop %7.1f MB/s (%.2f s, cpu %.2f s) | console %7.1f MB/s (%.2f s, cpu "
-        "%.2f s) | ratio %5.1f %% | timer worst delay %5.1f ms over %d ticks\n",
+        "%.2f s) | ratio %5.1f %% | timer worst delay %5.1f ms over %d ticks | progress shown "
+        "%d times\n",
         i, plainRate, plainSeconds, plainCpu, rate, round.seconds, round.cpuSeconds,
-        100.0 * rate / plainRate, round.worstDelayMs, round.ticks);
+        100.0 * rate / plainRate, round.worstDelayMs, round.ticks, round.progressShown);
     if (plainRate > bestPlain) {
       bestPlain = plainRate;
       plainCpuAtBest = plainCpu;

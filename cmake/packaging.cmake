@@ -4,8 +4,6 @@
 # the version.
 include(GNUInstallDirs)
 
-set(FRAMORA_APP_ID "example.framora.AudioConverter" CACHE STRING
-    "Reverse-DNS id of the desktop entry, the metainfo and the icons")
 set(FRAMORA_RELEASE_DATE "2026-12-07" CACHE STRING "Date of this version's release")
 set(FRAMORA_DEB_NAME "framora-audio-converter")
 

@@ -23,6 +23,8 @@ struct AppContext {
   FileSystemPort* files = nullptr;
   YieldPort* yield = nullptr;
   RegistryPort* registry = nullptr;
+  // The program's task-bar button; none where the desktop has nothing to show it with.
+  TaskbarProgressPort* taskbar = nullptr;
   // Where FFmpeg is looked for until the user has chosen one.
   ProgramSearchPort* programs = nullptr;
   ProgramSearch ffmpegSearch = PosixFfmpegSearch();

@@ -67,6 +67,16 @@ class FileSystemPort {
   virtual bool IsFolder(const std::string& path) = 0;
 };
 
+// The program's button in the task bar or dock, where desktops show how far a long job has got.
+class TaskbarProgressPort {
+ public:
+  virtual ~TaskbarProgressPort() = default;
+  // Shows the fraction done, between 0 and 1.
+  virtual void ShowProgress(double fraction) = 0;
+  // Shows no progress any more.
+  virtual void ClearProgress() = 0;
+};
+
 // What the system needs to find a program by its name, as a shell or cmd.exe does.
 class ProgramSearchPort {
  public:

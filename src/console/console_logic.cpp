@@ -1,17 +1,32 @@
 #include "console/console_logic.h"
 
+#include <chrono>
+
 #include "app/identity.h"
 #include "console/pane_text.h"
 
 namespace framora::console {
 
+namespace {
+// At most about four updates a second: a flood of output costs the task bar nothing.
+constexpr std::int64_t kProgressEveryMs = 250;
+}  // namespace
+
+std::int64_t ConsoleLogic::SteadyMilliseconds() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBoxPort& messages,
-                           ProcessHost& host, std::string programFolder)
+                           ProcessHost& host, std::string programFolder,
+                           TaskbarProgressPort* taskbar, Clock now)
     : controls_(controls),
       window_(window),
       messages_(messages),
       programFolder_(std::move(programFolder)),
-      readOutput1_(host, *this) {
+      readOutput1_(host, *this),
+      taskbar_(taskbar),
+      now_(std::move(now)) {
   pane_.SetChangeListener([this] { rtfOutputChange(); });
 }
 
@@ -48,6 +63,7 @@ void ConsoleLogic::Cancel() { window_.CloseWindow(); }
 void ConsoleLogic::Closed() {
   if (closed_) return;
   closed_ = true;
+  ClearProgress();
   // Stop the command rather than let it run on unseen: the runner sends the close request at
   // its next cancel check and ends whatever still runs after it; the events that follow go
   // nowhere.
@@ -59,7 +75,24 @@ void ConsoleLogic::rtfOutputChange() {
   window_.PaneChanged();
 }
 
+void ConsoleLogic::ShowProgress() {
+  const std::optional<double> fraction = progress_.Fraction();
+  if (taskbar_ == nullptr || !fraction || fraction == shownProgress_) return;
+  const std::int64_t now = now_();
+  if (shownProgress_ && now - shownAt_ < kProgressEveryMs) return;
+  taskbar_->ShowProgress(*fraction);
+  shownProgress_ = fraction;
+  shownAt_ = now;
+}
+
+void ConsoleLogic::ClearProgress() {
+  if (taskbar_ == nullptr || !shownProgress_) return;
+  taskbar_->ClearProgress();
+  shownProgress_.reset();
+}
+
 void ConsoleLogic::Starting() {
+  progress_.Start();
   if (closed_) return;
   std::string line = readOutput1_.SetCommand();
   line += kCrLf;
@@ -68,6 +101,8 @@ void ConsoleLogic::Starting() {
 
 void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
   if (closed_) return;
+  progress_.Feed(sChunk);
+  ShowProgress();
   if (IsFolderChunk(sChunk, programFolder_)) {
     std::string mask(kFolderMask);
     mask += kCrLf;
@@ -85,6 +120,7 @@ void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
 }
 
 void ConsoleLogic::Complete() {
+  ClearProgress();
   if (closed_) return;
   if (pane_.Empty()) {
     pane_.Replace(std::string(kPrompt));
@@ -106,6 +142,7 @@ void ConsoleLogic::Complete() {
 }
 
 void ConsoleLogic::Canceled() {
+  ClearProgress();
   if (closed_) return;
   std::string tail(kCrLf);
   tail += kCancelLine;
@@ -117,6 +154,7 @@ void ConsoleLogic::Canceled() {
 }
 
 void ConsoleLogic::Error(const std::string& error, std::int32_t& lastDllError) {
+  ClearProgress();
   if (closed_) return;
   messages_.ShowMessage(ErrorMessage(error, lastDllError), MessageIcon::Critical,
                         std::string(kErrorTitle));

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "app/ports.h"
 #include "app/windows.h"
 #include "console/console_pane.h"
+#include "console/progress_reader.h"
 #include "runner/read_output.h"
 
 namespace framora {
@@ -28,9 +31,15 @@ class ConsoleView {
 
 class ConsoleLogic : private ReadOutputEvents {
  public:
-  // `controls` gives the text boxes txtCommand and Text1; the pane is kept here.
+  // Milliseconds of a steady clock.
+  using Clock = std::function<std::int64_t()>;
+  static std::int64_t SteadyMilliseconds();
+
+  // `controls` gives the text boxes txtCommand and Text1; the pane is kept here. While a
+  // conversion runs, `taskbar` (if any) shows how far it has got.
   ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBoxPort& messages,
-               ProcessHost& host, std::string programFolder);
+               ProcessHost& host, std::string programFolder, TaskbarProgressPort* taskbar = nullptr,
+               Clock now = &SteadyMilliseconds);
   ConsoleLogic(const ConsoleLogic&) = delete;
   ConsoleLogic& operator=(const ConsoleLogic&) = delete;
   ~ConsoleLogic() override = default;
@@ -63,6 +72,9 @@ class ConsoleLogic : private ReadOutputEvents {
   void Canceled() override;
 
   void rtfOutputChange();
+  // The task-bar button: the reader's latest fraction, at most a few times a second.
+  void ShowProgress();
+  void ClearProgress();
 
   WindowView& controls_;
   ConsoleView& window_;
@@ -71,6 +83,11 @@ class ConsoleLogic : private ReadOutputEvents {
   ConsolePane pane_;
   ReadOutput readOutput1_;
   std::string piece_;
+  ProgressReader progress_;
+  TaskbarProgressPort* taskbar_;
+  Clock now_;
+  std::optional<double> shownProgress_;
+  std::int64_t shownAt_ = 0;
   int executeDepth_ = 0;
   bool closed_ = false;
 };

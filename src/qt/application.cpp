@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "app/identity.h"
+
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_process_host.h"
 #include "platform/posix/posix_registry.h"
@@ -11,6 +13,7 @@
 #include "qt/main_window.h"
 #include "qt/qt_adapters.h"
 #include "qt/qt_settings.h"
+#include "qt/qt_taskbar.h"
 #include "qt/wrap_button.h"
 
 namespace framora::qt {
@@ -22,6 +25,7 @@ struct Application::Adapters {
   QtDesktop desktop;
   posix::PosixFileSystem files;
   posix::PosixProgramSearch programs;
+  LauncherEntryProgress taskbar{identity::kAppId};
   posix::PosixRegistry registry;
   std::unique_ptr<QtYield> yield;
 };
@@ -50,6 +54,7 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
   ctx_.yield = adapters_->yield.get();
   ctx_.registry = &adapters_->registry;
   ctx_.programs = &adapters_->programs;
+  ctx_.taskbar = &adapters_->taskbar;
   ctx_.ffmpegSearch = PosixFfmpegSearch();
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
     return std::make_unique<posix::PosixProcessHost>(*adapters_->yield);

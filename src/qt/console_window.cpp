@@ -94,9 +94,9 @@ ConsoleWindow::ConsoleWindow(AppContext& ctx)
     : FramoraWindow(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                  Qt::WindowCloseButtonHint),
       host_(ctx.makeProcessHost()),
-      logic_(std::make_unique<console::ConsoleLogic>(*this,
-                                                     static_cast<console::ConsoleView&>(*this),
-                                                     *ctx.messages, *host_, ctx.programFolder)) {
+      logic_(std::make_unique<console::ConsoleLogic>(
+          *this, static_cast<console::ConsoleView&>(*this), *ctx.messages, *host_,
+          ctx.programFolder, ctx.taskbar)) {
   setObjectName("frmReadOutput");
   setWindowTitle("Convert to ..");
   setWindowIcon(QIcon(":/images/console-icon.png"));

@@ -7,6 +7,7 @@
 #include "platform/win32/win32_process_host.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_settings.h"
+#include "platform/win32/win32_taskbar.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_yield.h"
 #include "win32/console_window.h"
@@ -57,6 +58,7 @@ struct Application::Adapters {
   Win32FileDialog fileDialog;
   Win32FileSystem files;
   Win32ProgramSearch programs;
+  Win32TaskbarProgress taskbar;
   Win32Registry registry;
   Win32Yield yield;
 };
@@ -90,6 +92,7 @@ Application::Application() {
   };
   ctx_.programFolder = ProgramFolder();
   ctx_.programs = &adapters_->programs;
+  ctx_.taskbar = &adapters_->taskbar;
   ctx_.ffmpegSearch = WindowsFfmpegSearch(ctx_.programFolder);
 }
 
@@ -99,6 +102,9 @@ Application::~Application() {
 
 int Application::Run() {
   windows_->Show(WindowId::Form1);
+  // The shell tells the main window about its button once the loop below is running.
+  if (Win32Window* main = windows_->Loaded(WindowId::Form1))
+    adapters_->taskbar.Attach(main->Handle());
   MSG msg{};
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (!windows_->PreTranslate(msg)) {

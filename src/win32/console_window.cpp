@@ -132,7 +132,8 @@ ConsoleWindow::ConsoleWindow(AppContext& ctx) : ctx_(ctx) {
 
   host_ = ctx_.makeProcessHost();
   logic_ = std::make_unique<console::ConsoleLogic>(*this, static_cast<console::ConsoleView&>(*this),
-                                                   *ctx_.messages, *host_, ctx_.programFolder);
+                                                   *ctx_.messages, *host_, ctx_.programFolder,
+                                                   ctx_.taskbar);
 }
 
 ConsoleWindow::~ConsoleWindow() {

@@ -93,6 +93,74 @@ TEST(ConsoleExecuteDuringRun, RefusedWith1201AndTheRunGoesOn) {
   EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "CreateProcess"), 1);
 }
 
+// --- The task-bar button ---
+
+const std::string kInputs =
+    "Input #0, png_pipe, from 'a.png':\n  Duration: N/A, bitrate: N/A\n"
+    "Input #1, wav, from 'b.wav':\n  Duration: 00:00:20.00, bitrate: 705 kb/s\n";
+
+std::string At(const char* time) { return std::string("frame= 1 time=") + time + " bitrate=\r"; }
+
+TEST(ConsoleProgress, ARunShowsHowFarItHasGotAFewTimesASecondAndClearsAtItsEnd) {
+  ConsoleFixture f;
+  f.host.reads = {{kInputs},           {At("00:00:02.00")}, {At("00:00:04.00")},
+                  {At("00:00:05.00")}, {At("00:00:10.00")}, {At("00:00:20.00")}};
+  // 100 ms between reads: every third one is due.
+  f.host.onRead = [&] { f.nowMs += 100; };
+  std::vector<std::string> atTheBox;
+  f.messages.whileShown = [&](const auto&) { atTheBox = f.taskbar.shown; };
+  f.Run("ffmpeg");
+  EXPECT_EQ(f.taskbar.shown, (std::vector<std::string>{"0.10", "0.50", "clear"}));
+  EXPECT_EQ(atTheBox, f.taskbar.shown) << "cleared before the box";
+
+  // The next run starts from nothing again: not from the last run's 20 s.
+  f.taskbar.shown.clear();
+  f.host.reads = {{kInputs}, {At("00:00:01.00")}};
+  f.logic.Execute();
+  EXPECT_EQ(f.taskbar.shown, (std::vector<std::string>{"0.05", "clear"}));
+}
+
+TEST(ConsoleProgress, ACancelAnErrorAndClosingTheWindowClearIt) {
+  const std::vector<std::string> shownThenCleared = {"0.50", "clear"};
+  {
+    ConsoleFixture f;
+    f.host.GiveProcessAWindow();
+    f.host.reads = {{kInputs + At("00:00:10.00")}, {"more"}};
+    f.host.onRead = [&] {
+      if (f.host.reads.size() == 1) f.logic.ReadOutput1().CancelProcess();
+    };
+    f.Run("ffmpeg");
+    EXPECT_EQ(f.taskbar.shown, shownThenCleared) << "cancelled";
+  }
+  {
+    ConsoleFixture f;
+    f.host.reads = {{kInputs + At("00:00:10.00")}, {"more"}};
+    f.host.onRead = [&] {
+      if (f.host.reads.size() == 1) f.logic.Execute();  // refused: 1201
+    };
+    f.Run("ffmpeg");
+    // The run goes on after the error, and so does its progress.
+    EXPECT_EQ(f.taskbar.shown, (std::vector<std::string>{"0.50", "clear", "0.50", "clear"}))
+        << "an error";
+  }
+  {
+    ConsoleFixture f;
+    f.host.reads = {{kInputs + At("00:00:10.00")}, {"more", 5}};
+    f.host.onRead = [&] {
+      if (f.host.reads.size() == 1) f.logic.Cancel();
+    };
+    f.Run("ffmpeg");
+    EXPECT_EQ(f.taskbar.shown, shownThenCleared) << "closed";
+  }
+}
+
+TEST(ConsoleProgress, OutputThatIsNoConversionShowsNothing) {
+  ConsoleFixture f;
+  f.host.reads = {{"64 bytes from x: time=20.1 ms\n"}, {"Duration: 00:00:05.00\n"}};
+  f.Run("ping x");
+  EXPECT_TRUE(f.taskbar.shown.empty());
+}
+
 TEST(ConsoleClosing, ClosingDuringARunStopsTheCommandAndStaysSilent) {
   ConsoleFixture f;
   f.host.GiveProcessAWindow();

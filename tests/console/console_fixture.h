@@ -2,6 +2,8 @@
 // to do, recorded message boxes and a scripted process host.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,10 +44,24 @@ class FocusCheckingView : public framora::test::FakeView {
   const FakeConsoleWindow& window_;
 };
 
+// The task-bar button: what it was asked to show, in order ("0.25", "clear").
+class FakeTaskbar : public TaskbarProgressPort {
+ public:
+  void ShowProgress(double fraction) override {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", fraction);
+    shown.push_back(text);
+  }
+  void ClearProgress() override { shown.push_back("clear"); }
+  std::vector<std::string> shown;
+};
+
 struct ConsoleFixture {
   static constexpr const char* kFolder = "/opt/Framora audio converter";
 
-  ConsoleFixture() : controls(window), logic(controls, window, messages, host, kFolder) {
+  ConsoleFixture()
+      : controls(window),
+        logic(controls, window, messages, host, kFolder, &taskbar, [this] { return nowMs; }) {
     controls.texts["txtCommand"] = "ping www.example.com";
     controls.texts["Text1"] = "ping www.example.com";
     // A closed window tells the logic, as the real one does from its close event.
@@ -69,6 +85,8 @@ struct ConsoleFixture {
   FocusCheckingView controls;
   framora::test::FakeMessageBox messages;
   framora::test::FakeProcessHost host;
+  FakeTaskbar taskbar;
+  std::int64_t nowMs = 1000;
   ConsoleLogic logic;
 };
 

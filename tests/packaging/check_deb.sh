@@ -28,7 +28,7 @@ depends=$(names Depends)
 recommends=$(names Recommends)
 echo "Depends: $(field Depends)"
 echo "Recommends: $(field Recommends)"
-for p in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libstdc++6; do
+for p in libqt6widgets6 libqt6gui6 libqt6core6 libqt6dbus6 qt6-qpa-plugins libstdc++6; do
   grep -qx "$p" <<<"$depends" || fail "Depends lacks $p"
 done
 grep -qx ffmpeg <<<"$recommends" || fail "Recommends lacks ffmpeg"
