@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "main_window/main_form.h"
 #include "qt/application.h"
 
 namespace {
@@ -62,13 +63,13 @@ int main(int argc, char** argv) {
       framora::qt::Application app(
           framora::qt::Application::Overrides{&messages, nullptr, nullptr});
       app.Start();
-      auto* form = app.Windows().Loaded(framora::WindowId::Form1);
-      form->SetText("Text1", "/usr/bin/ffmpeg");
-      form->SetText("Text2", image.toStdString());
-      form->SetText("Text3", audio.toStdString());
-      form->SetText("Text4", output.toStdString());
+      auto* form = app.Window(framora::WindowId::Form1);
+      form->SetText(framora::main_form::Text1, "/usr/bin/ffmpeg");
+      form->SetText(framora::main_form::Text2, image.toStdString());
+      form->SetText(framora::main_form::Text3, audio.toStdString());
+      form->SetText(framora::main_form::Text4, output.toStdString());
       QTest::mouseClick(form->findChild<QWidget*>("Picture1"), Qt::LeftButton);
-      auto* console = app.Windows().Loaded(framora::WindowId::frmReadOutput);
+      auto* console = app.Window(framora::WindowId::frmReadOutput);
       QElapsedTimer t;
       t.start();
       QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);

@@ -2,24 +2,35 @@
 //
 // Every window exists at most once. Referring to a window that is not loaded creates it and
 // runs its load steps before the caller goes on; closing a window destroys it, and the next
-// reference loads it afresh. The front-end's WindowManager keeps that promise.
+// reference loads it afresh (see app/window_registry.h, which keeps that promise for both
+// front-ends).
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace framora {
 
 enum class WindowId { Form1, frmReadOutput, frmAbout, frmDonate };
+inline constexpr int kWindowCount = 4;
 
-// Access to one window's controls by their names ("Text1", "lblVersion", ...). The empty
-// name stands for the window itself, whose text is its caption.
+// One control of one window: its window and its number there. Number 0 is the window itself,
+// whose text is its caption. Each window's description names its controls (main_form.h,
+// console_form.h, about_form.h, donate_form.h), so that a misspelt control does not compile.
+struct ControlId {
+  WindowId window;
+  int number;
+  friend constexpr bool operator==(ControlId, ControlId) = default;
+};
+
+constexpr ControlId WindowItself(WindowId window) { return {window, 0}; }
+
+// Access to one window's controls.
 class WindowView {
  public:
   virtual ~WindowView() = default;
-  virtual std::string Text(std::string_view control) const = 0;
-  virtual void SetText(std::string_view control, const std::string& text) = 0;
-  virtual void SetFocus(std::string_view control) = 0;
+  virtual std::string Text(ControlId control) const = 0;
+  virtual void SetText(ControlId control, const std::string& text) = 0;
+  virtual void SetFocus(ControlId control) = 0;
 };
 
 class WindowManager {

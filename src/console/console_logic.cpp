@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/identity.h"
+#include "console/console_form.h"
 #include "console/pane_text.h"
 
 namespace framora::console {
@@ -33,17 +34,17 @@ ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBox
 void ConsoleLogic::Load() {
   window_.ShowModeless();  // focus needs a visible window
   pane_.Replace(FreshPaneText());
-  controls_.SetFocus("txtCommand");
+  controls_.SetFocus(console_form::txtCommand);
   pane_.Select(0, pane_.Length());
-  pane_.SetSelColor(kColorScrollbar);
+  pane_.SetSelColor(console_form::Form().Find(console_form::rtfOutput)->fore);
   window_.PaneChanged();
 }
 
 void ConsoleLogic::Execute() {
   if (closed_) return;  // a click still queued when the window went away
-  controls_.SetFocus("txtCommand");
-  controls_.SetText("txtCommand", controls_.Text("Text1"));
-  readOutput1_.SetCommand(controls_.Text("txtCommand"));
+  controls_.SetFocus(console_form::txtCommand);
+  controls_.SetText(console_form::txtCommand, controls_.Text(console_form::Text1));
+  readOutput1_.SetCommand(controls_.Text(console_form::txtCommand));
   ++executeDepth_;
   struct Leave {
     int& depth;
@@ -53,7 +54,7 @@ void ConsoleLogic::Execute() {
 }
 
 int ConsoleLogic::TxtCommandKeyPress(int keyAscii) {
-  if (keyAscii != 13) return keyAscii;
+  if (keyAscii != kKeyEnter) return keyAscii;
   Execute();
   return 0;  // only now, so the Enter that started a run is dropped when the run is over
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/identity.h"
 #include "app/text.h"
 
 namespace framora::console {
@@ -10,27 +11,10 @@ namespace {
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 }  // namespace
 
-std::uint32_t ColorToRgb(std::uint32_t color) {
-  if (color & kSystemColorFlag) {
-    switch (color & 0xFFu) {
-      case 0:  // COLOR_SCROLLBAR
-        return 0xC8C8C8u;
-      case 8:  // COLOR_WINDOWTEXT
-        return 0x000000u;
-      case 11:  // COLOR_INACTIVEBORDER
-        return 0xF4F7FCu;
-      default:
-        return 0x000000u;
-    }
-  }
-  const std::uint32_t r = color & 0xFFu;
-  const std::uint32_t g = (color >> 8) & 0xFFu;
-  const std::uint32_t b = (color >> 16) & 0xFFu;
-  return (r << 16) | (g << 8) | b;
-}
+std::string StartBanner() { return std::string("[**] ") + identity::kMainCaption + " [**]"; }
 
 std::string FreshPaneText() {
-  std::string text(kStartBanner);
+  std::string text = StartBanner();
   text += kCrLf;
   text += kCrLf;
   text += kPrompt;

@@ -9,7 +9,6 @@
 namespace framora::console {
 
 inline constexpr std::string_view kCrLf = "\r\n";
-inline constexpr std::string_view kStartBanner = "[**] Framora audio converter v1.0 [**]";
 inline constexpr std::string_view kPrompt = "C:\\> ";
 inline constexpr std::string_view kFolderMask = "C:\\";
 inline constexpr std::string_view kClearBanner = "[**] Zelbrin's Version of MS-DOS [**]";
@@ -20,16 +19,8 @@ inline constexpr std::string_view kCompleteTitle = "Success!";
 inline constexpr std::string_view kCanceledMessage = "Success! Process was canceled!";
 inline constexpr std::string_view kErrorTitle = "Error";
 
-// Colour values as the window stores them: the top bit marks a system colour, the low bits
-// are its index.
-inline constexpr std::uint32_t kSystemColorFlag = 0x80000000u;
-inline constexpr std::uint32_t kColorScrollbar = 0x80000000u;
-inline constexpr std::uint32_t kColorWindowText = 0x80000008u;
-inline constexpr std::uint32_t kColorInactiveBorder = 0x8000000Bu;
-
-// 0xRRGGBB for a colour value. System colours get the usual desktop defaults; a value without
-// the flag is taken as 0x00BBGGRR, the way colour values are stored.
-std::uint32_t ColorToRgb(std::uint32_t color);
+// "[**] Framora audio converter v1.0 [**]": the program's name and version, as its caption.
+std::string StartBanner();
 
 // What a fresh pane shows: banner, empty line, prompt.
 std::string FreshPaneText();

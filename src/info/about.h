@@ -2,27 +2,29 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "app/identity.h"
 #include "app/ports.h"
 #include "app/windows.h"
 
 namespace framora {
-
-// Texts the About box holds before anything is loaded into it.
-inline constexpr const char* kAboutStoredCaption = "About MyApp";
-inline constexpr const char* kAboutStoredTitle = "Application Title";
-inline constexpr const char* kAboutStoredVersion = "Version";
-inline constexpr const char* kAboutStoredDescription = "App Description";
-inline constexpr const char* kAboutOk = "OK";
-inline constexpr const char* kAboutSysInfo = "&System Info...";
-inline constexpr const char* kAboutDisclaimer = "Visit our web site:";
 
 // "Version 1.0.0" style: plain decimal numbers.
 std::string VersionText(int major, int minor, int revision);
 
 // The maker's address as Label1 shows it: the home page without scheme, "www." and final
 // slash.
-std::string HomeLinkText();
+constexpr std::string_view HomeLinkText() {
+  std::string_view text = identity::kHomeUrl;
+  if (const auto scheme = text.find("://"); scheme != std::string_view::npos) {
+    text.remove_prefix(scheme + 3);
+  }
+  while (!text.empty() && text.back() == '/') text.remove_suffix(1);
+  // The label is narrow: the host alone reads as the address.
+  if (text.starts_with("www.")) text.remove_prefix(4);
+  return text;
+}
 
 // Caption, version and title, in that order; the description keeps its stored text.
 void LoadAbout(WindowView& view);

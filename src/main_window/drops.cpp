@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/text.h"
+#include "main_window/main_form.h"
 
 namespace framora {
 
@@ -75,19 +76,19 @@ std::optional<std::string> DroppedPath(std::string_view item) {
   return PercentDecoded(rest);
 }
 
-std::optional<std::string_view> FieldForFile(std::string_view path) {
+std::optional<ControlId> FieldForFile(std::string_view path) {
   const std::string name = AsciiLower(FileName(path));
-  if (name == "ffmpeg" || name == "ffmpeg.exe") return "Text1";
+  if (name == "ffmpeg" || name == "ffmpeg.exe") return main_form::Text1;
   const std::size_t dot = name.rfind('.');
   if (dot == std::string::npos) return std::nullopt;
   const std::string_view extension = std::string_view(name).substr(dot);
   static constexpr std::array<std::string_view, 4> kImages = {".jpg", ".jpeg", ".gif", ".png"};
   static constexpr std::array<std::string_view, 3> kSounds = {".wav", ".mp3", ".amr"};
   for (std::string_view image : kImages) {
-    if (extension == image) return "Text2";
+    if (extension == image) return main_form::Text2;
   }
   for (std::string_view sound : kSounds) {
-    if (extension == sound) return "Text3";
+    if (extension == sound) return main_form::Text3;
   }
   return std::nullopt;
 }

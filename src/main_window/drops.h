@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/windows.h"
+
 namespace framora {
 
 // The local path a dropped item names: a file: address, its percent escapes decoded once, or a
@@ -15,6 +17,6 @@ std::optional<std::string> DroppedPath(std::string_view item);
 // The field that a file dropped beside the fields goes to, by its kind: an image to Text2, a
 // sound to Text3, the FFmpeg program to Text1; nothing for anything else. Letter case does not
 // count.
-std::optional<std::string_view> FieldForFile(std::string_view path);
+std::optional<ControlId> FieldForFile(std::string_view path);
 
 }  // namespace framora

@@ -5,9 +5,14 @@
 #include "app/identity.h"
 #include "app/settings.h"
 #include "app/text.h"
+#include "console/console_form.h"
+#include "info/about_form.h"
 #include "main_window/drops.h"
+#include "main_window/main_form.h"
 
 namespace framora {
+
+using namespace main_form;
 
 namespace {
 constexpr const char* kSelectFile = "Select File";
@@ -38,10 +43,10 @@ void MainWindow::Load() {
   std::optional<std::string> found;
   if (!ffmpeg && ports_.programs != nullptr)
     found = FindProgram(*ports_.programs, ports_.ffmpegSearch);
-  view_.SetText("Text1", ffmpeg.value_or(found.value_or("")));
-  view_.SetText("Text2", Read(kKeyImage));
-  view_.SetText("Text3", Read(kKeyAudio));
-  view_.SetText("Text4", Read(kKeySave));
+  view_.SetText(Text1, ffmpeg.value_or(found.value_or("")));
+  view_.SetText(Text2, Read(kKeyImage));
+  view_.SetText(Text3, Read(kKeyAudio));
+  view_.SetText(Text4, Read(kKeySave));
 }
 
 void MainWindow::Command1_Click() {
@@ -51,14 +56,14 @@ void MainWindow::Command1_Click() {
   dialog_.DialogTitle = kSelectFile;
   dialog_.ShowOpen();
   if (Utf8Length(dialog_.FileName) > 4) {
-    view_.SetText("Text1", dialog_.FileName);
+    view_.SetText(Text1, dialog_.FileName);
   } else {
     Message("not a valid executable filename", MessageIcon::None, identity::kTitle);
   }
-  Write(kKeyFfmpeg, view_.Text("Text1"));
+  Write(kKeyFfmpeg, view_.Text(Text1));
 }
 
-void MainWindow::ChooseMedia(const char* filter, const char* field, const char* key) {
+void MainWindow::ChooseMedia(const char* filter, ControlId field, const char* key) {
   dialog_.FileName = "";
   dialog_.Filter = filter;
   dialog_.DefaultExt = "";
@@ -68,26 +73,26 @@ void MainWindow::ChooseMedia(const char* filter, const char* field, const char* 
   Write(key, view_.Text(field));
 }
 
-void MainWindow::Chosen(std::string_view field, const std::string& path) {
+void MainWindow::Chosen(ControlId field, const std::string& path) {
   view_.SetText(field, path);
-  if (field == "Text1") Write(kKeyFfmpeg, view_.Text(field));
-  if (field == "Text2") Write(kKeyImage, view_.Text(field));
-  if (field == "Text3") Write(kKeyAudio, view_.Text(field));
-  if (field == "Text4") ApplyAviRule();  // the output path is stored only by the launch
+  if (field == Text1) Write(kKeyFfmpeg, view_.Text(field));
+  if (field == Text2) Write(kKeyImage, view_.Text(field));
+  if (field == Text3) Write(kKeyAudio, view_.Text(field));
+  if (field == Text4) ApplyAviRule();  // the output path is stored only by the launch
 }
 
 void MainWindow::ApplyAviRule() {
-  const std::string text = view_.Text("Text4");
-  if (AsciiLower(text).find(".avi") == std::string::npos) view_.SetText("Text4", text + ".avi");
+  const std::string text = view_.Text(Text4);
+  if (AsciiLower(text).find(".avi") == std::string::npos) view_.SetText(Text4, text + ".avi");
 }
 
 void MainWindow::Command2_Click() {
-  ChooseMedia("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png", "Text2",
+  ChooseMedia("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png", Text2,
               kKeyImage);
 }
 
 void MainWindow::Command3_Click() {
-  ChooseMedia("Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr", "Text3",
+  ChooseMedia("Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr", Text3,
               kKeyAudio);
 }
 
@@ -97,32 +102,32 @@ void MainWindow::Command4_Click() {
   dialog_.DefaultExt = "";
   dialog_.DialogTitle = kSelectFile;
   dialog_.ShowSave();
-  view_.SetText("Text4", dialog_.FileName);
+  view_.SetText(Text4, dialog_.FileName);
   ApplyAviRule();
   // The output path is stored only by the launch.
 }
 
-void MainWindow::FilesDropped(std::string_view control, const std::vector<std::string>& items) {
+void MainWindow::FilesDropped(ControlId control, const std::vector<std::string>& items) {
   std::vector<std::string> files;
   for (const std::string& item : items) {
     std::optional<std::string> path = DroppedPath(item);
     if (path && !ports_.files.IsFolder(*path)) files.push_back(std::move(*path));
   }
   if (files.empty()) return;
-  if (control == "Text1" || control == "Text2" || control == "Text3" || control == "Text4") {
+  if (control == Text1 || control == Text2 || control == Text3 || control == Text4) {
     Chosen(control, files.front());
     return;
   }
   // Beside the fields each file goes where its kind belongs; of several, the last one.
-  std::map<std::string_view, std::string> byField;
+  std::map<int, std::string> byField;  // in the fields' order
   for (const std::string& file : files) {
-    if (const auto field = FieldForFile(file)) byField[*field] = file;
+    if (const auto field = FieldForFile(file)) byField[field->number] = file;
   }
-  for (const auto& [field, file] : byField) Chosen(field, file);
+  for (const auto& [number, file] : byField) Chosen({kWindow, number}, file);
 }
 
 void MainWindow::LaunchConversion() {
-  const std::string output = view_.Text("Text4");
+  const std::string output = view_.Text(Text4);
   if (ports_.files.FindFirstFile(output)) {
     Message("File " + output + " allready exists - Please choose another filename",
             MessageIcon::Critical, identity::kTitle);
@@ -130,26 +135,25 @@ void MainWindow::LaunchConversion() {
   }
   Write(kKeySave, output);
 
-  if (Utf8Length(view_.Text("Text1")) <= kShortField)
+  if (Utf8Length(view_.Text(Text1)) <= kShortField)
     Message("FFMPEG EXE FILE LOCATION MISSING", MessageIcon::None, "FFMPEG LOCATION");
-  if (Utf8Length(view_.Text("Text2")) <= kShortField)
+  if (Utf8Length(view_.Text(Text2)) <= kShortField)
     Message("IMAGE FILE LOCATION MISSING", MessageIcon::None, "IMAGE LOCATION");
-  if (Utf8Length(view_.Text("Text3")) <= kShortField)
+  if (Utf8Length(view_.Text(Text3)) <= kShortField)
     Message("AUDIO FILE LOCATION MISSING", MessageIcon::None, "AUDIO LOCATION");
-  if (Utf8Length(view_.Text("Text1")) < kShortField) return;
+  if (Utf8Length(view_.Text(Text1)) < kShortField) return;
 
   ports_.windows.Show(WindowId::frmReadOutput);
-  const std::string command =
-      BuildConversionCommand(view_.Text("Text1"), view_.Text("Text2"), view_.Text("Text3"),
-                             view_.Text("Text4"), ports_.shell);
+  const std::string command = BuildConversionCommand(
+      view_.Text(Text1), view_.Text(Text2), view_.Text(Text3), view_.Text(Text4), ports_.shell);
   WindowView& console = ports_.windows.Ref(WindowId::frmReadOutput);
-  console.SetText("Text1", command);
-  console.SetText("txtCommand", command);
+  console.SetText(console_form::Text1, command);
+  console.SetText(console_form::txtCommand, command);
 }
 
 void MainWindow::Text4_KeyDown(std::uint16_t keyCode, int /*shift*/) {
   if (keyCode != kKeyEnter) return;
-  Write(kKeySave, view_.Text("Text4"));
+  Write(kKeySave, view_.Text(Text4));
   LaunchConversion();
 }
 
@@ -158,11 +162,11 @@ void MainWindow::mnuHelp_Click() { ports_.desktop.OpenUrl(identity::kSupportUrl)
 void MainWindow::mnuAbout_Click() {
   // The first reference loads the box; these texts then replace its own defaults.
   WindowView& about = ports_.windows.Ref(WindowId::frmAbout);
-  about.SetText("", std::string("About ") + identity::kTitle);
-  about.SetText("lblVersion", "Version " + std::to_string(identity::kMajor) + "." +
-                                  std::to_string(identity::kMinor));
-  about.SetText("lblDescription", identity::kDescription);
-  about.SetText("lblTitle", identity::kTitle);
+  about.SetText(about_form::Caption, std::string("About ") + identity::kTitle);
+  about.SetText(about_form::lblVersion, "Version " + std::to_string(identity::kMajor) + "." +
+                                            std::to_string(identity::kMinor));
+  about.SetText(about_form::lblDescription, identity::kDescription);
+  about.SetText(about_form::lblTitle, identity::kTitle);
   ports_.windows.Show(WindowId::frmAbout);
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/form.h"
 #include "app/ports.h"
 #include "app/windows.h"
 #include "main_window/common_dialog.h"
@@ -28,8 +29,6 @@ struct MainWindowPorts {
   ProgramSearch ffmpegSearch = PosixFfmpegSearch();
 };
 
-inline constexpr int kKeyEnter = 13;
-
 class MainWindow {
  public:
   MainWindow(WindowView& view, MainWindowPorts ports);
@@ -46,9 +45,9 @@ class MainWindow {
   void LaunchConversion();
   void Text4_KeyDown(std::uint16_t keyCode, int shift);
 
-  // Files dropped from a file manager: on one of the four fields (its name), or anywhere else
-  // on the window (any other name). Each item is a file: address or a path.
-  void FilesDropped(std::string_view control, const std::vector<std::string>& items);
+  // Files dropped from a file manager: on one of the four fields, or anywhere else on the
+  // window (any other control, or the window itself). Each item is a file: address or a path.
+  void FilesDropped(ControlId control, const std::vector<std::string>& items);
 
   // Menu.
   void mnuHelp_Click();
@@ -62,9 +61,9 @@ class MainWindow {
   std::string Read(const char* key);
   void Write(const char* key, const std::string& value);
   void Message(const std::string& prompt, MessageIcon icon, const std::string& title);
-  void ChooseMedia(const char* filter, const char* field, const char* key);
+  void ChooseMedia(const char* filter, ControlId field, const char* key);
   // What a chooser does with the file the user picked, once it is in the field.
-  void Chosen(std::string_view field, const std::string& path);
+  void Chosen(ControlId field, const std::string& path);
   void ApplyAviRule();
 
   WindowView& view_;

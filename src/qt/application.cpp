@@ -1,9 +1,9 @@
 #include "qt/application.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "app/identity.h"
-
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_process_host.h"
 #include "platform/posix/posix_registry.h"
@@ -17,6 +17,19 @@
 #include "qt/wrap_button.h"
 
 namespace framora::qt {
+
+WindowRegistry::FrontEnd QtFrontEnd(std::function<FramoraWindow*(WindowId)> make) {
+  // Pending reaps go with the registry, which holds the last reference to their context.
+  auto reaper = std::make_shared<QObject>();
+  return {
+      [make = std::move(make)](WindowId id) { return std::unique_ptr<RegisteredWindow>(make(id)); },
+      // Nested loops (a run in the console) see the end through the yield and stop; the
+      // main loop ends once they have returned.
+      [] { QCoreApplication::exit(0); },
+      [reaper](WindowRegistry& registry) {
+        QTimer::singleShot(0, reaper.get(), [&registry] { registry.ReapClosed(); });
+      }};
+}
 
 struct Application::Adapters {
   QtSettingsStore settings;
@@ -32,19 +45,19 @@ struct Application::Adapters {
 
 Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapters>()) {
   InstallFonts();
-  windows_ = std::make_unique<QtWindowManager>([this](WindowId id) -> FramoraWindow* {
+  windows_ = std::make_unique<WindowRegistry>(QtFrontEnd([this](WindowId id) -> FramoraWindow* {
     switch (id) {
       case WindowId::Form1:
-        return new MainWindow(ctx_);
+        return new MainWindow(ctx_, windows_.get());
       case WindowId::frmReadOutput:
-        return new ConsoleWindow(ctx_);
+        return new ConsoleWindow(ctx_, windows_.get());
       case WindowId::frmAbout:
-        return new AboutWindow(ctx_);
+        return new AboutWindow(ctx_, windows_.get());
       case WindowId::frmDonate:
-        return new DonateWindow(ctx_);
+        return new DonateWindow(ctx_, windows_.get());
     }
     return nullptr;
-  });
+  }));
   adapters_->yield = std::make_unique<QtYield>([this] { return windows_->Ending(); });
   ctx_.settings = &adapters_->settings;
   ctx_.messages = overrides.messages ? overrides.messages : &adapters_->messages;
@@ -65,8 +78,14 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
 
 Application::Application() : Application(Overrides{}) {}
 
-Application::~Application() = default;
+Application::~Application() {
+  windows_.reset();  // the windows go while the adapters they use are still there
+}
 
 void Application::Start() { windows_->Show(WindowId::Form1); }
+
+FramoraWindow* Application::Window(WindowId id) const {
+  return dynamic_cast<FramoraWindow*>(windows_->Loaded(id));
+}
 
 }  // namespace framora::qt

@@ -4,7 +4,8 @@
 #include <memory>
 
 #include "app/app_context.h"
-#include "qt/window_manager.h"
+#include "app/window_registry.h"
+#include "qt/framora_window.h"
 
 namespace framora::qt {
 
@@ -22,13 +23,19 @@ class Application {
   ~Application();
   void Start();
   AppContext& Context() { return ctx_; }
-  QtWindowManager& Windows() { return *windows_; }
+  WindowRegistry& Windows() { return *windows_; }
+  // The window if it is loaded.
+  FramoraWindow* Window(WindowId id) const;
 
  private:
   struct Adapters;
   std::unique_ptr<Adapters> adapters_;
   AppContext ctx_;
-  std::unique_ptr<QtWindowManager> windows_;
+  std::unique_ptr<WindowRegistry> windows_;
 };
+
+// The registry's front-end part for Qt windows; `make` builds the four windows. Closed windows
+// are destroyed from the event loop.
+WindowRegistry::FrontEnd QtFrontEnd(std::function<FramoraWindow*(WindowId)> make);
 
 }  // namespace framora::qt

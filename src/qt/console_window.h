@@ -1,5 +1,6 @@
-// frmReadOutput: the console window. Draws the controls and the output pane and forwards the
-// user's actions to the console logic, which owns the pane's text and the runner ReadOutput1.
+// frmReadOutput, the console window, built from its description: the output pane (a view of
+// the logic's text) is its own, and every action goes to the console logic, which owns the
+// pane's text and the runner ReadOutput1.
 #pragma once
 
 #include <QTimer>
@@ -10,10 +11,6 @@
 #include "console/console_logic.h"
 #include "qt/framora_window.h"
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
 namespace framora::qt {
 
 class ConsolePaneView;
@@ -21,14 +18,15 @@ class ConsolePaneView;
 class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
   Q_OBJECT
  public:
-  explicit ConsoleWindow(AppContext& ctx);
+  ConsoleWindow(AppContext& ctx, WindowRegistry* registry);
   ~ConsoleWindow() override;
 
   void Load() override;
+  bool CanDestroyNow() override;
 
   // The pane's text is the logic's string (CR LF line breaks).
-  std::string Text(std::string_view control) const override;
-  void SetText(std::string_view control, const std::string& text) override;
+  std::string Text(ControlId control) const override;
+  void SetText(ControlId control, const std::string& text) override;
 
   console::ConsoleLogic& Logic() { return *logic_; }
   // Brings the pane on screen up to date now instead of at the next frame.
@@ -36,7 +34,6 @@ class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool CanDestroyNow() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -52,12 +49,7 @@ class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
   // The runner's process host must outlive the logic that holds the runner.
   std::unique_ptr<ProcessHost> host_;
   std::unique_ptr<console::ConsoleLogic> logic_;
-  QLineEdit* txtCommand_ = nullptr;
-  QPushButton* cmdExecute_ = nullptr;
-  QLabel* lblInfo_ = nullptr;
-  QPushButton* cmdCancel_ = nullptr;
   ConsolePaneView* rtfOutput_ = nullptr;
-  QLineEdit* Text1_ = nullptr;
   QTimer paneTimer_;
   std::uint32_t shownColor_ = 0;
 };

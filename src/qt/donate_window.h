@@ -1,5 +1,5 @@
-// frmDonate, the donation window: the appeal text and the DONATE NOW picture, whose click
-// opens the donation page. Nothing else in it reacts.
+// frmDonate, the donation window, built from its description: the DONATE NOW picture opens
+// the donation page; nothing else in it reacts.
 #pragma once
 
 #include "app/app_context.h"
@@ -10,10 +10,7 @@ namespace framora::qt {
 class DonateWindow : public FramoraWindow {
   Q_OBJECT
  public:
-  explicit DonateWindow(AppContext& ctx);
-
- private:
-  AppContext& ctx_;
+  DonateWindow(AppContext& ctx, WindowRegistry* registry);
 };
 
 }  // namespace framora::qt

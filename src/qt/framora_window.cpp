@@ -1,13 +1,25 @@
 #include "qt/framora_window.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QScreen>
-#include <QTextEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <algorithm>
+#include <vector>
+
+#include "qt/click_label.h"
+#include "qt/qt_text.h"
+#include "qt/wrap_button.h"
 
 // The pictures live in the static Qt library, where nothing would pull them in by itself.
 static void InitResources() { Q_INIT_RESOURCE(resources); }
@@ -15,51 +27,240 @@ static void InitResources() { Q_INIT_RESOURCE(resources); }
 namespace framora::qt {
 
 namespace {
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
-std::string S(const QString& s) { return s.toUtf8().toStdString(); }
+
+Qt::WindowFlags Flags(BorderKind border) {
+  constexpr Qt::WindowFlags kFixed =
+      Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+  switch (border) {
+    case BorderKind::Sizable:
+      return {};
+    case BorderKind::FixedDialog:
+      return Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint | kFixed;
+    case BorderKind::FixedToolWindow:
+      return Qt::Tool | kFixed;
+  }
+  return {};
+}
+
+QPixmap Picture(PictureKind picture) {
+  switch (picture) {
+    case PictureKind::ExecuteButton:
+      return QPixmap(":/images/execute-button.png");
+    case PictureKind::Logo:
+      return QPixmap(":/images/about-logo.png");
+    case PictureKind::DonateButton:
+      return QPixmap(":/images/donate-now.png");
+    case PictureKind::None:
+      break;
+  }
+  return {};
+}
+
+// One straight horizontal line; the widget is exactly the line.
+class LineControl : public QWidget {
+ public:
+  LineControl(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), color_); }
+
+ private:
+  QColor color_;
+};
+
+void SetColors(QWidget* w, QPalette::ColorRole backRole, FormColor back,
+               QPalette::ColorRole textRole, FormColor text) {
+  QPalette p = w->palette();
+  if (back != kWindowColor) p.setColor(backRole, ToQColor(back));
+  if (text != kWindowColor) p.setColor(textRole, ToQColor(text));
+  w->setPalette(p);
+}
+
+// A look-alike font can be wider than the one a label was laid out for: rather than cut the
+// text off, narrow the font (a condensed face, then smaller sizes) until it fits.
+void FitLabelFont(QLabel* label) {
+  QFont font = label->font();
+  const auto fits = [&] {
+    return QFontMetrics(font).horizontalAdvance(label->text()) <= label->width();
+  };
+  if (fits()) return;
+  font.setStretch(QFont::SemiCondensed);
+  while (!fits() && font.pointSize() > 8) font.setPointSize(font.pointSize() - 1);
+  label->setFont(font);
+}
+
 }  // namespace
 
-FramoraWindow::FramoraWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
-  setAttribute(Qt::WA_DeleteOnClose, false);  // destruction is ours, see closeEvent
+int FramoraWindow::Twips(int twips) { return (twips + 7) / 15; }
+
+FramoraWindow::FramoraWindow(const FormSpec& form, WindowRegistry* registry)
+    : QWidget(nullptr, Flags(form.border)), form_(form), registry_(registry) {
   static const bool resources = [] {
     InitResources();
     return true;
   }();
   (void)resources;
+  setAttribute(Qt::WA_DeleteOnClose, false);  // the registry destroys closed windows
+  setObjectName(Q(form.name));
+  setWindowTitle(Q(form.caption));
+  setWindowIcon(form.icon == IconKind::Console ? QIcon(":/images/console-icon.png")
+                                               : ProgramIcon());
+  // A tool window would not keep the program alive on its own; this one may be the last.
+  if (form.border == BorderKind::FixedToolWindow) setAttribute(Qt::WA_QuitOnClose, true);
+  if (form.back != kWindowColor) {
+    setAutoFillBackground(true);
+    SetColors(this, QPalette::Window, form.back, QPalette::WindowText, kWindowColor);
+  }
+  int menuHeight = 0;
+  if (!form.menu.empty()) {
+    BuildMenu();
+    menuHeight = client_->y();
+  }
+  const QSize size(Twips(form.clientWidth), Twips(form.clientHeight) + menuHeight);
+  // A resizable window has no handling for it: its controls keep their places.
+  if (form.border == BorderKind::Sizable) {
+    resize(size);
+  } else {
+    setFixedSize(size);
+  }
 }
 
-int FramoraWindow::Twips(int twips) {
-  // Qt sizes are in device-independent pixels, 96 per inch at scale factor 1, so high-dpi
-  // screens scale the layout as a whole.
-  return (twips + 7) / 15;
+void FramoraWindow::BuildMenu() {
+  auto* bar = new QMenuBar(this);
+  QMenu* menu = nullptr;
+  for (const MenuItemSpec& item : form_.menu) {
+    QAction* action = nullptr;
+    if (item.level == 0) {
+      menu = bar->addMenu(Q(item.caption));
+      menu->setObjectName(Q(item.name));
+      action = menu->menuAction();
+    } else {
+      action = item.caption == "-" ? menu->addSeparator() : menu->addAction(Q(item.caption));
+      action->setObjectName(Q(item.name));
+    }
+    menuItems_[item.id.number] = action;
+  }
+  // The client area sits below the menu bar.
+  client_ = new QWidget(this);
+  client_->setObjectName("client");
+  const int menuHeight = bar->sizeHint().height();
+  bar->setGeometry(0, 0, Twips(form_.clientWidth), menuHeight);
+  client_->setGeometry(0, menuHeight, Twips(form_.clientWidth), Twips(form_.clientHeight));
 }
 
-void FramoraWindow::PlaceTwips(QWidget* w, int left, int top, int width, int height) {
-  w->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
+void FramoraWindow::Build(const SpecialControl& special) {
+  std::vector<const ControlSpec*> focusOrder;
+  for (const ControlSpec& control : form_.controls) {
+    QWidget* w = Make(control, client_, special);
+    w->setObjectName(Q(control.name));
+    const TwipsRect& r = control.rect;
+    w->setGeometry(Twips(r.left), Twips(r.top), Twips(r.width), Twips(r.height));
+    if (!control.font.face.empty()) {
+      QFont font(Q(control.font.face));
+      font.setPointSizeF(control.font.points);
+      font.setBold(control.font.bold);
+      font.setUnderline(control.font.underline);
+      w->setFont(font);
+    }
+    if (auto* label = qobject_cast<QLabel*>(w); label && !control.wordWrap) FitLabelFont(label);
+    if (control.autoSize) {
+      if (auto* label = qobject_cast<QLabel*>(w); label && !label->pixmap().isNull()) {
+        label->resize(label->pixmap().size());
+      }
+    }
+    controls_[control.id.number] = w;
+    if (TakesFocus(control)) focusOrder.push_back(&control);
+  }
+  std::stable_sort(
+      focusOrder.begin(), focusOrder.end(),
+      [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  for (std::size_t i = 0; i + 1 < focusOrder.size(); ++i) {
+    setTabOrder(Widget(focusOrder[i]->id), Widget(focusOrder[i + 1]->id));
+  }
+  if (!focusOrder.empty()) Widget(focusOrder.front()->id)->setFocus();
 }
 
-void FramoraWindow::SetClientTwips(int width, int height) {
-  setFixedSize(Twips(width), Twips(height));
+QWidget* FramoraWindow::Make(const ControlSpec& control, QWidget* parent,
+                             const SpecialControl& special) {
+  if (QWidget* made = special ? special(control, parent) : nullptr) return made;
+  const QString text = Q(control.text);
+  const bool coloured = control.back != kWindowColor || control.fore != kWindowColor;
+  QWidget* w = nullptr;
+  switch (control.kind) {
+    case ControlKind::Button: {
+      auto* button =
+          control.wordWrap ? new WrapButton(text, parent) : new QPushButton(text, parent);
+      const bool anyDefault = std::any_of(form_.controls.begin(), form_.controls.end(),
+                                          [](const ControlSpec& c) { return c.isDefault; });
+      button->setDefault(control.isDefault);
+      button->setAutoDefault(anyDefault);  // Enter presses the focused button, as in a dialog
+      w = button;
+      break;
+    }
+    case ControlKind::Label:
+    case ControlKind::LinkLabel: {
+      auto* label =
+          control.kind == ControlKind::LinkLabel ? new ClickLabel(parent) : new QLabel(parent);
+      label->setText(text);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(control.wordWrap);
+      if (control.back != kWindowColor) label->setAutoFillBackground(true);
+      SetColors(label, QPalette::Window, control.back, QPalette::WindowText, control.fore);
+      w = label;
+      break;
+    }
+    case ControlKind::TextBox: {
+      auto* box = new QLineEdit(text, parent);
+      SetColors(box, QPalette::Base, control.back, QPalette::Text, control.fore);
+      w = box;
+      break;
+    }
+    case ControlKind::Picture: {
+      auto* picture = new ClickLabel(parent);
+      picture->setPixmap(Picture(control.picture));
+      picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      if (control.tabIndex >= 0) picture->setFocusPolicy(Qt::StrongFocus);
+      w = picture;
+      break;
+    }
+    case ControlKind::Line:
+      w = new LineControl(ToQColor(control.fore), parent);
+      break;
+    case ControlKind::Pane:
+      w = new QWidget(parent);  // the window makes its own pane; an empty place otherwise
+      break;
+  }
+  // In a window of another colour, what has no colours of its own keeps the usual ones.
+  if (!coloured && form_.back != kWindowColor) w->setPalette(QGuiApplication::palette());
+  return w;
 }
 
-QWidget* FramoraWindow::Control(std::string_view name) const {
-  if (name.empty()) return const_cast<FramoraWindow*>(this);
-  return findChild<QWidget*>(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
+QWidget* FramoraWindow::Widget(ControlId control) const {
+  if (control.window != form_.id) return nullptr;
+  if (control.number == 0) return const_cast<FramoraWindow*>(this);
+  const auto found = controls_.find(control.number);
+  return found == controls_.end() ? nullptr : found->second;
 }
 
-std::string FramoraWindow::Text(std::string_view control) const {
-  QWidget* w = Control(control);
+QAction* FramoraWindow::MenuItem(ControlId item) const {
+  const auto found = menuItems_.find(item.number);
+  return found == menuItems_.end() ? nullptr : found->second;
+}
+
+std::string FramoraWindow::Text(ControlId control) const {
+  QWidget* w = Widget(control);
   if (w == this) return S(windowTitle());
   if (auto* e = qobject_cast<QLineEdit*>(w)) return S(e->text());
   if (auto* l = qobject_cast<QLabel*>(w)) return S(l->text());
   if (auto* b = qobject_cast<QAbstractButton*>(w)) return S(b->text());
-  if (auto* p = qobject_cast<QPlainTextEdit*>(w)) return S(p->toPlainText());
-  if (auto* t = qobject_cast<QTextEdit*>(w)) return S(t->toPlainText());
   return {};
 }
 
-void FramoraWindow::SetText(std::string_view control, const std::string& text) {
-  QWidget* w = Control(control);
+void FramoraWindow::SetText(ControlId control, const std::string& text) {
+  QWidget* w = Widget(control);
   if (w == this) {
     setWindowTitle(Q(text));
   } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
@@ -68,28 +269,67 @@ void FramoraWindow::SetText(std::string_view control, const std::string& text) {
     l->setText(Q(text));
   } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
     b->setText(Q(text));
-  } else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) {
-    p->setPlainText(Q(text));
-  } else if (auto* t = qobject_cast<QTextEdit*>(w)) {
-    t->setPlainText(Q(text));
   }
 }
 
-void FramoraWindow::SetFocus(std::string_view control) {
-  if (QWidget* w = Control(control)) w->setFocus(Qt::OtherFocusReason);
+void FramoraWindow::SetFocus(ControlId control) {
+  if (QWidget* w = Widget(control)) w->setFocus(Qt::OtherFocusReason);
 }
 
-void FramoraWindow::MarkClosed() {
-  if (closed_) return;
-  closed_ = true;
-  emit closedByUser();
+void FramoraWindow::ShowInFront() {
+  show();
+  raise();
+  activateWindow();
 }
 
 void FramoraWindow::closeEvent(QCloseEvent* event) {
   event->accept();
-  MarkClosed();
+  if (closed_) return;
+  closed_ = true;
   hide();
-  if (CanDestroyNow()) deleteLater();
+  if (registry_ != nullptr) registry_->Closed(*this);
 }
+
+void FramoraWindow::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const bool escape = event->key() == Qt::Key_Escape;
+  for (const ControlSpec& control : form_.controls) {
+    if ((enter && control.isDefault) || (escape && control.isCancel)) {
+      if (auto* button = Control<QAbstractButton>(control.id)) {
+        button->click();
+        return;
+      }
+    }
+  }
+  QWidget::keyPressEvent(event);
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 45, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/images/app-icon-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
+std::uint32_t ColorToRgb(FormColor color) {
+  if (color & kSystemColorFlag) {
+    switch (color & 0xFFu) {
+      case 0:  // COLOR_SCROLLBAR
+        return 0xC8C8C8u;
+      case 8:  // COLOR_WINDOWTEXT
+        return 0x000000u;
+      case 11:  // COLOR_INACTIVEBORDER
+        return 0xF4F7FCu;
+      default:
+        return 0x000000u;
+    }
+  }
+  const std::uint32_t r = color & 0xFFu;
+  const std::uint32_t g = (color >> 8) & 0xFFu;
+  const std::uint32_t b = (color >> 16) & 0xFFu;
+  return (r << 16) | (g << 8) | b;
+}
+
+QColor ToQColor(FormColor color) { return QColor::fromRgb(ColorToRgb(color)); }
 
 }  // namespace framora::qt

@@ -1,13 +1,12 @@
-// Form1, the main window: four path fields with their choosers, the convert picture and the
-// File menu. Every action goes to the core's MainWindow.
+// Form1, the main window, built from its description: the behaviour of its controls, menu and
+// drops goes to the core's MainWindow.
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "app/app_context.h"
 #include "qt/framora_window.h"
-
-class QMenuBar;
 
 namespace framora {
 class MainWindow;
@@ -18,7 +17,7 @@ namespace framora::qt {
 class MainWindow : public FramoraWindow {
   Q_OBJECT
  public:
-  explicit MainWindow(AppContext& ctx);
+  MainWindow(AppContext& ctx, WindowRegistry* registry);
   ~MainWindow() override;
 
   void Load() override;
@@ -33,12 +32,9 @@ class MainWindow : public FramoraWindow {
 
  private:
   // Takes a drag of files (a list of addresses) on `control`; anything else is not ours.
-  bool TakeDrop(QEvent* event, std::string_view control);
+  bool TakeDrop(QEvent* event, ControlId control);
 
-  AppContext& ctx_;
   std::unique_ptr<framora::MainWindow> logic_;
-  QWidget* client_ = nullptr;
-  QMenuBar* menuBar_ = nullptr;
 };
 
 }  // namespace framora::qt

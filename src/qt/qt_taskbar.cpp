@@ -18,6 +18,11 @@ LauncherEntryProgress::LauncherEntryProgress(const QString& appId)
 LauncherEntryProgress::~LauncherEntryProgress() {
   ClearProgress();
   if (bus_) {
+    // Signals leave in the background; one call to the bus, answered only after everything
+    // sent before it, makes sure that they have left before the connection goes.
+    bus_->call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                              "org.freedesktop.DBus", "GetId"),
+               QDBus::Block, 1000);
     bus_.reset();
     QDBusConnection::disconnectFromBus(kConnection);
   }

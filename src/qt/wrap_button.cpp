@@ -21,7 +21,7 @@ void WrapButton::paintEvent(QPaintEvent* /*event*/) {
 
 void InstallFonts() {
   const QStringList sans = {"Liberation Sans", "Arimo", "Nimbus Sans", "DejaVu Sans"};
-  QFont::insertSubstitutions("MS Sans Serif", sans);
+  QFont::insertSubstitutions("MS Sans Serif", QStringList{"Microsoft Sans Serif"} + sans);
   QFont::insertSubstitutions("Arial", sans);
   QFont::insertSubstitutions("Verdana", {"DejaVu Sans", "Liberation Sans"});
   QFont dialogFont("MS Sans Serif");

@@ -36,7 +36,7 @@ class FakeConsoleWindow : public ConsoleView {
 class FocusCheckingView : public framora::test::FakeView {
  public:
   explicit FocusCheckingView(const FakeConsoleWindow& window) : window_(window) {}
-  void SetFocus(std::string_view control) override {
+  void SetFocus(ControlId control) override {
     if (window_.visible) FakeView::SetFocus(control);
   }
 

@@ -98,15 +98,5 @@ TEST(ErrorMessage, ThreeLinesWithSignedDecimalCode) {
   EXPECT_EQ(ErrorMessage("x", INT32_MIN), "Error!\r\nDescription: x\r\nLastDLLError: -2147483648");
 }
 
-TEST(Colors, SystemColorsAndStoredValues) {
-  EXPECT_EQ(ColorToRgb(kColorWindowText), 0x000000u);
-  // Light greys, readable on the black background.
-  EXPECT_GE(ColorToRgb(kColorScrollbar) & 0xFFu, 0x80u);
-  EXPECT_GE(ColorToRgb(kColorInactiveBorder) & 0xFFu, 0x80u);
-  // Stored values are 0x00BBGGRR.
-  EXPECT_EQ(ColorToRgb(0x000000FFu), 0xFF0000u);
-  EXPECT_EQ(ColorToRgb(0x00FF0000u), 0x0000FFu);
-}
-
 }  // namespace
 }  // namespace framora::console

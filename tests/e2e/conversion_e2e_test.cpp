@@ -8,10 +8,12 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "console/console_form.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_message_box.h"
 #include "main_window/conversion_command.h"
+#include "main_window/main_form.h"
 #include "qt/application.h"
 #include "qt/console_window.h"
 #include "support/qt_drops.h"
@@ -72,7 +74,7 @@ class ConversionEndToEnd : public ::testing::Test {
     fs::current_path(work);  // relative names and injected commands would land here
     app = std::make_unique<Application>(Application::Overrides{&messages, &dialog, &desktop});
     app->Start();
-    form = app->Windows().Loaded(WindowId::Form1);
+    form = app->Window(WindowId::Form1);
     ASSERT_NE(form, nullptr);
   }
   void TearDown() override {
@@ -91,15 +93,15 @@ class ConversionEndToEnd : public ::testing::Test {
 
   void Fill(const std::string& ffmpeg, const std::string& image, const std::string& audio,
             const std::string& output) {
-    form->SetText("Text1", ffmpeg);
-    form->SetText("Text2", image);
-    form->SetText("Text3", audio);
-    form->SetText("Text4", output);
+    form->SetText(main_form::Text1, ffmpeg);
+    form->SetText(main_form::Text2, image);
+    form->SetText(main_form::Text3, audio);
+    form->SetText(main_form::Text4, output);
   }
 
   FramoraWindow* ClickConvert() {
     QTest::mouseClick(form->findChild<QWidget*>("Picture1"), Qt::LeftButton);
-    return app->Windows().Loaded(WindowId::frmReadOutput);
+    return app->Window(WindowId::frmReadOutput);
   }
 
   // Launches, checks the hand-off, runs Execute to the end, and checks the video.
@@ -111,14 +113,14 @@ class ConversionEndToEnd : public ::testing::Test {
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].prompt;
     const std::string command =
         BuildConversionCommand(ffmpeg, image, audio, output, ShellKind::Posix);
-    EXPECT_EQ(console->Text("Text1"), command);
-    EXPECT_EQ(console->Text("txtCommand"), command);
+    EXPECT_EQ(console->Text(console_form::Text1), command);
+    EXPECT_EQ(console->Text(console_form::txtCommand), command);
 
     QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].prompt, "Complete reading output!");
     EXPECT_EQ(messages.shown[0].title, "Success!");
-    const std::string pane = console->Text("rtfOutput");
+    const std::string pane = console->Text(console_form::rtfOutput);
     EXPECT_NE(pane.find("C:\\> " + command + "\r\n"), std::string::npos) << pane;
 
     ASSERT_TRUE(fs::is_regular_file(output)) << pane;
@@ -181,7 +183,7 @@ TEST_F(ConversionEndToEnd, AFailedConversionSaysSoWithFfmpegsExitCode) {
               "Complete reading output!\r\nThe command failed with exit code " +
                   std::to_string(c.exitCode) + ".");
     EXPECT_FALSE(fs::exists(output));
-    const std::string pane = console->Text("rtfOutput");
+    const std::string pane = console->Text(console_form::rtfOutput);
     EXPECT_EQ(pane.substr(pane.size() - 7), "\r\nC:\\> ") << "the prompt as after any run";
   }
 }
@@ -202,7 +204,7 @@ TEST_F(ConversionEndToEnd, AFileDroppedDuringAConversionLandsAndTheRunGoesOn) {
   QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
   EXPECT_TRUE(duringTheRun);
   EXPECT_TRUE(dropped);
-  EXPECT_EQ(form->Text("Text3"), media + "/tone.mp3");
+  EXPECT_EQ(form->Text(main_form::Text3), media + "/tone.mp3");
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].title, "Success!");
   EXPECT_EQ(ProbeFile(output).streams, (QStringList{"video:mjpeg", "audio:pcm_s16le"}))
@@ -212,15 +214,15 @@ TEST_F(ConversionEndToEnd, AFileDroppedDuringAConversionLandsAndTheRunGoesOn) {
 TEST_F(ConversionEndToEnd, ASecondClickAfterTheConversionSaysTheOutputExists) {
   const std::string output = work + "/again.avi";
   Convert("/usr/bin/ffmpeg", media + "/cover.png", media + "/tone.wav", output, "pcm_s16le");
-  FramoraWindow* console = app->Windows().Loaded(WindowId::frmReadOutput);
-  const std::string before = console->Text("rtfOutput");
+  FramoraWindow* console = app->Window(WindowId::frmReadOutput);
+  const std::string before = console->Text(console_form::rtfOutput);
   messages.shown.clear();
   ClickConvert();
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].prompt,
             "File " + output + " allready exists - Please choose another filename");
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
-  EXPECT_EQ(console->Text("rtfOutput"), before);
+  EXPECT_EQ(console->Text(console_form::rtfOutput), before);
 }
 
 }  // namespace

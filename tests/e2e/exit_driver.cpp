@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "console/console_form.h"
+#include "main_window/main_form.h"
 #include "qt/application.h"
 
 namespace {
@@ -27,8 +29,9 @@ int main(int argc, char** argv) {
   program.Start();
   auto& windows = program.Windows();
   windows.Show(framora::WindowId::frmReadOutput);
-  auto* console = windows.Loaded(framora::WindowId::frmReadOutput);
-  console->SetText("Text1", "echo $$ > '" + pidFile.toStdString() + "'; exec sleep 300");
+  auto* console = program.Window(framora::WindowId::frmReadOutput);
+  console->SetText(framora::console_form::Text1,
+                   "echo $$ > '" + pidFile.toStdString() + "'; exec sleep 300");
 
   QTimer::singleShot(0, console, [console] {
     console->findChild<QPushButton*>("cmdExecute")->click();  // returns when the run does
@@ -37,7 +40,7 @@ int main(int argc, char** argv) {
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (QFileInfo(pidFile).size() == 0) return;
     poll.stop();
-    windows.Loaded(framora::WindowId::Form1)->findChild<QAction*>("mnuExit")->trigger();
+    program.Window(framora::WindowId::Form1)->MenuItem(framora::main_form::mnuExit)->trigger();
   });
   poll.start(5);
   return QApplication::exec();

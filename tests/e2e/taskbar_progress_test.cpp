@@ -12,9 +12,11 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "console/console_form.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_message_box.h"
+#include "main_window/main_form.h"
 #include "qt/application.h"
 #include "qt/qt_taskbar.h"
 #include "support/scoped_env.h"
@@ -108,13 +110,13 @@ TEST_F(TaskbarProgress, AConversionShowsItsProgressOnTheButtonAndTakesItAwayAtTh
   {
     Application app(Application::Overrides{&messages, &dialog, &desktop});
     app.Start();
-    FramoraWindow* form = app.Windows().Loaded(WindowId::Form1);
-    form->SetText("Text1", "/usr/bin/ffmpeg");
-    form->SetText("Text2", media + "/big.png");
-    form->SetText("Text3", media + "/tone.wav");
-    form->SetText("Text4", media + "/video.avi");
+    FramoraWindow* form = app.Window(WindowId::Form1);
+    form->SetText(main_form::Text1, "/usr/bin/ffmpeg");
+    form->SetText(main_form::Text2, media + "/big.png");
+    form->SetText(main_form::Text3, media + "/tone.wav");
+    form->SetText(main_form::Text4, media + "/video.avi");
     QTest::mouseClick(form->findChild<QWidget*>("Picture1"), Qt::LeftButton);
-    FramoraWindow* console = app.Windows().Loaded(WindowId::frmReadOutput);
+    FramoraWindow* console = app.Window(WindowId::frmReadOutput);
     ASSERT_NE(console, nullptr);
     QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
     ASSERT_EQ(messages.shown.size(), 1u);

@@ -10,20 +10,37 @@
 #include <vector>
 
 #include "app/windows.h"
+#include "console/console_form.h"
+#include "info/about_form.h"
+#include "info/donate_form.h"
+#include "main_window/main_form.h"
 
 namespace framora::test {
 
+// The name a window's description gives the control; empty for the window itself.
+inline std::string NameOf(ControlId control) {
+  for (const FormSpec* form :
+       {&main_form::Form(), &console_form::Form(), &about_form::Form(), &donate_form::Form()}) {
+    if (form->id != control.window) continue;
+    if (const ControlSpec* spec = form->Find(control)) return std::string(spec->name);
+  }
+  return {};
+}
+
+// A window made of texts by control name ("" for the caption).
 class FakeView : public WindowView {
  public:
-  std::string Text(std::string_view control) const override {
-    auto it = texts.find(std::string(control));
+  std::string Text(ControlId control) const override { return Text(NameOf(control)); }
+  void SetText(ControlId control, const std::string& text) override {
+    texts[NameOf(control)] = text;
+    if (log) log->push_back(name + "." + NameOf(control) + "=" + text);
+  }
+  void SetFocus(ControlId control) override { focus = NameOf(control); }
+
+  std::string Text(const std::string& control) const {
+    auto it = texts.find(control);
     return it == texts.end() ? std::string() : it->second;
   }
-  void SetText(std::string_view control, const std::string& text) override {
-    texts[std::string(control)] = text;
-    if (log) log->push_back(name + "." + std::string(control) + "=" + text);
-  }
-  void SetFocus(std::string_view control) override { focus = std::string(control); }
 
   std::map<std::string, std::string> texts;
   std::string focus;

@@ -9,26 +9,10 @@
 
 #include "app/identity.h"
 #include "fakes/fake_desktop.h"
+#include "fakes/fake_windows.h"
 
 namespace framora {
 namespace {
-
-// Records every text written, in order.
-class RecordingView : public WindowView {
- public:
-  std::string Text(std::string_view control) const override {
-    auto it = texts.find(std::string(control));
-    return it == texts.end() ? std::string() : it->second;
-  }
-  void SetText(std::string_view control, const std::string& text) override {
-    writes.emplace_back(control, text);
-    texts[std::string(control)] = text;
-  }
-  void SetFocus(std::string_view) override {}
-
-  std::vector<std::pair<std::string, std::string>> writes;
-  std::map<std::string, std::string> texts;
-};
 
 struct Address {
   std::string scheme, host, path;
@@ -47,15 +31,14 @@ Address Split(const std::string& url) {
 }
 
 TEST(AboutLoad, WritesCaptionVersionAndTitleInOrder) {
-  RecordingView view;
+  test::FakeView view;
+  std::vector<std::string> writes;
+  view.log = &writes;
   view.texts["lblDescription"] = "App Description";
   LoadAbout(view);
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"", "About Framora audio converter"},
-      {"lblVersion", "Version 1.0.0"},
-      {"lblTitle", "Framora audio converter"},
-  };
-  EXPECT_EQ(view.writes, expected);
+  EXPECT_EQ(writes, (std::vector<std::string>{".=About Framora audio converter",
+                                              ".lblVersion=Version 1.0.0",
+                                              ".lblTitle=Framora audio converter"}));
   EXPECT_EQ(view.texts["lblDescription"], "App Description");
 }
 
@@ -88,7 +71,7 @@ TEST(AboutLink, HomeAndDonationPagesShareTheMakersHost) {
 }
 
 TEST(AboutLink, ShowsTheAddressWithoutSchemeWwwAndFinalSlash) {
-  const std::string text = HomeLinkText();
+  const std::string text(HomeLinkText());
   const std::string host = Split(identity::kHomeUrl).host;
   EXPECT_FALSE(text.empty());
   EXPECT_EQ(text.find_first_of(":/"), std::string::npos) << text;

@@ -85,21 +85,24 @@ TEST(DroppedPath, FileAddressesBecomeLocalPathsOtherAddressesNothing) {
 }
 
 TEST(FieldForFile, ByKindWhateverTheLetterCase) {
-  const std::pair<const char*, std::optional<std::string_view>> cases[] = {
-      {"/p/a.jpg", "Text2"},      {"/p/a.JPEG", "Text2"},       {"C:\\p\\a.Gif", "Text2"},
-      {"/p/a.png", "Text2"},      {"/m/a.wav", "Text3"},        {"/m/a.MP3", "Text3"},
-      {"/m/a.amr", "Text3"},      {"/usr/bin/ffmpeg", "Text1"}, {"C:\\ff\\FFmpeg.EXE", "Text1"},
-      {"/v/a.avi", std::nullopt}, {"/m/wav", std::nullopt},     {"/usr/bin/ffmpeg2", std::nullopt},
+  const std::optional<ControlId> Text1 = main_form::Text1, Text2 = main_form::Text2,
+                                 Text3 = main_form::Text3;
+  const std::pair<const char*, std::optional<ControlId>> cases[] = {
+      {"/p/a.jpg", Text2},        {"/p/a.JPEG", Text2},       {"C:\\p\\a.Gif", Text2},
+      {"/p/a.png", Text2},        {"/m/a.wav", Text3},        {"/m/a.MP3", Text3},
+      {"/m/a.amr", Text3},        {"/usr/bin/ffmpeg", Text1}, {"C:\\ff\\FFmpeg.EXE", Text1},
+      {"/v/a.avi", std::nullopt}, {"/m/wav", std::nullopt},   {"/usr/bin/ffmpeg2", std::nullopt},
   };
   for (const auto& [path, field] : cases) EXPECT_EQ(FieldForFile(path), field) << path;
 }
 
 TEST_F(MainWindowTest, AFileDroppedOnAFieldIsChosenForItAsItsChooserWouldHave) {
   Fields("old", "old", "old", "old");
-  form.FilesDropped("Text1", {"file:///opt/ff%20mpeg/ffmpeg"});
-  form.FilesDropped("Text2", {"file:///tmp/My%20Pictures/caf%C3%A9.png", "/tmp/second.png"});
-  form.FilesDropped("Text3", {"/music/a song.mp3"});
-  form.FilesDropped("Text4", {"/videos/clip.mp4"});
+  form.FilesDropped(main_form::Text1, {"file:///opt/ff%20mpeg/ffmpeg"});
+  form.FilesDropped(main_form::Text2,
+                    {"file:///tmp/My%20Pictures/caf%C3%A9.png", "/tmp/second.png"});
+  form.FilesDropped(main_form::Text3, {"/music/a song.mp3"});
+  form.FilesDropped(main_form::Text4, {"/videos/clip.mp4"});
   EXPECT_EQ(view.Text("Text1"), "/opt/ff mpeg/ffmpeg");
   EXPECT_EQ(view.Text("Text2"), "/tmp/My Pictures/café.png");
   EXPECT_EQ(view.Text("Text3"), "/music/a song.mp3");
@@ -112,8 +115,8 @@ TEST_F(MainWindowTest, AFileDroppedOnAFieldIsChosenForItAsItsChooserWouldHave) {
 
 TEST_F(MainWindowTest, FilesDroppedBesideTheFieldsGoByKindAndTheLastOfAKindWins) {
   Fields("keep", "keep", "keep", "keep");
-  form.FilesDropped("Picture1", {"/p/one.jpg", "/m/tone.WAV", "/p/two.png", "/v/other.avi",
-                                 "/notes.txt", "/usr/bin/ffmpeg"});
+  form.FilesDropped(main_form::Picture1, {"/p/one.jpg", "/m/tone.WAV", "/p/two.png", "/v/other.avi",
+                                          "/notes.txt", "/usr/bin/ffmpeg"});
   EXPECT_EQ(view.Text("Text1"), "/usr/bin/ffmpeg");
   EXPECT_EQ(view.Text("Text2"), "/p/two.png");
   EXPECT_EQ(view.Text("Text3"), "/m/tone.WAV");
@@ -125,8 +128,9 @@ TEST_F(MainWindowTest, FilesDroppedBesideTheFieldsGoByKindAndTheLastOfAKindWins)
 TEST_F(MainWindowTest, FoldersRemoteFilesAndFilesOfNoKindAreLeftAlone) {
   Fields("keep", "keep", "keep", "keep");
   files.folders = {"/p/album.png"};
-  form.FilesDropped("Text2", {"/p/album.png", "file://nas/p/a.png"});
-  form.FilesDropped("", {"/p/album.png", "/notes.txt", "http://example.com/a.wav"});
+  form.FilesDropped(main_form::Text2, {"/p/album.png", "file://nas/p/a.png"});
+  form.FilesDropped(WindowItself(WindowId::Form1),
+                    {"/p/album.png", "/notes.txt", "http://example.com/a.wav"});
   for (const char* f : {"Text1", "Text2", "Text3", "Text4"}) EXPECT_EQ(view.Text(f), "keep") << f;
   EXPECT_TRUE(settings.writes.empty());
 }

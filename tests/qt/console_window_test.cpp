@@ -24,12 +24,14 @@
 #include <functional>
 #include <thread>
 
+#include "console/console_form.h"
 #include "console/pane_text.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_process_host.h"
 #include "platform/posix/posix_process_host.h"
+#include "qt/application.h"
 #include "qt/console_pane_view.h"
-#include "qt/window_manager.h"
+#include "support/qt_input.h"
 
 namespace framora::qt {
 namespace {
@@ -37,7 +39,7 @@ namespace {
 using test::FakeMessageBox;
 using test::FakeProcessHost;
 
-const std::string kFresh = "[**] Framora audio converter v1.0 [**]\r\n\r\nC:\\> ";
+const std::string kFresh = console::FreshPaneText();
 
 // Handles the queued events like the program's own yield, and lets a test act in between.
 class TestYield : public YieldPort {
@@ -50,19 +52,7 @@ class TestYield : public YieldPort {
   std::function<void()> hook;
 };
 
-QRect TwipsRect(int left, int top, int width, int height) {
-  return QRect(FramoraWindow::Twips(left), FramoraWindow::Twips(top), FramoraWindow::Twips(width),
-               FramoraWindow::Twips(height));
-}
-
-void Key(QWidget* target, int key, const QString& text = {}) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-  QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-  QApplication::sendEvent(target, &release);
-}
-
-void DeleteLaterNow() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+using test::Key;
 
 QString Shown(const std::string& paneText) {
   QString text = QString::fromStdString(paneText);
@@ -81,16 +71,14 @@ struct ConsoleWidgetFixture : ::testing::Test {
       return host;
     };
   }
-  ~ConsoleWidgetFixture() override {
-    delete window.data();
-    DeleteLaterNow();
-  }
-
+  // The window as the program opens it, through the registry of its windows.
   ConsoleWindow* Open() {
-    window = new ConsoleWindow(ctx);
-    window->Load();
+    windows.Show(WindowId::frmReadOutput);
+    window = dynamic_cast<ConsoleWindow*>(windows.Loaded(WindowId::frmReadOutput));
     return window;
   }
+  // What the event loop does between two events: destroys the windows that may go.
+  void Reap() { QCoreApplication::processEvents(); }
   template <typename T>
   T* Child(const char* name) {
     return window->findChild<T*>(name);
@@ -99,7 +87,7 @@ struct ConsoleWidgetFixture : ::testing::Test {
   // The change rule as the screen shows it: caret after the last character, nothing selected.
   bool CaretAtEndOnScreen() {
     auto* pane = Child<ConsolePaneView>("rtfOutput");
-    return !pane->HasSelection() && pane->Caret() == window->Text("rtfOutput").size() &&
+    return !pane->HasSelection() && pane->Caret() == window->Text(console_form::rtfOutput).size() &&
            pane->LastVisibleLine() == pane->LineCount() - 1;
   }
 
@@ -107,106 +95,12 @@ struct ConsoleWidgetFixture : ::testing::Test {
   TestYield yield;
   AppContext ctx;
   FakeProcessHost* fake = nullptr;
+  WindowRegistry windows{
+      QtFrontEnd([this](WindowId) -> FramoraWindow* { return new ConsoleWindow(ctx, &windows); })};
   QPointer<ConsoleWindow> window;
 };
 
 using ConsoleWidgetLayout = ConsoleWidgetFixture;
-
-TEST_F(ConsoleWidgetLayout, WindowIsAFixedToolWindowWithItsCaption) {
-  Open();
-  EXPECT_EQ(window->objectName(), "frmReadOutput");
-  EXPECT_EQ(window->windowTitle(), "Convert to ..");
-  EXPECT_EQ(window->Text(""), "Convert to ..");
-  EXPECT_EQ(window->size(), QSize(FramoraWindow::Twips(10605), FramoraWindow::Twips(4830)));
-  EXPECT_EQ(window->minimumSize(), window->maximumSize());
-  EXPECT_EQ(window->windowType(), Qt::Tool);
-  EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(window->testAttribute(Qt::WA_QuitOnClose));
-  EXPECT_EQ(window->palette().color(QPalette::Window), QColor(Qt::black));
-  EXPECT_TRUE(window->autoFillBackground());
-  EXPECT_TRUE(window->isVisible());
-  const QImage icon = window->windowIcon().pixmap(32, 32).toImage();
-  ASSERT_FALSE(icon.isNull());
-  EXPECT_EQ(icon, QImage(":/images/console-icon.png").convertToFormat(icon.format()));
-}
-
-TEST_F(ConsoleWidgetLayout, ControlsAtTheirPlacesWithTheirTexts) {
-  Open();
-  auto* txtCommand = Child<QLineEdit>("txtCommand");
-  auto* cmdExecute = Child<QPushButton>("cmdExecute");
-  auto* lblInfo = Child<QLabel>("lblInfo");
-  auto* cmdCancel = Child<QPushButton>("cmdCancel");
-  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
-  auto* Text1 = Child<QLineEdit>("Text1");
-  ASSERT_TRUE(txtCommand && cmdExecute && lblInfo && cmdCancel && rtfOutput && Text1);
-
-  EXPECT_EQ(txtCommand->geometry(), TwipsRect(4200, 840, 3375, 405));
-  EXPECT_EQ(cmdExecute->geometry(), TwipsRect(7680, 840, 1335, 375));
-  EXPECT_EQ(lblInfo->geometry(), TwipsRect(120, 840, 3915, 270));
-  EXPECT_EQ(cmdCancel->geometry(), TwipsRect(9120, 840, 1335, 375));
-  EXPECT_EQ(rtfOutput->geometry(), TwipsRect(120, 1560, 10335, 3135));
-  EXPECT_EQ(Text1->geometry(), TwipsRect(360, 240, 10095, 405));
-
-  EXPECT_EQ(cmdExecute->text(), "E&xecute");
-  EXPECT_EQ(cmdExecute->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
-  EXPECT_EQ(cmdCancel->text(), "&Cancel");
-  EXPECT_EQ(cmdCancel->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
-  EXPECT_EQ(lblInfo->text(), "Command to get output from:");
-  EXPECT_EQ(lblInfo->textFormat(), Qt::PlainText);
-  EXPECT_TRUE(Text1->text().startsWith("ping "));
-  EXPECT_EQ(txtCommand->text(), Text1->text());
-  EXPECT_FALSE(Text1->isReadOnly());
-  EXPECT_FALSE(txtCommand->isReadOnly());
-}
-
-TEST_F(ConsoleWidgetLayout, FontsAndColours) {
-  Open();
-  auto* txtCommand = Child<QLineEdit>("txtCommand");
-  auto* lblInfo = Child<QLabel>("lblInfo");
-  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
-  const QColor light = QColor::fromRgb(console::ColorToRgb(console::kColorInactiveBorder));
-
-  EXPECT_EQ(txtCommand->font().pointSize(), 12);
-  EXPECT_FALSE(txtCommand->font().bold());
-  EXPECT_EQ(txtCommand->palette().color(QPalette::Base), QColor(Qt::black));
-  EXPECT_EQ(txtCommand->palette().color(QPalette::Text), light);
-  EXPECT_EQ(Child<QLineEdit>("Text1")->font(), txtCommand->font());
-  EXPECT_EQ(Child<QLineEdit>("Text1")->palette().color(QPalette::Text), light);
-
-  EXPECT_EQ(lblInfo->font().pointSize(), 12);
-  EXPECT_TRUE(lblInfo->font().bold());
-  EXPECT_EQ(lblInfo->palette().color(QPalette::Window), QColor(Qt::black));
-  EXPECT_EQ(lblInfo->palette().color(QPalette::WindowText), light);
-
-  EXPECT_EQ(rtfOutput->font().pointSize(), 6);
-  EXPECT_TRUE(rtfOutput->font().bold());
-  EXPECT_EQ(rtfOutput->palette().color(QPalette::Text),
-            QColor::fromRgb(console::ColorToRgb(console::kColorScrollbar)));
-  // Where the wanted family is missing, an installed look-alike stands in.
-  const QStringList installed = QFontDatabase::families();
-  if (installed.contains("DejaVu Sans")) {
-    for (QWidget* w : {static_cast<QWidget*>(txtCommand), static_cast<QWidget*>(lblInfo),
-                       static_cast<QWidget*>(rtfOutput)}) {
-      EXPECT_TRUE(installed.contains(w->font().family())) << w->objectName().toStdString();
-    }
-  }
-}
-
-TEST_F(ConsoleWidgetLayout, TabOrder) {
-  Open();
-  const std::vector<QString> expected = {"txtCommand", "cmdExecute", "cmdCancel", "rtfOutput",
-                                         "Text1"};
-  std::vector<QString> order;
-  QWidget* w = Child<QWidget>("txtCommand");
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    order.push_back(w->objectName());
-    do {
-      w = w->nextInFocusChain();
-    } while (!(w->focusPolicy() & Qt::TabFocus));
-  }
-  EXPECT_EQ(order, expected);
-}
 
 TEST_F(ConsoleWidgetLayout, PaneIsReadOnlyButCanBeSelectedAndCopied) {
   Open();
@@ -215,7 +109,7 @@ TEST_F(ConsoleWidgetLayout, PaneIsReadOnlyButCanBeSelectedAndCopied) {
   rtfOutput->setFocus();
   Key(rtfOutput, Qt::Key_A, "a");
   Key(rtfOutput, Qt::Key_Delete);
-  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
   EXPECT_EQ(PaneShown(), Shown(kFresh));
 
   QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
@@ -224,7 +118,7 @@ TEST_F(ConsoleWidgetLayout, PaneIsReadOnlyButCanBeSelectedAndCopied) {
   QApplication::sendEvent(rtfOutput, &copy);
   EXPECT_EQ(rtfOutput->SelectedText(), Shown(kFresh));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), Shown(kFresh));
-  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
 }
 
 TEST_F(ConsoleWidgetLayout, MouseDragSelectsFromWhereItStarted) {
@@ -256,7 +150,7 @@ using ConsoleWidgetLoad = ConsoleWidgetFixture;
 
 TEST_F(ConsoleWidgetLoad, FreshPaneAndFocusInCommandBox) {
   Open();
-  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
   EXPECT_EQ(PaneShown(), Shown(kFresh));
   EXPECT_EQ(window->focusWidget(), Child<QWidget>("txtCommand"));
   EXPECT_TRUE(messages.shown.empty());
@@ -264,8 +158,8 @@ TEST_F(ConsoleWidgetLoad, FreshPaneAndFocusInCommandBox) {
 
 TEST_F(ConsoleWidgetLoad, PaneSetFromOutsideIsReplacedAndShown) {
   Open();
-  window->SetText("rtfOutput", "one\r\ntwo");
-  EXPECT_EQ(window->Text("rtfOutput"), "one\r\ntwo");
+  window->SetText(console_form::rtfOutput, "one\r\ntwo");
+  EXPECT_EQ(window->Text(console_form::rtfOutput), "one\r\ntwo");
   window->FlushPane();
   EXPECT_EQ(PaneShown(), "one\ntwo");
   EXPECT_TRUE(CaretAtEndOnScreen());
@@ -282,7 +176,7 @@ TEST_F(ConsoleWidgetActions, ExecuteRunsText1AndShowsTheOutput) {
   EXPECT_EQ(fake->started.command, "X");
   EXPECT_EQ(Child<QLineEdit>("txtCommand")->text(), "X");
   const std::string expected = kFresh + "X\r\nA\r\nB\r\n\r\nC:\\> ";
-  EXPECT_EQ(window->Text("rtfOutput"), expected);
+  EXPECT_EQ(window->Text(console_form::rtfOutput), expected);
   window->FlushPane();
   EXPECT_EQ(PaneShown(), Shown(expected));
   EXPECT_TRUE(CaretAtEndOnScreen());
@@ -311,7 +205,7 @@ TEST_F(ConsoleWidgetActions, LongOutputIsShownWholeWhileItArrives) {
   };
   Child<QPushButton>("cmdExecute")->click();
   window->FlushPane();
-  const std::string text = window->Text("rtfOutput");
+  const std::string text = window->Text(console_form::rtfOutput);
   EXPECT_EQ(PaneShown(), Shown(text));
   EXPECT_EQ(Child<ConsolePaneView>("rtfOutput")->LineCount(),
             static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
@@ -343,7 +237,7 @@ TEST_F(ConsoleWidgetActions, EnterInText1RunsNothing) {
   Key(Child<QLineEdit>("Text1"), Qt::Key_Return, "\r");
   Key(Child<QLineEdit>("Text1"), Qt::Key_Enter, "\r");
   EXPECT_TRUE(fake->calls.empty());
-  EXPECT_EQ(window->Text("rtfOutput"), kFresh);
+  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
 }
 
 TEST_F(ConsoleWidgetActions, CancelClosesAndDestroysTheWindow) {
@@ -353,7 +247,7 @@ TEST_F(ConsoleWidgetActions, CancelClosesAndDestroysTheWindow) {
   ASSERT_FALSE(window.isNull());
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(window->IsClosed());
-  DeleteLaterNow();
+  Reap();
   EXPECT_TRUE(window.isNull());
 }
 
@@ -366,7 +260,7 @@ TEST_F(ConsoleWidgetActions, ClosedDuringARunGoesOnlyAfterExecuteReturns) {
   fake->onRead = [&] {
     if (++reads != 2) return;
     Child<QPushButton>("cmdCancel")->click();
-    DeleteLaterNow();  // a yield may well run the deferred deletes
+    windows.ReapClosed();  // a yield may well run it
     aliveAfterClose = !window.isNull() && !window->isVisible();
   };
   Child<QPushButton>("cmdExecute")->click();
@@ -376,7 +270,7 @@ TEST_F(ConsoleWidgetActions, ClosedDuringARunGoesOnlyAfterExecuteReturns) {
   EXPECT_EQ(fake->posted[0].uMsg, kWmClose);
   EXPECT_EQ(fake->reads.size(), 1u);
   EXPECT_TRUE(messages.shown.empty());
-  DeleteLaterNow();
+  Reap();
   EXPECT_TRUE(window.isNull());
 }
 
@@ -393,24 +287,20 @@ TEST_F(ConsoleWidgetActions, ExecuteDuringARunIsRefused) {
             "Error!\r\nDescription: Currently processing a command!\r\nLastDLLError: 1201");
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
   EXPECT_EQ(messages.shown[1].prompt, "Complete reading output!");
-  EXPECT_EQ(window->Text("rtfOutput"), kFresh + "ping www.example.com\r\none\r\ntwo\r\n\r\nC:\\> ");
+  EXPECT_EQ(window->Text(console_form::rtfOutput),
+            kFresh + "ping www.example.com\r\none\r\ntwo\r\n\r\nC:\\> ");
 }
 
 TEST_F(ConsoleWidgetActions, ClosedAndShownAgainGivesAFreshPane) {
-  QtWindowManager manager([this](WindowId) -> FramoraWindow* { return new ConsoleWindow(ctx); });
-  ctx.windows = &manager;
-  manager.Show(WindowId::frmReadOutput);
-  QPointer<FramoraWindow> first = manager.Loaded(WindowId::frmReadOutput);
-  ASSERT_TRUE(first);
-  first->SetText("rtfOutput", "old output");
+  QPointer<ConsoleWindow> first = Open();
+  first->SetText(console_form::rtfOutput, "old output");
   first->close();
-  EXPECT_FALSE(manager.IsLoaded(WindowId::frmReadOutput));
-  manager.Show(WindowId::frmReadOutput);
-  FramoraWindow* second = manager.Loaded(WindowId::frmReadOutput);
+  EXPECT_FALSE(windows.IsLoaded(WindowId::frmReadOutput));
+  ConsoleWindow* second = Open();
   ASSERT_TRUE(second);
   EXPECT_NE(second, first.data());
-  EXPECT_EQ(second->Text("rtfOutput"), kFresh);
-  DeleteLaterNow();
+  EXPECT_EQ(second->Text(console_form::rtfOutput), kFresh);
+  Reap();
   EXPECT_TRUE(first.isNull());
 }
 
@@ -453,7 +343,7 @@ TEST_F(ConsoleRealRun, PaneTextOfARealCommandIsExact) {
   const std::string expected = kFresh +
                                "printf 'A\\nB\\n'; printf 'crlf\\r\\n'; printf '1%%\\r2%%\\n'" +
                                "\r\nA\r\nB\r\ncrlf\r\n1%2%\r\n\r\nC:\\> ";
-  EXPECT_EQ(window->Text("rtfOutput"), expected);
+  EXPECT_EQ(window->Text(console_form::rtfOutput), expected);
   window->FlushPane();
   EXPECT_EQ(PaneShown(), Shown(expected));
   ASSERT_EQ(messages.shown.size(), 1u);
@@ -464,16 +354,18 @@ TEST_F(ConsoleRealRun, PaneTextOfARealCommandIsExact) {
 
 TEST_F(ConsoleRealRun, ClearScreenAndFolderMask) {
   Run("printf '\\f'");
-  EXPECT_EQ(window->Text("rtfOutput"), "[**] Zelbrin's Version of MS-DOS [**]\r\n\r\nC:\\> ");
-  delete window.data();
+  EXPECT_EQ(window->Text(console_form::rtfOutput),
+            "[**] Zelbrin's Version of MS-DOS [**]\r\n\r\nC:\\> ");
+  window->close();
 
   messages.shown.clear();
   Run("echo /opt/framora");  // the program folder, then a line break: the echo adds only LF
-  EXPECT_EQ(window->Text("rtfOutput"), kFresh + "echo /opt/framora\r\n/opt/framora\r\n\r\nC:\\> ");
-  delete window.data();
+  EXPECT_EQ(window->Text(console_form::rtfOutput),
+            kFresh + "echo /opt/framora\r\n/opt/framora\r\n\r\nC:\\> ");
+  window->close();  // the next run in a fresh window
 
   Run("printf '/opt/framora\\r\\n'");
-  EXPECT_EQ(window->Text("rtfOutput"),
+  EXPECT_EQ(window->Text(console_form::rtfOutput),
             kFresh + "printf '/opt/framora\\r\\n'\r\nC:\\\r\n\r\nC:\\> ");
 }
 
@@ -485,7 +377,7 @@ TEST_F(ConsoleRealRun, ClosingDuringALongCommandEndsItSilently) {
     // Should the run go on unseen, end the helper so that the test fails instead of hanging.
     if (pid != 0 && ++yieldsAfterClose == 5000) ::kill(pid, SIGUSR1);
     if (pid != 0 || !window) return;
-    const std::string text = window->Text("rtfOutput");
+    const std::string text = window->Text(console_form::rtfOutput);
     const auto at = text.find("pid ");
     if (at == std::string::npos || text.find("\r\n", at) == std::string::npos) return;
     pid = static_cast<pid_t>(std::stol(text.substr(at + 4)));
@@ -496,7 +388,7 @@ TEST_F(ConsoleRealRun, ClosingDuringALongCommandEndsItSilently) {
   ASSERT_GT(pid, 0);
   EXPECT_LT(yieldsAfterClose, 5000);
   EXPECT_TRUE(messages.shown.empty());
-  DeleteLaterNow();
+  Reap();
   EXPECT_TRUE(window.isNull());
   // The close request is a signal; give the system a moment to deliver it and the host to reap.
   for (int i = 0; i < 1000 && !ProcessGone(pid); ++i) {

@@ -18,31 +18,27 @@
 #include <fstream>
 
 #include "app/settings.h"
+#include "console/console_form.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_message_box.h"
+#include "fakes/fake_process_host.h"
+#include "fakes/fake_registry.h"
 #include "fakes/fake_settings.h"
+#include "info/about_form.h"
+#include "main_window/main_form.h"
+#include "qt/about_window.h"
+#include "qt/application.h"
+#include "qt/console_window.h"
+#include "qt/donate_window.h"
 #include "qt/main_window.h"
 #include "qt/qt_adapters.h"
-#include "qt/window_manager.h"
 #include "support/qt_drops.h"
 #include "support/temp_env.h"
 
 namespace framora::qt {
 namespace {
-
-// Stands in for the other windows: just the controls the main window writes into.
-class StubWindow : public FramoraWindow {
- public:
-  explicit StubWindow(const char* name) {
-    setObjectName(name);
-    for (const char* control : {"Text1", "txtCommand", "lblVersion", "lblDescription", "lblTitle"})
-      (new QLineEdit(this))->setObjectName(control);
-  }
-  void Load() override { ++loads; }
-  int loads = 0;
-};
 
 class MainWindowWidget : public ::testing::Test {
  protected:
@@ -52,9 +48,15 @@ class MainWindowWidget : public ::testing::Test {
     ctx.fileDialog = &dialog;
     ctx.desktop = &desktop;
     ctx.files = &files;
+    ctx.registry = &registry;
     ctx.windows = &windows;
-    form = static_cast<MainWindow*>(dynamic_cast<FramoraWindow*>(&windows.Ref(WindowId::Form1)));
+    ctx.makeProcessHost = [] { return std::make_unique<test::FakeProcessHost>(); };
     windows.Show(WindowId::Form1);
+    form = Window<MainWindow>(WindowId::Form1);
+  }
+  template <class T = FramoraWindow>
+  T* Window(WindowId id) {
+    return dynamic_cast<T*>(windows.Loaded(id));
   }
   template <class T>
   T* Child(const char* name) {
@@ -69,78 +71,24 @@ class MainWindowWidget : public ::testing::Test {
   test::FakeFileDialog dialog;
   test::FakeDesktop desktop;
   test::FakeFileSystem files;
+  test::FakeRegistry registry;
   AppContext ctx;
-  QtWindowManager windows{[this](WindowId id) -> FramoraWindow* {
-    if (id == WindowId::Form1) return new MainWindow(ctx);
-    return new StubWindow(id == WindowId::frmReadOutput ? "frmReadOutput"
-                          : id == WindowId::frmAbout    ? "frmAbout"
-                                                        : "frmDonate");
-  }};
+  // The program's own windows, as the main window opens them.
+  WindowRegistry windows{QtFrontEnd([this](WindowId id) -> FramoraWindow* {
+    switch (id) {
+      case WindowId::Form1:
+        return new MainWindow(ctx, &windows);
+      case WindowId::frmReadOutput:
+        return new ConsoleWindow(ctx, &windows);
+      case WindowId::frmAbout:
+        return new AboutWindow(ctx, &windows);
+      case WindowId::frmDonate:
+        return new DonateWindow(ctx, &windows);
+    }
+    return nullptr;
+  })};
   MainWindow* form = nullptr;
 };
-
-QRect Twips(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
-
-TEST_F(MainWindowWidget, ControlsSitWhereTheWindowWasDesignedWithExactCaptions) {
-  EXPECT_EQ(form->windowTitle(), "Framora audio converter v1.0");
-  EXPECT_FALSE(form->windowIcon().isNull());
-  QWidget* client = Child<QWidget>("client");
-  EXPECT_EQ(client->size(), QSize(515, 440));
-  struct Expect {
-    const char* name;
-    const char* caption;
-    QRect rect;
-  };
-  const Expect controls[] = {
-      {"Command1", "FFMPEG EXE LOCATION", Twips(240, 240, 1575, 975)},
-      {"Command2", "IMAGE FILE", Twips(2040, 240, 1575, 975)},
-      {"Command3", "AUDIO FILE", Twips(3840, 240, 1575, 975)},
-      {"Label1", "FFMPEG  Executable location ", Twips(240, 1680, 1455, 375)},
-      {"Text1", nullptr, Twips(1920, 1680, 5415, 375)},
-      {"Label2", "Image file location ", Twips(240, 2280, 1455, 375)},
-      {"Text2", nullptr, Twips(1920, 2280, 5415, 375)},
-      {"Label3", "Audio file  location ", Twips(240, 2760, 1455, 375)},
-      {"Text3", nullptr, Twips(1920, 2760, 5415, 375)},
-      {"Picture1", nullptr, Twips(3840, 3600, 3735, 2655)},
-      {"Label4", "Save as file :>  (choose output)", Twips(240, 3840, 2895, 375)},
-      {"Text4", nullptr, Twips(240, 4440, 3255, 495)},
-      {"Command4", "Choose saveas filename output", Twips(360, 5520, 3135, 735)},
-  };
-  for (const auto& c : controls) {
-    QWidget* w = Child<QWidget>(c.name);
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->parentWidget(), client) << c.name;
-    EXPECT_EQ(w->geometry(), c.rect) << c.name;
-    if (c.caption) EXPECT_EQ(form->Text(c.name), c.caption) << c.name;
-  }
-  auto* picture = Child<QLabel>("Picture1");
-  ASSERT_FALSE(picture->pixmap().isNull());
-  EXPECT_EQ(picture->pixmap().size(), QSize(239, 169));
-}
-
-TEST_F(MainWindowWidget, TabOrderFollowsTheDesign) {
-  const char* order[] = {"Command1", "Text1",    "Command2", "Command3", "Text2",
-                         "Text3",    "Picture1", "Text4",    "Command4"};
-  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-    QWidget* w = Child<QWidget>(order[i]);
-    QWidget* next = w->nextInFocusChain();
-    while (next && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
-    ASSERT_NE(next, nullptr);
-    EXPECT_EQ(next->objectName(), order[i + 1]) << "after " << order[i];
-  }
-}
-
-TEST_F(MainWindowWidget, TheFileMenuHoldsItsItemsInOrder) {
-  auto* menu = form->findChild<QMenu*>("mnuFile");
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(menu->title(), "&File");
-  QStringList seen;
-  for (QAction* a : menu->actions())
-    seen << a->objectName() + "=" + (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(seen, (QStringList{"mnuHelp=&Help", "mnuAbout=&About", "mnuSpacer1=-",
-                               "mnuDonate=Donate", "mnuspacer2=-", "mnuExit=E&xit"}));
-  for (QAction* a : menu->actions()) EXPECT_TRUE(a->shortcut().isEmpty());
-}
 
 TEST_F(MainWindowWidget, LoadRestoresTheSavedPaths) {
   settings.values[{kSettingsApp, kSettingsSection, kKeyAudio}] = "/music/ä b.mp3";
@@ -148,7 +96,7 @@ TEST_F(MainWindowWidget, LoadRestoresTheSavedPaths) {
   EXPECT_EQ(Child<QLineEdit>("Text3")->text(), "");
   form->close();
   auto& again = windows.Ref(WindowId::Form1);
-  EXPECT_EQ(again.Text("Text3"), "/music/ä b.mp3");
+  EXPECT_EQ(again.Text(main_form::Text3), "/music/ä b.mp3");
 }
 
 TEST_F(MainWindowWidget, AChooserClickStoresTheChosenPath) {
@@ -165,13 +113,13 @@ TEST_F(MainWindowWidget, ClickingThePictureOpensTheConsoleWithTheCommand) {
   Child<QLineEdit>("Text4")->setText("/o/v.avi");
   QTest::mouseClick(Child<QWidget>("Picture1"), Qt::LeftButton);
   ASSERT_TRUE(windows.IsLoaded(WindowId::frmReadOutput));
-  auto* console = windows.Loaded(WindowId::frmReadOutput);
+  auto* console = Window(WindowId::frmReadOutput);
   EXPECT_TRUE(console->isVisible());
   const std::string command =
       "/usr/bin/ffmpeg -loop 1 -y -i /p/a.png -i /m/a.wav -shortest -acodec copy -vcodec mjpeg "
       "/o/v.avi";
-  EXPECT_EQ(console->Text("Text1"), command);
-  EXPECT_EQ(console->Text("txtCommand"), command);
+  EXPECT_EQ(console->Text(console_form::Text1), command);
+  EXPECT_EQ(console->Text(console_form::txtCommand), command);
 }
 
 TEST_F(MainWindowWidget, EnterInTheOutputFieldStoresAndLaunchesAndStillReachesTheField) {
@@ -193,15 +141,15 @@ TEST_F(MainWindowWidget, MenuItemsRunTheirCommands) {
   Item("mnuHelp")->trigger();
   EXPECT_EQ(desktop.openedUrls.size(), 1u);
   Item("mnuAbout")->trigger();
+  auto* about = Window(WindowId::frmAbout);
   Item("mnuAbout")->trigger();
-  auto* about = static_cast<StubWindow*>(windows.Loaded(WindowId::frmAbout));
   ASSERT_NE(about, nullptr);
-  EXPECT_EQ(about->loads, 1);
+  EXPECT_EQ(Window(WindowId::frmAbout), about) << "one About box";
   EXPECT_EQ(about->windowTitle(), "About Framora audio converter");
-  EXPECT_EQ(about->Text("lblVersion"), "Version 1.0");
+  EXPECT_EQ(about->Text(about_form::lblVersion), "Version 1.0");
   EXPECT_TRUE(about->isVisible());
   Item("mnuDonate")->trigger();
-  EXPECT_TRUE(windows.Loaded(WindowId::frmDonate)->isVisible());
+  EXPECT_TRUE(Window(WindowId::frmDonate)->isVisible());
   Item("mnuExit")->trigger();
   EXPECT_TRUE(windows.Ending());
   EXPECT_FALSE(form->isVisible());

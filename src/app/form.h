@@ -1,0 +1,120 @@
+// The design of a window as data, written once and read by both front-ends: the window's
+// caption, size and border, every control with its kind, name, text, place in twips
+// (1/1440 inch), tab index, font and colours, and the menu. Each window's description lives
+// beside its logic (main_window/main_form.cpp, console/console_form.cpp, info/about_form.cpp,
+// info/donate_form.cpp).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "app/windows.h"
+
+namespace framora {
+
+// The key code of Enter, as the windows' key handlers get it.
+inline constexpr int kKeyEnter = 13;
+
+// A colour as the windows store it: with the top bit set, a system colour whose index is in
+// the low bits; otherwise 0x00BBGGRR. kWindowColor leaves the control its window's colours.
+using FormColor = std::uint32_t;
+inline constexpr FormColor kSystemColorFlag = 0x80000000u;
+inline constexpr FormColor kColorScrollbar = 0x80000000u;       // COLOR_SCROLLBAR
+inline constexpr FormColor kColorWindowText = 0x80000008u;      // COLOR_WINDOWTEXT
+inline constexpr FormColor kColorInactiveBorder = 0x8000000Bu;  // COLOR_INACTIVEBORDER
+inline constexpr FormColor kWindowColor = 0xFFFFFFFFu;
+constexpr FormColor Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+  return r | (g << 8) | (b << 16);
+}
+
+enum class ControlKind {
+  Button,
+  Label,
+  TextBox,
+  Picture,    // a stored picture; takes the focus when it has a tab index
+  LinkLabel,  // a label the user clicks
+  Pane,       // the console's output pane
+  Line,       // a horizontal line: its height is the line's width
+};
+
+enum class BorderKind { Sizable, FixedDialog, FixedToolWindow };
+enum class IconKind { Program, Console };
+enum class PictureKind { None, ExecuteButton, Logo, DonateButton };
+
+struct FontSpec {
+  std::string_view face;  // empty: the window's default font
+  double points = 0;
+  bool bold = false;
+  bool underline = false;
+};
+
+struct TwipsRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct ControlSpec {
+  ControlId id = {};
+  ControlKind kind = ControlKind::Label;
+  std::string_view name = {};
+  std::string_view text = {};  // at design time; an '&' marks the access key
+  TwipsRect rect = {};
+  int tabIndex = -1;  // -1: no tab index
+  FontSpec font = {};
+  FormColor back = kWindowColor;
+  FormColor fore = kWindowColor;
+  PictureKind picture = PictureKind::None;
+  bool isDefault = false;  // Enter presses it
+  bool isCancel = false;   // Esc presses it
+  bool wordWrap = false;   // the text wraps at word boundaries within the width
+  bool autoSize = false;   // a picture box that takes its picture's size
+};
+
+// A menu item; level 0 is the menu bar. The caption "-" is a separator line.
+struct MenuItemSpec {
+  ControlId id;
+  std::string_view name;
+  std::string_view caption;
+  int level;
+};
+
+struct FormSpec {
+  WindowId id;
+  std::string_view name;
+  std::string_view caption;
+  int clientWidth;   // twips
+  int clientHeight;  // twips
+  BorderKind border;
+  IconKind icon;
+  bool inTaskbar;
+  FormColor back;
+  std::span<const ControlSpec> controls;
+  std::span<const MenuItemSpec> menu;
+
+  // Nothing when the window has no such control.
+  const ControlSpec* Find(ControlId control) const {
+    for (const ControlSpec& c : controls) {
+      if (c.id == control) return &c;
+    }
+    return nullptr;
+  }
+};
+
+// Whether the control takes the keyboard focus (by Tab, and by a click).
+constexpr bool TakesFocus(const ControlSpec& control) {
+  switch (control.kind) {
+    case ControlKind::Button:
+    case ControlKind::TextBox:
+    case ControlKind::Pane:
+      return true;
+    case ControlKind::Picture:
+      return control.tabIndex >= 0;
+    default:
+      return false;
+  }
+}
+
+}  // namespace framora

@@ -1,0 +1,83 @@
+#include "console/console_form.h"
+
+namespace framora::console_form {
+
+namespace {
+
+using enum ControlKind;
+
+// What the two command boxes hold until the main window writes the conversion command.
+constexpr std::string_view kSample = "ping www.example.com";
+constexpr FormColor kBlack = Rgb(0, 0, 0);
+constexpr FontSpec kBoxFont{"MS Sans Serif", 12};
+
+// From the top: Text1 across the whole width; the label, the command box and the two buttons;
+// the output pane.
+constexpr ControlSpec kControls[] = {
+    {.id = txtCommand,
+     .kind = TextBox,
+     .name = "txtCommand",
+     .text = kSample,
+     .rect = {4200, 840, 3375, 405},
+     .tabIndex = 0,
+     .font = kBoxFont,
+     .back = kBlack,
+     .fore = kColorInactiveBorder},
+    {.id = cmdExecute,
+     .kind = Button,
+     .name = "cmdExecute",
+     .text = "E&xecute",
+     .rect = {7680, 840, 1335, 375},
+     .tabIndex = 1},
+    {.id = lblInfo,
+     .kind = Label,
+     .name = "lblInfo",
+     .text = "Command to get output from:",
+     .rect = {120, 840, 3915, 270},
+     .tabIndex = 2,
+     .font = {"Verdana", 12, true},
+     .back = kColorWindowText,
+     .fore = kColorInactiveBorder},
+    {.id = cmdCancel,
+     .kind = Button,
+     .name = "cmdCancel",
+     .text = "&Cancel",
+     .rect = {9120, 840, 1335, 375},
+     .tabIndex = 3},
+    {.id = rtfOutput,
+     .kind = Pane,
+     .name = "rtfOutput",
+     .rect = {120, 1560, 10335, 3135},
+     .tabIndex = 4,
+     .font = {"Arial", 6, true},
+     .back = kBlack,
+     .fore = kColorScrollbar},
+    {.id = Text1,
+     .kind = TextBox,
+     .name = "Text1",
+     .text = kSample,
+     .rect = {360, 240, 10095, 405},
+     .tabIndex = 5,
+     .font = kBoxFont,
+     .back = kBlack,
+     .fore = kColorInactiveBorder},
+};
+
+// A fixed tool window (narrow caption, not resizable, not in the task bar) on black.
+constexpr FormSpec kForm{.id = kWindow,
+                         .name = "frmReadOutput",
+                         .caption = "Convert to ..",
+                         .clientWidth = 10605,
+                         .clientHeight = 4830,
+                         .border = BorderKind::FixedToolWindow,
+                         .icon = IconKind::Console,
+                         .inTaskbar = false,
+                         .back = kBlack,
+                         .controls = kControls,
+                         .menu = {}};
+
+}  // namespace
+
+const FormSpec& Form() { return kForm; }
+
+}  // namespace framora::console_form

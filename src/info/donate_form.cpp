@@ -1,0 +1,49 @@
+#include "info/donate_form.h"
+
+namespace framora::donate_form {
+
+namespace {
+
+using enum ControlKind;
+
+// Shown exactly as written, odd spacing and the blank at the end included.
+constexpr std::string_view kAppeal =
+    "If you appreciate the time,money and effort it took to build this software please "
+    "consider making a donation (any is better than none). If you wish your name and/ or "
+    "web-site (as a donor) will be listed on the donor page it will give me incentive to keep "
+    "making! Thanks in advance .. ";
+
+constexpr ControlSpec kControls[] = {
+    {.id = Label1,
+     .kind = Label,
+     .name = "Label1",
+     .text = kAppeal,
+     .rect = {360, 240, 7575, 1335},
+     .tabIndex = 0,
+     .font = {"MS Sans Serif", 12},
+     .wordWrap = true},
+    // The picture's own size: 179 x 51 pixels.
+    {.id = Image1,
+     .kind = Picture,
+     .name = "Image1",
+     .rect = {5280, 1800, 2685, 765},
+     .picture = PictureKind::DonateButton},
+};
+
+constexpr FormSpec kForm{.id = kWindow,
+                         .name = "frmDonate",
+                         .caption = "Framora audio converter - donate",
+                         .clientWidth = 8310,
+                         .clientHeight = 2805,
+                         .border = BorderKind::FixedDialog,
+                         .icon = IconKind::Program,
+                         .inTaskbar = true,
+                         .back = kWindowColor,
+                         .controls = kControls,
+                         .menu = {}};
+
+}  // namespace
+
+const FormSpec& Form() { return kForm; }
+
+}  // namespace framora::donate_form

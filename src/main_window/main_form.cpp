@@ -1,0 +1,106 @@
+#include "main_window/main_form.h"
+
+#include "app/identity.h"
+
+namespace framora::main_form {
+
+namespace {
+
+using enum ControlKind;
+
+// The buttons' captions wrap onto a second line where they do not fit; the labels wrap too.
+constexpr ControlSpec kControls[] = {
+    {.id = Command1,
+     .kind = Button,
+     .name = "Command1",
+     .text = "FFMPEG EXE LOCATION",
+     .rect = {240, 240, 1575, 975},
+     .tabIndex = 0,
+     .wordWrap = true},
+    {.id = Command2,
+     .kind = Button,
+     .name = "Command2",
+     .text = "IMAGE FILE",
+     .rect = {2040, 240, 1575, 975},
+     .tabIndex = 3,
+     .wordWrap = true},
+    {.id = Command3,
+     .kind = Button,
+     .name = "Command3",
+     .text = "AUDIO FILE",
+     .rect = {3840, 240, 1575, 975},
+     .tabIndex = 4,
+     .wordWrap = true},
+    {.id = Label1,
+     .kind = Label,
+     .name = "Label1",
+     .text = "FFMPEG  Executable location ",
+     .rect = {240, 1680, 1455, 375},
+     .tabIndex = 2,
+     .wordWrap = true},
+    {.id = Text1, .kind = TextBox, .name = "Text1", .rect = {1920, 1680, 5415, 375}, .tabIndex = 1},
+    {.id = Label2,
+     .kind = Label,
+     .name = "Label2",
+     .text = "Image file location ",
+     .rect = {240, 2280, 1455, 375},
+     .tabIndex = 6,
+     .wordWrap = true},
+    {.id = Text2, .kind = TextBox, .name = "Text2", .rect = {1920, 2280, 5415, 375}, .tabIndex = 5},
+    {.id = Label3,
+     .kind = Label,
+     .name = "Label3",
+     .text = "Audio file  location ",
+     .rect = {240, 2760, 1455, 375},
+     .tabIndex = 7,
+     .wordWrap = true},
+    {.id = Text3, .kind = TextBox, .name = "Text3", .rect = {1920, 2760, 5415, 375}, .tabIndex = 8},
+    {.id = Picture1,
+     .kind = Picture,
+     .name = "Picture1",
+     .rect = {3840, 3600, 3735, 2655},
+     .tabIndex = 9,
+     .picture = PictureKind::ExecuteButton},
+    {.id = Label4,
+     .kind = Label,
+     .name = "Label4",
+     .text = "Save as file :>  (choose output)",
+     .rect = {240, 3840, 2895, 375},
+     .tabIndex = 10,
+     .wordWrap = true},
+    {.id = Text4, .kind = TextBox, .name = "Text4", .rect = {240, 4440, 3255, 495}, .tabIndex = 11},
+    {.id = Command4,
+     .kind = Button,
+     .name = "Command4",
+     .text = "Choose saveas filename output",
+     .rect = {360, 5520, 3135, 735},
+     .tabIndex = 12,
+     .wordWrap = true},
+};
+
+// No item has a shortcut key; the character after '&' is the access key.
+constexpr MenuItemSpec kMenu[] = {
+    {mnuFile, "mnuFile", "&File", 0},      {mnuHelp, "mnuHelp", "&Help", 1},
+    {mnuAbout, "mnuAbout", "&About", 1},   {mnuSpacer1, "mnuSpacer1", "-", 1},
+    {mnuDonate, "mnuDonate", "Donate", 1}, {mnuspacer2, "mnuspacer2", "-", 1},
+    {mnuExit, "mnuExit", "E&xit", 1},
+};
+
+// No font is set: every control has the platform's default dialog font.
+constexpr FormSpec kForm{.id = kWindow,
+                         .name = "Form1",
+                         .caption = identity::kMainCaption,
+                         .clientWidth = 7725,
+                         .clientHeight = 6600,
+                         .border = BorderKind::Sizable,
+                         .icon = IconKind::Program,
+                         .inTaskbar = true,
+                         .back = kWindowColor,
+                         .controls = kControls,
+                         .menu = kMenu};
+
+}  // namespace
+
+const FormSpec& Form() { return kForm; }
+
+}  // namespace framora::main_form

@@ -1,0 +1,121 @@
+// The rule of the windows, as both front-ends get it: at most one of each, made and loaded on
+// first reference, unloaded when closed and destroyed once nothing of it is on the stack, and
+// the program's end after the last one or on Exit.
+#include "app/window_registry.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_windows.h"
+
+namespace framora {
+namespace {
+
+using ::testing::ElementsAre;
+
+class FakeWindow : public RegisteredWindow {
+ public:
+  FakeWindow(WindowId id, std::vector<std::string>& log) : id_(id), log_(log) { Say("made"); }
+  ~FakeWindow() override { Say("destroyed"); }
+  WindowView& View() override { return view; }
+  void Load() override {
+    Say("loaded");
+    if (onLoad) onLoad();
+  }
+  void ShowInFront() override { Say("shown"); }
+  void Hide() override { Say("hidden"); }
+  bool CanDestroyNow() override { return !running; }
+
+  test::FakeView view;
+  bool running = false;
+  std::function<void()> onLoad;
+
+ private:
+  void Say(const std::string& what) {
+    log_.push_back(test::FakeWindowManager::Name(id_) + " " + what);
+  }
+  WindowId id_;
+  std::vector<std::string>& log_;
+};
+
+class WindowRegistryTest : public ::testing::Test {
+ protected:
+  FakeWindow* Window(WindowId id) { return static_cast<FakeWindow*>(registry.Loaded(id)); }
+
+  std::vector<std::string> log;
+  std::function<void(FakeWindow&)> onMake;
+  int quits = 0;
+  int reapRequests = 0;
+  WindowRegistry registry{{[this](WindowId id) {
+                             auto window = std::make_unique<FakeWindow>(id, log);
+                             if (onMake) onMake(*window);
+                             return window;
+                           },
+                           [this] { ++quits; }, [this](WindowRegistry&) { ++reapRequests; }}};
+};
+
+TEST_F(WindowRegistryTest, EachWindowIsMadeAndLoadedOnItsFirstReferenceOnly) {
+  registry.Ref(WindowId::frmAbout).SetText(about_form::lblTitle, "x");
+  registry.Show(WindowId::frmAbout);
+  registry.Show(WindowId::frmAbout);
+  EXPECT_THAT(log,
+              ElementsAre("frmAbout made", "frmAbout loaded", "frmAbout shown", "frmAbout shown"));
+  EXPECT_EQ(Window(WindowId::frmAbout)->view.Text("lblTitle"), "x");
+  EXPECT_FALSE(registry.IsLoaded(WindowId::frmDonate));
+}
+
+TEST_F(WindowRegistryTest, AClosedWindowIsUnloadedAtOnceAndGoesOnceNothingOfItRuns) {
+  registry.Show(WindowId::Form1);
+  registry.Show(WindowId::frmReadOutput);
+  FakeWindow* console = Window(WindowId::frmReadOutput);
+  console->running = true;
+  registry.Closed(*console);
+  EXPECT_FALSE(registry.IsLoaded(WindowId::frmReadOutput));
+  EXPECT_EQ(reapRequests, 1);
+  registry.ReapClosed();
+  EXPECT_EQ(log.back(), "frmReadOutput shown") << "its run is still on the stack";
+  console->running = false;
+  registry.ReapClosed();
+  EXPECT_EQ(log.back(), "frmReadOutput destroyed");
+
+  registry.Show(WindowId::frmReadOutput);  // afresh
+  EXPECT_THAT(std::vector<std::string>(log.end() - 3, log.end()),
+              ElementsAre("frmReadOutput made", "frmReadOutput loaded", "frmReadOutput shown"));
+  EXPECT_EQ(quits, 0);
+}
+
+TEST_F(WindowRegistryTest, TheProgramEndsWhenItsLastWindowHasClosed) {
+  registry.Show(WindowId::Form1);
+  registry.Show(WindowId::frmDonate);
+  registry.Closed(*Window(WindowId::Form1));
+  EXPECT_EQ(quits, 0);
+  EXPECT_FALSE(registry.Ending());
+  registry.Closed(*Window(WindowId::frmDonate));
+  EXPECT_EQ(quits, 1);
+  EXPECT_TRUE(registry.Ending());
+}
+
+TEST_F(WindowRegistryTest, ExitHidesEveryWindowAndEndsTheProgramWithoutClosingAny) {
+  registry.Show(WindowId::Form1);
+  registry.Show(WindowId::frmAbout);
+  log.clear();
+  registry.EndProgram();
+  EXPECT_THAT(log, ElementsAre("Form1 hidden", "frmAbout hidden"));
+  EXPECT_EQ(quits, 1);
+  EXPECT_TRUE(registry.Ending());
+  EXPECT_TRUE(registry.IsLoaded(WindowId::frmAbout));
+}
+
+TEST_F(WindowRegistryTest, AWindowThatClosesInItsOwnLoadIsNotLoadedAfterwards) {
+  registry.Show(WindowId::Form1);
+  onMake = [this](FakeWindow& window) { window.onLoad = [&] { registry.Closed(window); }; };
+  registry.Ref(WindowId::frmDonate).SetText(donate_form::Label1, "still written");
+  EXPECT_FALSE(registry.IsLoaded(WindowId::frmDonate));
+  EXPECT_EQ(log.back(), "frmDonate loaded");
+}
+
+}  // namespace
+}  // namespace framora
