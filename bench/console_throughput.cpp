@@ -34,8 +34,8 @@ namespace {
 const char* kLine =
     "frame= 1234 fps= 25 q=2.0 size=    1024kB time=00:00:49.36 bitrate= 170.0kbits/s";
 const char* kInputs =
-    "Input #0, png_pipe, from 'a.png':\\n  Duration: N/A\\nInput #1, wav, from 'b.wav':\\n"
-    "  Duration: 01:00:00.00, bitrate: 705 kb/s\\n";
+    "Input #0, png_pipe, from a.png:\\n  Duration: N/A\\nInput #1, wav, from b.wav:\\n"
+    "  Duration: 01:00:00.00, bitrate: 705 kb/s\\nOutput #0, avi, to c.avi:\\n";
 
 class CountingMessages : public framora::MessageBoxPort {
  public:

@@ -6,26 +6,27 @@
 
 namespace framora::console {
 
+using Value = ProgressReader::Value;
+using Token = ProgressReader::Token;
+
 namespace {
 
-enum class Token { Input, Output, Duration, Time };
-
 struct Keyword {
-  Token token;
+  ProgressReader::Token token;
   std::string_view text;
 };
 
-constexpr std::array<Keyword, 4> kKeywords = {{{Token::Input, "Input #"},
-                                               {Token::Output, "Output #"},
-                                               {Token::Duration, "Duration:"},
-                                               {Token::Time, "time="}}};
+// What FFmpeg prints before it starts: its inputs with their lengths, then its output.
+constexpr std::array<Keyword, 3> kHeaders = {{{ProgressReader::Token::Input, "Input #"},
+                                              {ProgressReader::Token::Output, "Output #"},
+                                              {ProgressReader::Token::Duration, "Duration:"}}};
+// What each progress line holds.
+constexpr std::string_view kTime = "time=";
 // Longer than any real token with its value: what is still unfinished after this is noise.
 constexpr std::size_t kLongestToken = 48;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool InValue(char c) { return IsDigit(c) || c == ':' || c == '.' || c == '-'; }
-
-enum class Value { Read, Unfinished, Unusable };
 
 // "[-]H+:MM:SS[.ff]" at the start of `text` (after blanks), in seconds. `used` is the length
 // read. A value that runs to the end of the text may go on in the next chunk.
@@ -89,6 +90,7 @@ Value ReadNumber(std::string_view text, int& number, std::size_t& used) {
 void ProgressReader::Start() {
   tail_.clear();
   input_ = -1;
+  outputSeen_ = false;
   total_.reset();
   time_.reset();
 }
@@ -104,69 +106,78 @@ void ProgressReader::Feed(std::string_view chunk) {
 }
 
 std::size_t ProgressReader::Scan(std::string_view text) {
-  // Where each keyword comes next; only the one just read is looked for again.
-  std::array<std::size_t, kKeywords.size()> next{};
-  for (std::size_t k = 0; k < kKeywords.size(); ++k) next[k] = text.find(kKeywords[k].text);
-  std::size_t read = 0;  // everything before this has been read
-  for (;;) {
-    const auto first = std::min_element(next.begin(), next.end());
-    const std::size_t at = *first;
-    if (at == std::string_view::npos) break;
-    const Keyword& keyword = kKeywords[static_cast<std::size_t>(first - next.begin())];
-    const std::size_t valueAt = at + keyword.text.size();
-    const std::string_view rest = text.substr(valueAt);
+  std::size_t keep = text.size();  // where the unread rest starts
+  // The inputs and their lengths, in order; after the output's header only progress follows.
+  if (!outputSeen_) {
+    std::array<std::size_t, kHeaders.size()> next{};
+    for (std::size_t k = 0; k < kHeaders.size(); ++k) next[k] = text.find(kHeaders[k].text);
+    for (;;) {
+      const auto first = std::min_element(next.begin(), next.end());
+      const std::size_t at = *first;
+      if (at == std::string_view::npos) break;
+      const Keyword& keyword = kHeaders[static_cast<std::size_t>(first - next.begin())];
+      const std::size_t valueAt = at + keyword.text.size();
+      std::size_t used = 0;
+      const Value value = ReadHeader(keyword.token, text.substr(valueAt), used);
+      if (value == Value::Unfinished && text.size() - at <= kLongestToken) {
+        keep = at;  // read whole with the next chunk
+        break;
+      }
+      const std::size_t read = value == Value::Read ? valueAt + used : valueAt;
+      for (std::size_t k = 0; k < kHeaders.size(); ++k) {
+        if (next[k] != std::string_view::npos && next[k] < read) {
+          next[k] = text.find(kHeaders[k].text, read);
+        }
+      }
+    }
+  }
+  // Only the latest time counts; one still running to the end of the text waits for the rest.
+  for (std::size_t at = text.rfind(kTime); at != std::string_view::npos;
+       at = at == 0 ? std::string_view::npos : text.rfind(kTime, at - 1)) {
+    double seconds = 0;
     std::size_t used = 0;
-    Value value = Value::Read;
-    switch (keyword.token) {
-      case Token::Input: {
-        int number = 0;
-        value = ReadNumber(rest, number, used);
-        if (value == Value::Read) input_ = number;
-        break;
-      }
-      case Token::Output:
-        input_ = -1;
-        break;
-      case Token::Duration: {
-        double seconds = 0;
-        value = ReadTime(rest, seconds, used);
-        // The second input is the audio; N/A or a broken value leaves the total unknown.
-        if (value == Value::Read && input_ == 1 && seconds > 0) total_ = seconds;
-        if (value == Value::Unusable) used = 0;
-        break;
-      }
-      case Token::Time: {
-        double seconds = 0;
-        value = ReadTime(rest, seconds, used);
-        if (value == Value::Read) time_ = std::max(seconds, 0.0);  // FFmpeg starts below zero
-        if (value == Value::Unusable) used = 0;
-        break;
-      }
-    }
-    if (value == Value::Unfinished) {
-      // Kept for the next chunk, unless it can be no real token any more.
-      if (text.size() - at <= kLongestToken) return at;
-      used = 0;
-    }
-    read = valueAt + used;
-    for (std::size_t k = 0; k < kKeywords.size(); ++k) {
-      if (next[k] != std::string_view::npos && next[k] < read) {
-        next[k] = text.find(kKeywords[k].text, read);
-      }
-    }
+    const Value value = ReadTime(text.substr(at + kTime.size()), seconds, used);
+    if (value == Value::Read) time_ = std::max(seconds, 0.0);  // FFmpeg starts below zero
+    if (value != Value::Unfinished) break;
+    if (text.size() - at <= kLongestToken) keep = std::min(keep, at);
   }
   // A keyword may have begun in the last few characters.
-  std::size_t keep = text.size();
-  for (const Keyword& keyword : kKeywords) {
-    const std::size_t room = std::min(keyword.text.size() - 1, text.size() - read);
-    for (std::size_t n = room; n > 0; --n) {
-      if (text.substr(text.size() - n) == keyword.text.substr(0, n)) {
+  const auto keepPrefix = [&](std::string_view keyword) {
+    for (std::size_t n = std::min(keyword.size() - 1, text.size()); n > 0; --n) {
+      if (text.substr(text.size() - n) == keyword.substr(0, n)) {
         keep = std::min(keep, text.size() - n);
-        break;
+        return;
       }
     }
+  };
+  keepPrefix(kTime);
+  if (!outputSeen_) {
+    for (const Keyword& keyword : kHeaders) keepPrefix(keyword.text);
   }
   return keep;
+}
+
+Value ProgressReader::ReadHeader(Token token, std::string_view rest, std::size_t& used) {
+  switch (token) {
+    case Token::Input: {
+      int number = 0;
+      const Value value = ReadNumber(rest, number, used);
+      if (value == Value::Read) input_ = number;
+      return value;
+    }
+    case Token::Output:
+      outputSeen_ = true;
+      input_ = -1;
+      return Value::Read;
+    case Token::Duration: {
+      double seconds = 0;
+      const Value value = ReadTime(rest, seconds, used);
+      // The second input is the audio; N/A or a broken value leaves the total unknown.
+      if (value == Value::Read && input_ == 1 && seconds > 0) total_ = seconds;
+      return value;
+    }
+  }
+  return Value::Unusable;
 }
 
 std::optional<double> ProgressReader::Fraction() const {

@@ -23,13 +23,19 @@ class ProgressReader {
   // an FFmpeg conversion, or output that says nothing usable).
   std::optional<double> Fraction() const;
 
+  enum class Token { Input, Output, Duration };
+  enum class Value { Read, Unfinished, Unusable };
+
  private:
   // Reads the tokens of `text`; returns where the unread rest starts.
   std::size_t Scan(std::string_view text);
+  // A header line's token, its value at the start of `rest`; `used` is the value's length.
+  Value ReadHeader(Token token, std::string_view rest, std::size_t& used);
 
   std::string tail_;
   std::string joined_;
   int input_ = -1;  // the input whose header came last; -1 before any, and after an output's
+  bool outputSeen_ = false;  // the output's header has come: only progress lines follow
   std::optional<double> total_;
   std::optional<double> time_;
 };

@@ -129,7 +129,9 @@ TEST_F(TaskbarProgress, AConversionShowsItsProgressOnTheButtonAndTakesItAwayAtTh
   ASSERT_GE(updates.size(), 3u) << monitor.Text();
   for (std::size_t i = 0; i + 1 < updates.size(); ++i) {
     EXPECT_TRUE(updates[i].second) << i;
-    if (i > 0) EXPECT_GT(updates[i].first, updates[i - 1].first) << i;
+    if (i > 0) {
+      EXPECT_GT(updates[i].first, updates[i - 1].first) << i;
+    }
     EXPECT_GT(updates[i].first, 0.0);
     EXPECT_LE(updates[i].first, 1.0);
   }
