@@ -50,8 +50,7 @@ struct RichEditLibrary {
 
 struct Application::Adapters {
   // The yield gives each message to the windows' keyboard navigation first, as the main loop.
-  explicit Adapters(Application& app)
-      : yield([&app](MSG& msg) { return app.windows_ && app.windows_->PreTranslate(msg); }) {}
+  explicit Adapters(Application& app) : yield([&app](MSG& msg) { return app.PreTranslate(msg); }) {}
   RichEditLibrary richEdit;
   Win32SettingsStore settings;
   Win32MessageBox messages;
@@ -67,20 +66,25 @@ Application::Application() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   adapters_ = std::make_unique<Adapters>(*this);
-  windows_ =
-      std::make_unique<Win32WindowManager>([this](WindowId id) -> std::unique_ptr<Win32Window> {
-        switch (id) {
-          case WindowId::Form1:
-            return std::make_unique<MainWindow>(ctx_);
-          case WindowId::frmReadOutput:
-            return std::make_unique<ConsoleWindow>(ctx_);
-          case WindowId::frmAbout:
-            return std::make_unique<AboutWindow>(ctx_);
-          case WindowId::frmDonate:
-            return std::make_unique<DonateWindow>(ctx_);
-        }
-        return nullptr;
-      });
+  windows_ = std::make_unique<WindowRegistry>(
+      WindowRegistry::FrontEnd{[this](WindowId id) -> std::unique_ptr<RegisteredWindow> {
+                                 switch (id) {
+                                   case WindowId::Form1:
+                                     return std::make_unique<MainWindow>(ctx_, windows_.get());
+                                   case WindowId::frmReadOutput:
+                                     return std::make_unique<ConsoleWindow>(ctx_, windows_.get());
+                                   case WindowId::frmAbout:
+                                     return std::make_unique<AboutWindow>(ctx_, windows_.get());
+                                   case WindowId::frmDonate:
+                                     return std::make_unique<DonateWindow>(ctx_, windows_.get());
+                                 }
+                                 return nullptr;
+                               },
+                               // Nested loops (a run in the console) see the quit message at their
+                               // next yield and stop; the main loop ends once they have returned.
+                               [] { ::PostQuitMessage(0); },
+                               // The main loop reaps after every message.
+                               {}});
   ctx_.settings = &adapters_->settings;
   ctx_.messages = &adapters_->messages;
   ctx_.fileDialog = &adapters_->fileDialog;
@@ -103,17 +107,28 @@ Application::~Application() {
 int Application::Run() {
   windows_->Show(WindowId::Form1);
   // The shell tells the main window about its button once the loop below is running.
-  if (Win32Window* main = windows_->Loaded(WindowId::Form1))
+  if (auto* main = dynamic_cast<Win32Window*>(windows_->Loaded(WindowId::Form1))) {
     adapters_->taskbar.Attach(main->Handle());
+  }
   MSG msg{};
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (!windows_->PreTranslate(msg)) {
+    if (!PreTranslate(msg)) {
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
     windows_->ReapClosed();
   }
   return static_cast<int>(msg.wParam);
+}
+
+bool Application::PreTranslate(MSG& msg) {
+  const HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+  if (root == nullptr || !windows_) return false;
+  for (int id = 0; id < kWindowCount; ++id) {
+    auto* window = dynamic_cast<Win32Window*>(windows_->Loaded(static_cast<WindowId>(id)));
+    if (window != nullptr && window->Handle() == root) return window->PreTranslate(msg);
+  }
+  return false;
 }
 
 }  // namespace framora::win32

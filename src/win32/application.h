@@ -5,8 +5,9 @@
 #include <memory>
 
 #include "app/app_context.h"
+#include "app/window_registry.h"
 #include "platform/win32/windows_api.h"
-#include "win32/window_manager.h"
+#include "win32/win32_window.h"
 
 namespace framora::win32 {
 
@@ -21,10 +22,13 @@ class Application {
   int Run();
 
  private:
+  // The keyboard navigation of the program's window that the message is for.
+  bool PreTranslate(MSG& msg);
+
   struct Adapters;
   std::unique_ptr<Adapters> adapters_;
   AppContext ctx_;
-  std::unique_ptr<Win32WindowManager> windows_;
+  std::unique_ptr<WindowRegistry> windows_;
 };
 
 }  // namespace framora::win32

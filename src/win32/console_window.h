@@ -1,6 +1,6 @@
-// frmReadOutput: the console window. Draws the controls and the output pane (a RichEdit) and
-// forwards the user's actions to the console logic, which owns the pane's text and the runner
-// ReadOutput1.
+// frmReadOutput, the console window, built from its description: the output pane (a RichEdit)
+// shows the logic's text, and every action goes to the console logic, which owns that text
+// and the runner ReadOutput1.
 #pragma once
 
 #include <memory>
@@ -14,17 +14,18 @@ namespace framora::win32 {
 
 class ConsoleWindow : public Win32Window, private console::ConsoleView {
  public:
-  explicit ConsoleWindow(AppContext& ctx);
+  ConsoleWindow(AppContext& ctx, WindowRegistry* registry);
   ~ConsoleWindow() override;
 
   void Load() override;
   bool CanDestroyNow() override;
 
   // The pane's text is the logic's string (CR LF line breaks), not what the control holds.
-  std::string Text(std::string_view control) const override;
-  void SetText(std::string_view control, const std::string& text) override;
+  std::string Text(ControlId control) const override;
+  void SetText(ControlId control, const std::string& text) override;
 
  protected:
+  void Command(int number, int code) override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void Close() override;
 
@@ -38,9 +39,6 @@ class ConsoleWindow : public Win32Window, private console::ConsoleView {
   static LRESULT CALLBACK TxtCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self);
 
-  AppContext& ctx_;
-  HBRUSH black_ = nullptr;
-  HBRUSH labelBack_ = nullptr;
   std::uint32_t shownColor_ = 0;
   bool colorShown_ = false;
   bool flushPending_ = false;

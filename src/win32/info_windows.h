@@ -1,5 +1,5 @@
-// frmAbout and frmDonate, the information windows. Their texts and actions live in the core
-// (info/about.h, info/sys_info.h, info/donate.h).
+// frmAbout and frmDonate, the information windows, built from their descriptions. Their texts
+// and actions live in the core (info/about.h, info/sys_info.h, info/donate.h).
 #pragma once
 
 #include "app/app_context.h"
@@ -11,30 +11,27 @@ namespace framora::win32 {
 // The About box: title, version, description, the maker's link and the system information.
 class AboutWindow : public Win32Window {
  public:
-  explicit AboutWindow(AppContext& ctx);
+  AboutWindow(AppContext& ctx, WindowRegistry* registry);
   void Load() override;
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void Command(int number, int code) override;
 
  private:
   AppContext& ctx_;
   Win32Desktop desktop_;
-  HBITMAP logo_ = nullptr;
 };
 
 // The donation window: the appeal text and the DONATE NOW picture.
 class DonateWindow : public Win32Window {
  public:
-  explicit DonateWindow(AppContext& ctx);
+  DonateWindow(AppContext& ctx, WindowRegistry* registry);
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void Command(int number, int code) override;
 
  private:
-  AppContext& ctx_;
   Win32Desktop desktop_;
-  HBITMAP picture_ = nullptr;
 };
 
 }  // namespace framora::win32

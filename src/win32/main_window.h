@@ -1,15 +1,15 @@
-// Form1, the main window: four path fields with their choosers, the convert picture and the
-// File menu. Every action goes to the core's MainWindow.
+// Form1, the main window, built from its description: the behaviour of its controls, menu and
+// drops goes to the core's MainWindow.
 #pragma once
 
 #include <memory>
 
 #include "app/app_context.h"
 #include "platform/win32/win32_desktop.h"
+#include "win32/win32_window.h"
 
 // Needs <windows.h> first.
 #include <shellapi.h>
-#include "win32/win32_window.h"
 
 namespace framora {
 class MainWindow;
@@ -19,12 +19,13 @@ namespace framora::win32 {
 
 class MainWindow : public Win32Window {
  public:
-  explicit MainWindow(AppContext& ctx);
+  MainWindow(AppContext& ctx, WindowRegistry* registry);
   ~MainWindow() override;
 
   void Load() override;
 
  protected:
+  void Command(int number, int code) override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -33,9 +34,7 @@ class MainWindow : public Win32Window {
   static LRESULT CALLBACK Text4Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                     DWORD_PTR self);
 
-  AppContext& ctx_;
   Win32Desktop desktop_;
-  HBITMAP picture_ = nullptr;
   std::unique_ptr<framora::MainWindow> logic_;
 };
 

@@ -1,20 +1,14 @@
 #include "win32/win32_window.h"
 
+#include <richedit.h>
+
+#include <algorithm>
+#include <cmath>
+
 #include "platform/win32/win32_text.h"
+#include "win32/resource_ids.h"
 
 namespace framora::win32 {
-
-void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
-  ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
-  if (bitmap == nullptr) return;
-  const HDC memory = ::CreateCompatibleDC(item.hDC);
-  const HGDIOBJ old = ::SelectObject(memory, bitmap);
-  BITMAP info{};
-  ::GetObjectW(bitmap, sizeof info, &info);
-  ::BitBlt(item.hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-  ::SelectObject(memory, old);
-  ::DeleteDC(memory);
-}
 
 namespace {
 
@@ -33,41 +27,153 @@ std::wstring WindowTextOf(HWND hwnd) {
   return text;
 }
 
+// Paints a picture control: the window face, then the bitmap at its own size.
+void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
+  ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
+  if (bitmap == nullptr) return;
+  const HDC memory = ::CreateCompatibleDC(item.hDC);
+  const HGDIOBJ old = ::SelectObject(memory, bitmap);
+  BITMAP info{};
+  ::GetObjectW(bitmap, sizeof info, &info);
+  ::BitBlt(item.hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+  ::SelectObject(memory, old);
+  ::DeleteDC(memory);
+}
+
+int PictureResource(PictureKind picture) {
+  switch (picture) {
+    case PictureKind::ExecuteButton:
+      return IDB_EXECUTE;
+    case PictureKind::Logo:
+      return IDB_ABOUT_LOGO;
+    case PictureKind::DonateButton:
+      return IDB_DONATE;
+    case PictureKind::None:
+      break;
+  }
+  return 0;
+}
+
+HICON Icon(IconKind icon, int metricX, int metricY) {
+  const int id = icon == IconKind::Console ? IDI_CONSOLE : IDI_FRAMORA;
+  return static_cast<HICON>(::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
+                                         LR_SHARED));
+}
+
+struct WindowStyle {
+  DWORD style;
+  DWORD exStyle;
+};
+
+WindowStyle StyleOf(const FormSpec& form) {
+  switch (form.border) {
+    case BorderKind::Sizable:
+      return {WS_OVERLAPPEDWINDOW, 0};
+    case BorderKind::FixedDialog:
+      // Not resizable, no minimize and no maximize box.
+      return {WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME};
+    case BorderKind::FixedToolWindow:
+      // Narrow caption, and no button in the task bar.
+      return {WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW};
+  }
+  return {WS_OVERLAPPEDWINDOW, 0};
+}
+
+// The control kinds as window classes and styles. Every control is visible; those that take
+// the focus are tab stops.
+struct ControlStyle {
+  const wchar_t* windowClass;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlStyle StyleOf(const ControlSpec& control) {
+  const DWORD tab = TakesFocus(control) ? WS_TABSTOP : 0;
+  switch (control.kind) {
+    case ControlKind::Button:
+      return {L"BUTTON",
+              (control.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
+                  (control.wordWrap ? BS_MULTILINE : 0) | tab,
+              0};
+    case ControlKind::TextBox:
+      return {L"EDIT", ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::LinkLabel:
+      return {L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
+    case ControlKind::Picture:
+      return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | tab, 0};
+    case ControlKind::Pane:
+      // Shown, selectable and copyable, never typed into.
+      return {MSFTEDIT_CLASS, ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | tab,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::Line:
+      break;  // painted by the window
+  }
+  return {nullptr, 0, 0};
+}
+
 }  // namespace
 
 HINSTANCE ProgramInstance() { return ::GetModuleHandleW(nullptr); }
 
+COLORREF ToColorRef(FormColor color) {
+  if ((color & kSystemColorFlag) != 0) return ::GetSysColor(static_cast<int>(color & 0xFF));
+  return static_cast<COLORREF>(color & 0xFFFFFF);
+}
+
 int Win32Window::TwipsX(int twips) { return ::MulDiv(twips, Dpi(LOGPIXELSX), 1440); }
 int Win32Window::TwipsY(int twips) { return ::MulDiv(twips, Dpi(LOGPIXELSY), 1440); }
+
+Win32Window::Win32Window(const FormSpec& form, WindowRegistry* registry)
+    : form_(form), registry_(registry) {}
 
 Win32Window::~Win32Window() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
 }
 
-void Win32Window::CreateFrame(const Frame& frame) {
+void Win32Window::Build() {
+  CreateFrame();
+  if (hwnd_ == nullptr) return;
+  // In tab order, for that is the order of Tab in a window; what has no tab index comes last.
+  std::vector<const ControlSpec*> ordered;
+  for (const ControlSpec& control : form_.controls) ordered.push_back(&control);
+  std::stable_sort(ordered.begin(), ordered.end(), [](const ControlSpec* a, const ControlSpec* b) {
+    return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
+  });
+  for (const ControlSpec* control : ordered) MakeControl(*control);
+}
+
+void Win32Window::CreateFrame() {
+  const std::wstring className = L"Framora" + ToWide(form_.name);
+  const WindowStyle style = StyleOf(form_);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (!::GetClassInfoExW(ProgramInstance(), frame.className, &wc)) {
+  if (!::GetClassInfoExW(ProgramInstance(), className.c_str(), &wc)) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Win32Window::WindowProc;
     wc.hInstance = ProgramInstance();
     wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = frame.background;
-    wc.hIcon = frame.icon;
-    wc.hIconSm = frame.smallIcon;
-    wc.lpszClassName = frame.className;
+    // The class outlives this window: its brush lives as long as the program.
+    wc.hbrBackground = form_.back == kWindowColor ? reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)
+                                                  : ::CreateSolidBrush(ToColorRef(form_.back));
+    wc.hIcon = Icon(form_.icon, SM_CXICON, SM_CYICON);
+    wc.hIconSm = Icon(form_.icon, SM_CXSMICON, SM_CYSMICON);
+    wc.lpszClassName = className.c_str();
     ::RegisterClassExW(&wc);
   }
-  RECT rect{0, 0, TwipsX(frame.clientWidthTwips), TwipsY(frame.clientHeightTwips)};
-  ::AdjustWindowRectEx(&rect, frame.style, frame.menu != nullptr, frame.exStyle);
-  ::CreateWindowExW(frame.exStyle, frame.className, ToWide(frame.caption).c_str(), frame.style,
+  const HMENU menu = form_.menu.empty() ? nullptr : MakeMenu();
+  RECT rect{0, 0, TwipsX(form_.clientWidth), TwipsY(form_.clientHeight)};
+  ::AdjustWindowRectEx(&rect, style.style, menu != nullptr, style.exStyle);
+  ::CreateWindowExW(style.exStyle, className.c_str(), ToWide(form_.caption).c_str(), style.style,
                     CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
-                    nullptr, frame.menu, ProgramInstance(), this);
+                    nullptr, menu, ProgramInstance(), this);
   // A menu bar that wraps onto a second line takes client height: give it back.
-  if (hwnd_ != nullptr && frame.menu != nullptr) {
+  if (hwnd_ != nullptr && menu != nullptr) {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    const int missing = TwipsY(frame.clientHeightTwips) - client.bottom;
+    const int missing = TwipsY(form_.clientHeight) - client.bottom;
     if (missing > 0) {
       RECT window{};
       ::GetWindowRect(hwnd_, &window);
@@ -77,80 +183,174 @@ void Win32Window::CreateFrame(const Frame& frame) {
   }
 }
 
-HWND Win32Window::AddControl(const char* name, const wchar_t* windowClass, const std::string& text,
-                             DWORD style, DWORD exStyle, int id, int left, int top, int width,
-                             int height) {
-  const HWND control = ::CreateWindowExW(
-      exStyle, windowClass, ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, TwipsX(left),
-      TwipsY(top), TwipsX(width), TwipsY(height), hwnd_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), nullptr);
-  // No font is set: every control uses the platform's default dialog font.
-  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)),
-                 FALSE);
-  controls_[name] = control;
-  return control;
-}
-
-HWND Win32Window::Control(std::string_view name) const {
-  if (name.empty()) return hwnd_;
-  const auto found = controls_.find(name);
-  return found == controls_.end() ? nullptr : found->second;
-}
-
-std::string Win32Window::NameOf(HWND control) const {
-  for (const auto& [name, hwnd] : controls_) {
-    if (hwnd == control) return name;
+HMENU Win32Window::MakeMenu() const {
+  const HMENU bar = ::CreateMenu();
+  HMENU popup = nullptr;
+  std::wstring popupCaption;
+  const auto attach = [&] {
+    if (popup != nullptr) {
+      ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), popupCaption.c_str());
+    }
+  };
+  for (const MenuItemSpec& item : form_.menu) {
+    if (item.level == 0) {
+      attach();
+      popup = ::CreatePopupMenu();
+      popupCaption = ToWide(item.caption);
+    } else if (item.caption == "-") {
+      ::AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    } else {
+      ::AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.id.number),
+                    ToWide(item.caption).c_str());
+    }
   }
-  return {};
+  attach();
+  return bar;
 }
 
-HFONT Win32Window::MakeFont(const wchar_t* face, double points, bool bold, bool underline) {
-  const int height = -static_cast<int>(points * Dpi(LOGPIXELSY) / 72.0 + 0.5);
-  const HFONT font = ::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline,
-                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
-  gdiObjects_.emplace_back(font);
-  return font;
+void Win32Window::MakeControl(const ControlSpec& control) {
+  const ControlStyle style = StyleOf(control);
+  if (style.windowClass == nullptr) return;
+  const TwipsRect& r = control.rect;
+  const HWND hwnd = ::CreateWindowExW(
+      style.exStyle, style.windowClass, ToWide(control.text).c_str(),
+      WS_CHILD | WS_VISIBLE | style.style, TwipsX(r.left), TwipsY(r.top), TwipsX(r.width),
+      TwipsY(r.height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id.number)),
+      ProgramInstance(), nullptr);
+  // Without a font of its own a control has the platform's default dialog font.
+  const HFONT font = control.font.face.empty()
+                         ? static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))
+                         : MakeFont(control.font);
+  ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (control.picture != PictureKind::None) {
+    const auto bitmap = static_cast<HBITMAP>(
+        ::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(PictureResource(control.picture)),
+                     IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (bitmap != nullptr) {
+      gdiObjects_.emplace_back(bitmap);
+      pictures_[control.id.number] = bitmap;
+      if (control.autoSize) {  // the box takes its picture's size
+        BITMAP info{};
+        ::GetObjectW(bitmap, sizeof info, &info);
+        ::SetWindowPos(hwnd, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOMOVE | SWP_NOZORDER);
+      }
+    }
+  }
+  if (control.kind == ControlKind::Pane) {
+    ::SendMessageW(hwnd, EM_SETBKGNDCOLOR, 0, ToColorRef(control.back));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR | CFM_FACE | CFM_SIZE | CFM_BOLD;
+    format.dwEffects = control.font.bold ? CFE_BOLD : 0;
+    format.crTextColor = ToColorRef(control.fore);
+    format.yHeight = static_cast<LONG>(control.font.points * 20);  // in twips
+    const std::wstring face = ToWide(control.font.face);
+    face.copy(format.szFaceName, LF_FACESIZE - 1);
+    ::SendMessageW(hwnd, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    ::SendMessageW(hwnd, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    ::SendMessageW(hwnd, EM_SETUNDOLIMIT, 0, 0);  // an undo copy of every piece would double
+    ::SendMessageW(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);  // no limit on the pane
+  }
 }
 
-HBITMAP Win32Window::LoadBitmapResource(int id) {
-  const auto bitmap = static_cast<HBITMAP>(
-      ::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-  if (bitmap != nullptr) gdiObjects_.emplace_back(bitmap);
-  return bitmap;
+HFONT Win32Window::MakeFont(const FontSpec& font) {
+  const int height = -static_cast<int>(font.points * Dpi(LOGPIXELSY) / 72.0 + 0.5);
+  const HFONT made =
+      ::CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_SWISS, ToWide(font.face).c_str());
+  gdiObjects_.emplace_back(made);
+  return made;
 }
 
-void Win32Window::ShowModeless() {
+HBRUSH Win32Window::Brush(FormColor color) {
+  auto& brush = brushes_[color];
+  if (brush == nullptr) {
+    brush = ::CreateSolidBrush(ToColorRef(color));
+    gdiObjects_.emplace_back(brush);
+  }
+  return brush;
+}
+
+HWND Win32Window::Control(ControlId control) const {
+  if (control.window != form_.id || hwnd_ == nullptr) return nullptr;
+  if (control.number == 0) return hwnd_;
+  return ::GetDlgItem(hwnd_, control.number);
+}
+
+const ControlSpec* Win32Window::SpecOf(HWND control) const {
+  return form_.Find({form_.id, ::GetDlgCtrlID(control)});
+}
+
+void Win32Window::ShowInFront() {
   if (hwnd_ == nullptr) return;
   ::ShowWindow(hwnd_, SW_SHOW);
   ::BringWindowToTop(hwnd_);
   ::SetForegroundWindow(hwnd_);
 }
 
+void Win32Window::Hide() {
+  if (hwnd_ != nullptr) ::ShowWindow(hwnd_, SW_HIDE);
+}
+
 bool Win32Window::PreTranslate(MSG& msg) {
   return hwnd_ != nullptr && ::IsDialogMessageW(hwnd_, &msg);
 }
 
-std::string Win32Window::Text(std::string_view control) const {
+std::string Win32Window::Text(ControlId control) const {
   const HWND hwnd = Control(control);
   return hwnd != nullptr ? FromWide(WindowTextOf(hwnd)) : std::string();
 }
 
-void Win32Window::SetText(std::string_view control, const std::string& text) {
+void Win32Window::SetText(ControlId control, const std::string& text) {
   if (const HWND hwnd = Control(control)) ::SetWindowTextW(hwnd, ToWide(text).c_str());
 }
 
-void Win32Window::SetFocus(std::string_view control) {
+void Win32Window::SetFocus(ControlId control) {
   if (const HWND hwnd = Control(control)) ::SetFocus(hwnd);
 }
 
 void Win32Window::Close() {
   if (closed_) return;
   closed_ = true;
-  if (hwnd_ != nullptr) ::ShowWindow(hwnd_, SW_HIDE);
+  Hide();
   if (CanDestroyNow() && hwnd_ != nullptr) ::DestroyWindow(hwnd_);
-  // Last: the manager may end the program or drop this object once its window is gone.
-  if (onClosed_) onClosed_(*this);
+  // Last: the registry may end the program or drop this object once its window is gone.
+  if (registry_ != nullptr) registry_->Closed(*this);
+}
+
+LRESULT Win32Window::Colors(HDC dc, HWND control, bool edit) {
+  const ControlSpec* spec = SpecOf(control);
+  if (spec == nullptr || (spec->back == kWindowColor && spec->fore == kWindowColor)) {
+    return Default(edit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(control));
+  }
+  if (spec->fore != kWindowColor) ::SetTextColor(dc, ToColorRef(spec->fore));
+  if (spec->back != kWindowColor) {
+    ::SetBkColor(dc, ToColorRef(spec->back));
+    return reinterpret_cast<LRESULT>(Brush(spec->back));
+  }
+  ::SetBkMode(dc, TRANSPARENT);  // on the window's face
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void Win32Window::PaintLines() {
+  PAINTSTRUCT paint;
+  const HDC dc = ::BeginPaint(hwnd_, &paint);
+  for (const ControlSpec& control : form_.controls) {
+    if (control.kind != ControlKind::Line) continue;
+    const TwipsRect& r = control.rect;
+    const int width = std::max(1, TwipsY(r.height));
+    const HPEN pen = ::CreatePen(PS_INSIDEFRAME, width, ToColorRef(control.fore));
+    const HGDIOBJ old = ::SelectObject(dc, pen);
+    for (int row = 0; row < width; ++row) {
+      ::MoveToEx(dc, TwipsX(r.left), TwipsY(r.top) + row, nullptr);
+      ::LineTo(dc, TwipsX(r.left + r.width), TwipsY(r.top) + row);
+    }
+    ::SelectObject(dc, old);
+    ::DeleteObject(pen);
+  }
+  ::EndPaint(hwnd_, &paint);
 }
 
 LRESULT Win32Window::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -158,9 +358,54 @@ LRESULT Win32Window::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_CLOSE) {
-    Close();
-    return 0;
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_COMMAND: {
+      int number = LOWORD(wParam);
+      // Enter and Esc come as IDOK and IDCANCEL: the default and the cancel button's.
+      for (const ControlSpec& control : form_.controls) {
+        if ((number == IDOK && control.isDefault) || (number == IDCANCEL && control.isCancel)) {
+          number = control.id.number;
+          break;
+        }
+      }
+      Command(number, HIWORD(wParam));
+      return 0;
+    }
+    case DM_GETDEFID:
+      for (const ControlSpec& control : form_.controls) {
+        if (control.isDefault) return MAKELRESULT(control.id.number, DC_HASDEFID);
+      }
+      break;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      const auto picture = pictures_.find(static_cast<int>(item->CtlID));
+      if (picture == pictures_.end()) break;
+      DrawBitmap(*item, picture->second);
+      return TRUE;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      return Colors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                    msg == WM_CTLCOLOREDIT);
+    case WM_SETCURSOR:
+      if (clickable_.count(::GetDlgCtrlID(reinterpret_cast<HWND>(wParam))) != 0 &&
+          reinterpret_cast<HWND>(wParam) != hwnd_) {
+        ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+        return TRUE;
+      }
+      break;
+    case WM_PAINT:
+      if (std::any_of(form_.controls.begin(), form_.controls.end(),
+                      [](const ControlSpec& c) { return c.kind == ControlKind::Line; })) {
+        PaintLines();
+        return 0;
+      }
+      break;
+    default:
+      break;
   }
   return Default(msg, wParam, lParam);
 }
@@ -178,7 +423,6 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     // From here on nothing of this window reaches the object.
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
-    self->controls_.clear();
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   return self->HandleMessage(msg, wParam, lParam);

@@ -1,17 +1,19 @@
-// Base of every window of the Win32 front-end: creates the window and its standard controls
-// at their twip positions, gives the core access to the controls by their names, and tells
-// the window manager when the window has been closed. The window procedure finds its object
+// Base of every window of the Win32 front-end: builds the window from its description (class,
+// caption, client size in twips, border, icon, background, menu, and every control with its
+// kind, text, place, font and colours, in tab order), paints its pictures and lines, colours
+// its controls, gives the core its controls by their ids, and tells the window registry when
+// it has been closed. A window adds only its behaviour. The window procedure finds its object
 // through GWLP_USERDATA.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "app/windows.h"
+#include "app/form.h"
+#include "app/window_registry.h"
 #include "platform/win32/windows_api.h"
 
 namespace framora::win32 {
@@ -22,63 +24,43 @@ struct GdiDeleter {
 };
 using GdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiDeleter>;
 
-// Paints a picture control: the window face, then the bitmap at its own size.
-void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap);
-
-class Win32Window : public WindowView {
+class Win32Window : public WindowView, public RegisteredWindow {
  public:
-  Win32Window() = default;
+  // registry: where the window reports its closing; none for a window of its own (tests).
+  Win32Window(const FormSpec& form, WindowRegistry* registry);
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
   ~Win32Window() override;
 
   HWND Handle() const { return hwnd_; }
-  // The window's own load steps; the manager runs them once, right after creation.
-  virtual void Load() {}
+  const FormSpec& Form() const { return form_; }
+  HWND Control(ControlId control) const;
+
+  // RegisteredWindow: the window's own load steps are Load().
+  WindowView& View() override { return *this; }
+  void Load() override {}
+  void ShowInFront() override;
+  void Hide() override;
   // Closed windows count as unloaded at once, even while their destruction waits.
   bool IsClosed() const { return closed_; }
-  // A window may delay its destruction (a run still on the stack); default: destroy now.
-  virtual bool CanDestroyNow() { return true; }
-  void SetOnClosed(std::function<void(Win32Window&)> onClosed) { onClosed_ = std::move(onClosed); }
-
-  // Shows the window modeless and brings it to the front.
-  void ShowModeless();
   // The window's keyboard navigation (Tab, access keys, Enter and Esc); true when handled.
   bool PreTranslate(MSG& msg);
 
-  std::string Text(std::string_view control) const override;
-  void SetText(std::string_view control, const std::string& text) override;
-  void SetFocus(std::string_view control) override;
+  std::string Text(ControlId control) const override;
+  void SetText(ControlId control, const std::string& text) override;
+  void SetFocus(ControlId control) override;
 
   // Pixels for twips (1440 per inch) at the display's real dots per inch.
   static int TwipsX(int twips);
   static int TwipsY(int twips);
 
  protected:
-  struct Frame {
-    const wchar_t* className = nullptr;
-    std::string caption;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    int clientWidthTwips = 0;
-    int clientHeightTwips = 0;
-    HICON icon = nullptr;
-    HICON smallIcon = nullptr;
-    HBRUSH background = nullptr;
-    HMENU menu = nullptr;
-  };
-  void CreateFrame(const Frame& frame);
-
-  // A child control named as the core names it, in tab order (creation order).
-  HWND AddControl(const char* name, const wchar_t* windowClass, const std::string& text,
-                  DWORD style, DWORD exStyle, int id, int left, int top, int width, int height);
-  HWND Control(std::string_view name) const;
-  // The name of a control of this window; empty for the window itself or anything else.
-  std::string NameOf(HWND control) const;
-  // A font of the given face and size in points, kept for the life of the window.
-  HFONT MakeFont(const wchar_t* face, double points, bool bold = false, bool underline = false);
-  HBITMAP LoadBitmapResource(int id);
-
+  // Creates the window and its controls; a window calls it once its own parts exist.
+  void Build();
+  // A command of a control or menu item (BN_CLICKED, STN_CLICKED, ...), by its number.
+  virtual void Command(int /*number*/, int /*code*/) {}
+  // Shows the hand over a control that reacts to clicks.
+  void Clickable(ControlId control) { clickable_.insert(control.number); }
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
   // Closing by any means: unloads the window; destroys it now or once CanDestroyNow().
@@ -86,15 +68,37 @@ class Win32Window : public WindowView {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void CreateFrame();
+  HMENU MakeMenu() const;
+  void MakeControl(const ControlSpec& control);
+  HFONT MakeFont(const FontSpec& font);
+  HBRUSH Brush(FormColor color);
+  const ControlSpec* SpecOf(HWND control) const;
+  LRESULT Colors(HDC dc, HWND control, bool edit);
+  void PaintLines();
 
+  const FormSpec& form_;
+  WindowRegistry* registry_;
   HWND hwnd_ = nullptr;
-  std::map<std::string, HWND, std::less<>> controls_;
+  std::map<int, HBITMAP> pictures_;
+  std::map<FormColor, HBRUSH> brushes_;
+  std::set<int> clickable_;
   std::vector<GdiObject> gdiObjects_;
-  std::function<void(Win32Window&)> onClosed_;
   bool closed_ = false;
 };
 
+// A box that takes Enter itself is asked, by the window's keyboard navigation, whether it
+// wants this key: true when the question is about Enter.
+inline bool AsksForEnter(UINT msg, LPARAM lParam) {
+  const auto* asked = reinterpret_cast<const MSG*>(lParam);
+  return msg == WM_GETDLGCODE && asked != nullptr && asked->message == WM_KEYDOWN &&
+         asked->wParam == VK_RETURN;
+}
+
 // The program's module, for its resources and window classes.
 HINSTANCE ProgramInstance();
+
+// A colour of a description as GDI takes it.
+COLORREF ToColorRef(FormColor color);
 
 }  // namespace framora::win32

@@ -8,11 +8,14 @@
 #include <fstream>
 #include <vector>
 
+#include "app/identity.h"
+#include "console/console_form.h"
+#include "console/pane_text.h"
+#include "main_window/main_form.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_settings.h"
 #include "platform/win32/win32_text.h"
 #include "support/temp_env.h"
-#include "win32/resource_ids.h"
 #include "win32_test_support.h"
 
 namespace framora::win32 {
@@ -123,24 +126,24 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
   store.Write("Framora audio converter", "config", "save-file", output);
   Start();
 
-  const HWND main = WaitForWindow("Framora audio converter v1.0");
+  const HWND main = WaitForWindow(identity::kMainCaption);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(WindowText(::GetDlgItem(main, ID_Text1)), ffmpeg);
-  EXPECT_EQ(WindowText(::GetDlgItem(main, ID_Text4)), output);
+  EXPECT_EQ(WindowText(::GetDlgItem(main, main_form::Text1.number)), ffmpeg);
+  EXPECT_EQ(WindowText(::GetDlgItem(main, main_form::Text4.number)), output);
 
   // A click on the convert picture opens the console with the command.
-  ::PostMessageA(::GetDlgItem(main, ID_Picture1), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  ::PostMessageA(::GetDlgItem(main, ID_Picture1), WM_LBUTTONUP, 0, 0);
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
   const HWND console = WaitForWindow("Convert to ..");
   ASSERT_NE(console, nullptr);
   const std::string command = ffmpeg + " -loop 1 -y -i " + dir + "cover.jpg -i " + dir +
                               "song.wav -shortest -acodec copy -vcodec mjpeg \"" + output + "\"";
-  EXPECT_EQ(WindowText(::GetDlgItem(console, ID_ConsoleText1)), command);
-  EXPECT_EQ(WindowText(::GetDlgItem(console, ID_txtCommand)), command);
+  EXPECT_EQ(WindowText(::GetDlgItem(console, console_form::Text1.number)), command);
+  EXPECT_EQ(WindowText(::GetDlgItem(console, console_form::txtCommand.number)), command);
 
   // Execute: the run goes through cmd.exe; its end is announced in a message box.
-  ::PostMessageA(::GetDlgItem(console, ID_cmdExecute), BM_CLICK, 0, 0);
-  const HWND pane = ::GetDlgItem(console, ID_rtfOutput);
+  ::PostMessageA(::GetDlgItem(console, console_form::cmdExecute.number), BM_CLICK, 0, 0);
+  const HWND pane = ::GetDlgItem(console, console_form::rtfOutput.number);
   EXPECT_EQ(AnswerMessageBox("Success!", main), "Complete reading output!");
   std::string shown;
   test::WaitFor([&] {
@@ -149,7 +152,7 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
            shown.find("Lsize") != std::string::npos;
   });
   const std::string expected =
-      "[**] Framora audio converter v1.0 [**]\r\n\r\nC:\\> " + command + "\r\n" +
+      console::FreshPaneText() + command + "\r\n" +
       "ffmpeg version 0.0-framora-test Copyright (c) 2000-2024 the FFmpeg developers\r\n"
       "Input #0, image2, from '" +
       dir +
@@ -168,13 +171,13 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(ToWide(output))));
 
   // The output exists now: Enter in the output field stores it and refuses to go on.
-  ::PostMessageA(::GetDlgItem(main, ID_Text4), WM_KEYDOWN, VK_RETURN, 0);
+  ::PostMessageA(::GetDlgItem(main, main_form::Text4.number), WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_EQ(AnswerMessageBox("Framora audio converter"),
             "File " + output + " allready exists - Please choose another filename");
   EXPECT_EQ(store.Read("Framora audio converter", "config", "save-file"), output);
 
   // File > Exit ends the program.
-  ::PostMessageA(main, WM_COMMAND, ID_mnuExit, 0);
+  ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
   ASSERT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
   DWORD code = 1;
   ::GetExitCodeProcess(process.get(), &code);

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "console/console_form.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_process_host.h"
 #include "platform/win32/win32_taskbar.h"
 #include "win32/console_window.h"
-#include "win32/resource_ids.h"
 
 namespace framora::win32 {
 namespace {
@@ -168,10 +168,12 @@ TEST_F(TaskbarTest, AConversionInTheConsoleWindowShowsItsProgressAndClearsIt) {
                    {"frame=   25 fps=0.0 q=2.0 size=     256kB time=00:00:01.00 bitrate=\r"}};
     return std::unique_ptr<ProcessHost>(std::move(host));
   };
-  ConsoleWindow console(ctx);
+  ConsoleWindow console(ctx, nullptr);
   console.Load();
-  ::SendMessageW(console.Handle(), WM_COMMAND, MAKEWPARAM(ID_cmdExecute, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(::GetDlgItem(console.Handle(), ID_cmdExecute)));
+  const HWND execute = console.Control(console_form::cmdExecute);
+  ::SendMessageW(console.Handle(), WM_COMMAND,
+                 MAKEWPARAM(console_form::cmdExecute.number, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(execute));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(list.calls, (std::vector<std::string>{"state 2", "value 250/1000", "state 0"}));
 }

@@ -12,13 +12,14 @@
 
 #include "app/app_context.h"
 #include "app/settings.h"
+#include "app/window_registry.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_settings.h"
+#include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
 #include "win32/main_window.h"
-#include "win32/window_manager.h"
 
 namespace framora::win32 {
 namespace {
@@ -57,25 +58,16 @@ class Win32MainWindow : public ::testing::Test {
     ctx.files = &files;
     ctx.windows = &windows;
     windows.Show(WindowId::Form1);
-    form = windows.Loaded(WindowId::Form1);
+    form = dynamic_cast<Win32Window*>(windows.Loaded(WindowId::Form1));
     ASSERT_NE(form, nullptr);
     HandleQueuedMessages();
   }
 
-  POINT CentreOf(const char* control) const {
+  POINT CentreOf(ControlId control) const {
     RECT rect{};
-    ::GetWindowRect(::GetDlgItem(form->Handle(), ControlId(control)), &rect);
+    ::GetWindowRect(form->Control(control), &rect);
     ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&rect), 2);
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-  }
-  static int ControlId(const char* control) {
-    const std::string name = control;
-    if (name == "Text1") return 1002;
-    if (name == "Text2") return 1006;
-    if (name == "Text3") return 1009;
-    if (name == "Text4") return 1012;
-    if (name == "Label2") return 1007;
-    return 1010;  // Picture1
   }
   void Drop(POINT at, const std::vector<std::string>& names) {
     ::PostMessageW(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(at, names)), 0);
@@ -90,34 +82,35 @@ class Win32MainWindow : public ::testing::Test {
   test::FakeFileDialog dialog;
   test::FakeFileSystem files;
   AppContext ctx;
-  Win32WindowManager windows{[this](WindowId id) -> std::unique_ptr<Win32Window> {
-    if (id != WindowId::Form1) return nullptr;
-    return std::make_unique<MainWindow>(ctx);
-  }};
+  WindowRegistry windows{{[this](WindowId) -> std::unique_ptr<RegisteredWindow> {
+                            return std::make_unique<MainWindow>(ctx, &windows);
+                          },
+                          [] {},
+                          {}}};
   Win32Window* form = nullptr;
 };
 
 TEST_F(Win32MainWindow, AFileDroppedOnAFieldLandsThere) {
-  Drop(CentreOf("Text2"), {"C:\\My Pictures\\café 日本.png", "C:\\second.png"});
-  Drop(CentreOf("Text4"), {"C:\\Videos\\clip.mp4"});
-  EXPECT_EQ(form->Text("Text2"), "C:\\My Pictures\\café 日本.png");
+  Drop(CentreOf(main_form::Text2), {"C:\\My Pictures\\café 日本.png", "C:\\second.png"});
+  Drop(CentreOf(main_form::Text4), {"C:\\Videos\\clip.mp4"});
+  EXPECT_EQ(form->Text(main_form::Text2), "C:\\My Pictures\\café 日本.png");
   EXPECT_EQ(Stored(kKeyImage), "C:\\My Pictures\\café 日本.png");
-  EXPECT_EQ(form->Text("Text4"), "C:\\Videos\\clip.mp4.avi");
+  EXPECT_EQ(form->Text(main_form::Text4), "C:\\Videos\\clip.mp4.avi");
   EXPECT_EQ(Stored(kKeySave), std::nullopt);
 }
 
 TEST_F(Win32MainWindow, FilesDroppedBesideTheFieldsGoByKind) {
   files.folders = {"C:\\Music\\album.wav"};
-  for (const char* beside : {"Label2", "Picture1"}) {
-    form->SetText("Text1", "");
-    form->SetText("Text3", "");
+  for (ControlId beside : {main_form::Label2, main_form::Picture1}) {
+    form->SetText(main_form::Text1, "");
+    form->SetText(main_form::Text3, "");
     Drop(CentreOf(beside), {"C:\\Music\\album.wav", "C:\\Music\\b.MP3", "C:\\notes.txt",
                             "C:\\ffmpeg\\bin\\ffmpeg.exe"});
-    EXPECT_EQ(form->Text("Text3"), "C:\\Music\\b.MP3") << beside;
-    EXPECT_EQ(form->Text("Text1"), "C:\\ffmpeg\\bin\\ffmpeg.exe") << beside;
+    EXPECT_EQ(form->Text(main_form::Text3), "C:\\Music\\b.MP3") << beside.number;
+    EXPECT_EQ(form->Text(main_form::Text1), "C:\\ffmpeg\\bin\\ffmpeg.exe") << beside.number;
   }
   EXPECT_EQ(Stored(kKeyAudio), "C:\\Music\\b.MP3");
-  EXPECT_EQ(form->Text("Text2"), "");
+  EXPECT_EQ(form->Text(main_form::Text2), "");
 }
 
 }  // namespace

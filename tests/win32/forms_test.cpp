@@ -1,0 +1,225 @@
+// Every window of the native front-end, built in this process from its description and checked
+// against it: the window's class, caption, client size and border, each control's kind, place,
+// text, font, tab stop and tab order, and the menu.
+#include <gtest/gtest.h>
+
+#include "platform/win32/windows_api.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "app/app_context.h"
+#include "console/console_form.h"
+#include "fakes/fake_desktop.h"
+#include "fakes/fake_file_dialog.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_message_box.h"
+#include "fakes/fake_process_host.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_settings.h"
+#include "fakes/fake_windows.h"
+#include "info/about_form.h"
+#include "info/donate_form.h"
+#include "main_window/main_form.h"
+#include "platform/win32/win32_text.h"
+#include "win32/console_window.h"
+#include "win32/info_windows.h"
+#include "win32/main_window.h"
+
+namespace framora::win32 {
+namespace {
+
+std::string ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(hwnd, name, 64);
+  return FromWide(name);
+}
+
+std::string TextOf(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return FromWide(text);
+}
+
+RECT Placed(const TwipsRect& r) {
+  return {Win32Window::TwipsX(r.left), Win32Window::TwipsY(r.top),
+          Win32Window::TwipsX(r.left) + Win32Window::TwipsX(r.width),
+          Win32Window::TwipsY(r.top) + Win32Window::TwipsY(r.height)};
+}
+
+bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+class Forms : public ::testing::TestWithParam<const FormSpec*> {
+ protected:
+  void SetUp() override {
+    ctx.settings = &settings;
+    ctx.messages = &messages;
+    ctx.fileDialog = &dialog;
+    ctx.desktop = &desktop;
+    ctx.files = &files;
+    ctx.registry = &registry;
+    ctx.windows = &windows;
+    ctx.makeProcessHost = [] { return std::make_unique<test::FakeProcessHost>(); };
+    // Built as designed, before any load step changes a text.
+    switch (GetParam()->id) {
+      case WindowId::Form1:
+        window = std::make_unique<MainWindow>(ctx, nullptr);
+        break;
+      case WindowId::frmReadOutput:
+        window = std::make_unique<ConsoleWindow>(ctx, nullptr);
+        break;
+      case WindowId::frmAbout:
+        window = std::make_unique<AboutWindow>(ctx, nullptr);
+        break;
+      case WindowId::frmDonate:
+        window = std::make_unique<DonateWindow>(ctx, nullptr);
+        break;
+    }
+    ASSERT_NE(window->Handle(), nullptr);
+  }
+  const FormSpec& form() const { return *GetParam(); }
+
+  struct RichEdit {
+    HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
+    ~RichEdit() { ::FreeLibrary(module); }
+  } richEdit;
+  test::FakeSettings settings;
+  test::FakeMessageBox messages;
+  test::FakeFileDialog dialog;
+  test::FakeDesktop desktop;
+  test::FakeFileSystem files;
+  test::FakeRegistry registry;
+  test::FakeWindowManager windows;
+  AppContext ctx;
+  std::unique_ptr<Win32Window> window;
+};
+
+TEST_P(Forms, TheWindowIsAsDesigned) {
+  const HWND hwnd = window->Handle();
+  EXPECT_EQ(ClassOf(hwnd), "Framora" + std::string(form().name));
+  EXPECT_EQ(TextOf(hwnd), form().caption);
+  RECT client{};
+  ::GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, Win32Window::TwipsX(form().clientWidth));
+  EXPECT_EQ(client.bottom, Win32Window::TwipsY(form().clientHeight));
+  const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+  const LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+  const bool sizable = form().border == BorderKind::Sizable;
+  EXPECT_EQ((style & WS_THICKFRAME) != 0, sizable);
+  EXPECT_EQ((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0, sizable);
+  EXPECT_EQ((exStyle & WS_EX_TOOLWINDOW) != 0, !form().inTaskbar);
+  EXPECT_EQ((exStyle & WS_EX_DLGMODALFRAME) != 0, form().border == BorderKind::FixedDialog);
+}
+
+TEST_P(Forms, EachControlIsAsDesigned) {
+  for (const ControlSpec& c : form().controls) {
+    SCOPED_TRACE(std::string(c.name));
+    const HWND hwnd = window->Control(c.id);
+    if (c.kind == ControlKind::Line) {
+      EXPECT_EQ(hwnd, nullptr) << "painted by the window";
+      continue;
+    }
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(::GetParent(hwnd), window->Handle());
+    const char* expected = c.kind == ControlKind::Button    ? "Button"
+                           : c.kind == ControlKind::TextBox ? "Edit"
+                           : c.kind == ControlKind::Pane    ? "RICHEDIT50W"
+                                                            : "Static";
+    EXPECT_STRCASEEQ(ClassOf(hwnd).c_str(), expected);
+    RECT rect{};
+    ::GetWindowRect(hwnd, &rect);
+    ::MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    // No picture in this test program: a box that takes its picture's size keeps its own.
+    EXPECT_TRUE(rect == Placed(c.rect))
+        << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
+    if (c.kind != ControlKind::Pane) {
+      EXPECT_EQ(TextOf(hwnd), c.text);
+    }
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+    EXPECT_EQ((style & WS_TABSTOP) != 0, TakesFocus(c));
+    if (c.kind == ControlKind::Button) {
+      EXPECT_EQ((style & 0x0F) == BS_DEFPUSHBUTTON, c.isDefault);
+      EXPECT_EQ((style & BS_MULTILINE) != 0, c.wordWrap);
+    }
+    LOGFONTW font{};
+    const auto hfont = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    if (c.kind == ControlKind::Pane) continue;  // its text's own format
+    ASSERT_NE(hfont, nullptr);
+    ::GetObjectW(hfont, sizeof font, &font);
+    if (c.font.face.empty()) {
+      EXPECT_EQ(hfont, static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+      continue;
+    }
+    EXPECT_EQ(FromWide(font.lfFaceName), c.font.face);
+    const int dpi = ::GetDeviceCaps(::GetDC(nullptr), LOGPIXELSY);
+    EXPECT_EQ(font.lfHeight, -static_cast<LONG>(c.font.points * dpi / 72.0 + 0.5));
+    EXPECT_EQ(font.lfWeight >= FW_BOLD, c.font.bold);
+    EXPECT_EQ(font.lfUnderline != 0, c.font.underline);
+  }
+}
+
+TEST_P(Forms, TabGoesThroughTheControlsInTabOrder) {
+  std::vector<const ControlSpec*> designed;
+  for (const ControlSpec& c : form().controls) {
+    if (TakesFocus(c)) designed.push_back(&c);
+  }
+  std::stable_sort(
+      designed.begin(), designed.end(),
+      [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  std::vector<int> tabStops;
+  for (HWND child = ::GetWindow(window->Handle(), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0) {
+      tabStops.push_back(::GetDlgCtrlID(child));
+    }
+  }
+  std::vector<int> expected;
+  for (const ControlSpec* c : designed) expected.push_back(c->id.number);
+  EXPECT_EQ(tabStops, expected);
+}
+
+TEST_P(Forms, TheMenuIsAsDesigned) {
+  const HMENU bar = ::GetMenu(window->Handle());
+  EXPECT_EQ(bar != nullptr, !form().menu.empty());
+  int top = -1;
+  int position = 0;
+  HMENU popup = nullptr;
+  for (const MenuItemSpec& item : form().menu) {
+    SCOPED_TRACE(std::string(item.name));
+    wchar_t caption[64] = {};
+    if (item.level == 0) {
+      ++top;
+      ::GetMenuStringW(bar, static_cast<UINT>(top), caption, 64, MF_BYPOSITION);
+      EXPECT_EQ(FromWide(caption), item.caption);
+      popup = ::GetSubMenu(bar, top);
+      position = 0;
+      continue;
+    }
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID;
+    ASSERT_TRUE(::GetMenuItemInfoW(popup, static_cast<UINT>(position), TRUE, &info));
+    EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, item.caption == "-");
+    if (item.caption != "-") {
+      EXPECT_EQ(static_cast<int>(info.wID), item.id.number);
+      ::GetMenuStringW(popup, static_cast<UINT>(position), caption, 64, MF_BYPOSITION);
+      EXPECT_EQ(FromWide(caption), item.caption) << "no shortcut key after a tab";
+    }
+    ++position;
+  }
+  if (popup != nullptr) {
+    EXPECT_EQ(::GetMenuItemCount(popup), position);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, Forms,
+                         ::testing::Values(&main_form::Form(), &console_form::Form(),
+                                           &about_form::Form(), &donate_form::Form()),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+}  // namespace
+}  // namespace framora::win32
