@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "app/windows.h"
 
@@ -116,5 +117,11 @@ constexpr bool TakesFocus(const ControlSpec& control) {
       return false;
   }
 }
+
+// The controls in tab order: by tab index, those without one last, in the order written.
+std::vector<const ControlSpec*> InTabOrder(const FormSpec& form);
+
+// The controls that take the focus, in the order Tab moves through them.
+std::vector<const ControlSpec*> FocusOrder(const FormSpec& form);
 
 }  // namespace framora

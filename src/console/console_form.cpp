@@ -64,17 +64,13 @@ constexpr ControlSpec kControls[] = {
 };
 
 // A fixed tool window (narrow caption, not resizable, not in the task bar) on black.
-constexpr FormSpec kForm{.id = kWindow,
-                         .name = "frmReadOutput",
-                         .caption = "Convert to ..",
-                         .clientWidth = 10605,
-                         .clientHeight = 4830,
-                         .border = BorderKind::FixedToolWindow,
-                         .icon = IconKind::Console,
-                         .inTaskbar = false,
-                         .back = kBlack,
-                         .controls = kControls,
-                         .menu = {}};
+// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// and menu.
+// clang-format off
+constexpr FormSpec kForm{kWindow, "frmReadOutput", "Convert to ..", 10605, 4830,
+                         BorderKind::FixedToolWindow, IconKind::Console, false, kBlack,
+                         kControls, {}};
+// clang-format on
 
 }  // namespace
 

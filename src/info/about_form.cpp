@@ -85,17 +85,13 @@ constexpr ControlSpec kControls[] = {
      .fore = Rgb(0, 0, 255)},
 };
 
-constexpr FormSpec kForm{.id = kWindow,
-                         .name = "frmAbout",
-                         .caption = "About MyApp",
-                         .clientWidth = 5730,
-                         .clientHeight = 3555,
-                         .border = BorderKind::FixedDialog,
-                         .icon = IconKind::Program,
-                         .inTaskbar = true,
-                         .back = kWindowColor,
-                         .controls = kControls,
-                         .menu = {}};
+// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// and menu.
+// clang-format off
+constexpr FormSpec kForm{kWindow, "frmAbout", "About MyApp", 5730, 3555,
+                         BorderKind::FixedDialog, IconKind::Program, true, kWindowColor,
+                         kControls, {}};
+// clang-format on
 
 }  // namespace
 

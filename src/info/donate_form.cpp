@@ -30,17 +30,13 @@ constexpr ControlSpec kControls[] = {
      .picture = PictureKind::DonateButton},
 };
 
-constexpr FormSpec kForm{.id = kWindow,
-                         .name = "frmDonate",
-                         .caption = "Framora audio converter - donate",
-                         .clientWidth = 8310,
-                         .clientHeight = 2805,
-                         .border = BorderKind::FixedDialog,
-                         .icon = IconKind::Program,
-                         .inTaskbar = true,
-                         .back = kWindowColor,
-                         .controls = kControls,
-                         .menu = {}};
+// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// and menu.
+// clang-format off
+constexpr FormSpec kForm{kWindow, "frmDonate", "Framora audio converter - donate", 8310, 2805,
+                         BorderKind::FixedDialog, IconKind::Program, true, kWindowColor,
+                         kControls, {}};
+// clang-format on
 
 }  // namespace
 

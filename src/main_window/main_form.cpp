@@ -87,17 +87,13 @@ constexpr MenuItemSpec kMenu[] = {
 };
 
 // No font is set: every control has the platform's default dialog font.
-constexpr FormSpec kForm{.id = kWindow,
-                         .name = "Form1",
-                         .caption = identity::kMainCaption,
-                         .clientWidth = 7725,
-                         .clientHeight = 6600,
-                         .border = BorderKind::Sizable,
-                         .icon = IconKind::Program,
-                         .inTaskbar = true,
-                         .back = kWindowColor,
-                         .controls = kControls,
-                         .menu = kMenu};
+// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// and menu.
+// clang-format off
+constexpr FormSpec kForm{kWindow, "Form1", identity::kMainCaption, 7725, 6600,
+                         BorderKind::Sizable, IconKind::Program, true, kWindowColor,
+                         kControls, kMenu};
+// clang-format on
 
 }  // namespace
 

@@ -40,7 +40,7 @@ auto ConsoleWindow::RunHandler(F&& handler) {
     ConsoleWindow* self;
     ~AfterRun() {
       // The close came while a run was on the stack; it has returned now, and the window may go.
-      if (self->IsClosed() && !self->logic_->Executing() && self->Registry() != nullptr) {
+      if (self->IsClosed() && !self->core_.Logic().Executing() && self->Registry() != nullptr) {
         self->Registry()->ReapSoon();
       }
     }
@@ -50,14 +50,11 @@ auto ConsoleWindow::RunHandler(F&& handler) {
 
 ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(console_form::Form(), registry),
-      host_(ctx.makeProcessHost()),
-      logic_(std::make_unique<console::ConsoleLogic>(
-          *this, static_cast<console::ConsoleView&>(*this), *ctx.messages, *host_,
-          ctx.programFolder, ctx.taskbar)) {
+      core_(*this, static_cast<console::ConsoleView&>(*this), ctx) {
   // Shown, selectable and copyable, never typed into; the text belongs to the logic.
   Build([this](const ControlSpec& control, QWidget* parent) -> QWidget* {
     if (control.kind != ControlKind::Pane) return nullptr;
-    rtfOutput_ = new ConsolePaneView(logic_->Pane().Chars(), parent);
+    rtfOutput_ = new ConsolePaneView(core_.Logic().Pane().Chars(), parent);
     return rtfOutput_;
   });
   SetPaneTextColor(Form().Find(rtfOutput)->fore);
@@ -68,9 +65,9 @@ ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
   connect(&paneTimer_, &QTimer::timeout, this, &ConsoleWindow::FlushPane);
 
   connect(Control<QPushButton>(cmdExecute), &QPushButton::clicked, this,
-          [this] { RunHandler([this] { logic_->Execute(); }); });
+          [this] { RunHandler([this] { core_.Logic().Execute(); }); });
   connect(Control<QPushButton>(cmdCancel), &QPushButton::clicked, this,
-          [this] { logic_->Cancel(); });
+          [this] { core_.Logic().Cancel(); });
 }
 
 ConsoleWindow::~ConsoleWindow() {
@@ -82,22 +79,12 @@ ConsoleWindow::~ConsoleWindow() {
 }
 
 void ConsoleWindow::Load() {
-  logic_->Load();
+  core_.Logic().Load();
   FlushPane();
 }
 
-std::string ConsoleWindow::Text(ControlId control) const {
-  if (control == rtfOutput) return logic_->Pane().Text();
-  return FramoraWindow::Text(control);
-}
-
 void ConsoleWindow::SetText(ControlId control, const std::string& text) {
-  if (control == rtfOutput) {
-    logic_->Pane().Replace(text);
-    return;
-  }
   FramoraWindow::SetText(control, text);
-  // A text box shows the beginning of a text written into it, not its end.
   if (auto* box = Control<QLineEdit>(control)) box->setCursorPosition(0);
 }
 
@@ -108,7 +95,7 @@ void ConsoleWindow::CloseWindow() { close(); }
 void ConsoleWindow::PaneChanged() {
   // A replaced text may be shorter than what the view has indexed: catch up at once. Appends
   // wait for the next frame, so a flood costs one repaint per frame.
-  if (logic_->Pane().HasPendingReplace()) {
+  if (core_.Logic().Pane().HasPendingReplace()) {
     FlushPane();
   } else if (!paneTimer_.isActive()) {
     paneTimer_.start();
@@ -117,7 +104,7 @@ void ConsoleWindow::PaneChanged() {
 
 void ConsoleWindow::FlushPane() {
   paneTimer_.stop();
-  console::ConsolePane& pane = logic_->Pane();
+  console::ConsolePane& pane = core_.Logic().Pane();
   if (pane.HasUnseenChange()) {
     if (pane.TakeDelta().replaced) {
       rtfOutput_->Reset();
@@ -144,18 +131,19 @@ void ConsoleWindow::SetPaneTextColor(std::uint32_t color) {
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* event) {
-  logic_->Closed();
+  core_.Logic().Closed();
   paneTimer_.stop();
   FramoraWindow::closeEvent(event);
 }
 
-bool ConsoleWindow::CanDestroyNow() { return !logic_->Executing(); }
+bool ConsoleWindow::CanDestroyNow() { return !core_.Logic().Executing(); }
 
 bool ConsoleWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Widget(txtCommand) && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      const int inserted = RunHandler([this] { return logic_->TxtCommandKeyPress(kKeyEnter); });
+      const int inserted =
+          RunHandler([this] { return core_.Logic().TxtCommandKeyPress(kKeyEnter); });
       return inserted == 0;
     }
   }

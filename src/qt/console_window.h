@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/app_context.h"
-#include "console/console_logic.h"
+#include "console/console_core.h"
 #include "qt/framora_window.h"
 
 namespace framora::qt {
@@ -24,11 +24,11 @@ class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
   void Load() override;
   bool CanDestroyNow() override;
 
-  // The pane's text is the logic's string (CR LF line breaks).
-  std::string Text(ControlId control) const override;
+  WindowView& View() override { return core_.View(); }
+  // A text box shows the beginning of a text written into it, not its end.
   void SetText(ControlId control, const std::string& text) override;
 
-  console::ConsoleLogic& Logic() { return *logic_; }
+  console::ConsoleLogic& Logic() { return core_.Logic(); }
   // Brings the pane on screen up to date now instead of at the next frame.
   void FlushPane();
 
@@ -46,9 +46,7 @@ class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
   auto RunHandler(F&& handler);
   void SetPaneTextColor(std::uint32_t color);
 
-  // The runner's process host must outlive the logic that holds the runner.
-  std::unique_ptr<ProcessHost> host_;
-  std::unique_ptr<console::ConsoleLogic> logic_;
+  console::ConsoleCore core_;
   ConsolePaneView* rtfOutput_ = nullptr;
   QTimer paneTimer_;
   std::uint32_t shownColor_ = 0;

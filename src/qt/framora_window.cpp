@@ -151,7 +151,6 @@ void FramoraWindow::BuildMenu() {
 }
 
 void FramoraWindow::Build(const SpecialControl& special) {
-  std::vector<const ControlSpec*> focusOrder;
   for (const ControlSpec& control : form_.controls) {
     QWidget* w = Make(control, client_, special);
     w->setObjectName(Q(control.name));
@@ -171,11 +170,8 @@ void FramoraWindow::Build(const SpecialControl& special) {
       }
     }
     controls_[control.id.number] = w;
-    if (TakesFocus(control)) focusOrder.push_back(&control);
   }
-  std::stable_sort(
-      focusOrder.begin(), focusOrder.end(),
-      [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  const std::vector<const ControlSpec*> focusOrder = FocusOrder(form_);
   for (std::size_t i = 0; i + 1 < focusOrder.size(); ++i) {
     setTabOrder(Widget(focusOrder[i]->id), Widget(focusOrder[i + 1]->id));
   }

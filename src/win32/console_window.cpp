@@ -60,10 +60,7 @@ void PutText(HWND edit, const char* text, DWORD flags) {
 
 ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : Win32Window(console_form::Form(), registry),
-      host_(ctx.makeProcessHost()),
-      logic_(std::make_unique<console::ConsoleLogic>(
-          *this, static_cast<console::ConsoleView&>(*this), *ctx.messages, *host_,
-          ctx.programFolder, ctx.taskbar)) {
+      core_(*this, static_cast<console::ConsoleView&>(*this), ctx) {
   Build();
   ::SetWindowSubclass(Control(txtCommand), &ConsoleWindow::TxtCommandProc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
@@ -77,24 +74,11 @@ ConsoleWindow::~ConsoleWindow() {
 }
 
 void ConsoleWindow::Load() {
-  logic_->Load();
+  core_.Logic().Load();
   FlushPane();
 }
 
-bool ConsoleWindow::CanDestroyNow() { return !logic_ || !logic_->Executing(); }
-
-std::string ConsoleWindow::Text(ControlId control) const {
-  if (control == rtfOutput) return logic_->Pane().Text();
-  return Win32Window::Text(control);
-}
-
-void ConsoleWindow::SetText(ControlId control, const std::string& text) {
-  if (control == rtfOutput) {
-    logic_->Pane().Replace(text);
-    return;
-  }
-  Win32Window::SetText(control, text);
-}
+bool ConsoleWindow::CanDestroyNow() { return !core_.Logic().Executing(); }
 
 void ConsoleWindow::ShowModeless() { ShowInFront(); }
 
@@ -102,7 +86,7 @@ void ConsoleWindow::CloseWindow() { Close(); }
 
 void ConsoleWindow::Close() {
   if (IsClosed()) return;
-  logic_->Closed();
+  core_.Logic().Closed();
   if (Handle() != nullptr) ::KillTimer(Handle(), kPaneTimer);
   flushPending_ = false;
   Win32Window::Close();
@@ -119,7 +103,7 @@ void ConsoleWindow::FlushPane() {
   if (Handle() != nullptr) ::KillTimer(Handle(), kPaneTimer);
   const HWND edit = Control(rtfOutput);
   if (edit == nullptr) return;
-  console::ConsolePane& pane = logic_->Pane();
+  console::ConsolePane& pane = core_.Logic().Pane();
   const console::ChunkedText& chars = pane.Chars();
   if (pane.HasUnseenChange()) {
     const console::ConsolePane::Delta delta = pane.TakeDelta();
@@ -159,8 +143,8 @@ void ConsoleWindow::FlushPane() {
 
 void ConsoleWindow::Command(int number, int code) {
   if (code != BN_CLICKED) return;
-  if (number == cmdExecute.number) logic_->Execute();
-  if (number == cmdCancel.number) logic_->Cancel();
+  if (number == cmdExecute.number) core_.Logic().Execute();
+  if (number == cmdCancel.number) core_.Logic().Cancel();
 }
 
 LRESULT ConsoleWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -177,7 +161,7 @@ LRESULT CALLBACK ConsoleWindow::TxtCommandProc(HWND hwnd, UINT msg, WPARAM wPara
   if (AsksForEnter(msg, lParam))
     return ::DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTMESSAGE;
   if (msg == WM_CHAR) {
-    const int inserted = window->logic_->TxtCommandKeyPress(static_cast<int>(wParam));
+    const int inserted = window->core_.Logic().TxtCommandKeyPress(static_cast<int>(wParam));
     if (inserted == 0) return 0;
     wParam = static_cast<WPARAM>(inserted);
   }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/app_context.h"
-#include "console/console_logic.h"
+#include "console/console_core.h"
 #include "win32/win32_window.h"
 
 namespace framora::win32 {
@@ -17,12 +17,10 @@ class ConsoleWindow : public Win32Window, private console::ConsoleView {
   ConsoleWindow(AppContext& ctx, WindowRegistry* registry);
   ~ConsoleWindow() override;
 
-  void Load() override;
+  // The pane's text is the logic's; the window stays while a run of its own is on the stack.
+  WindowView& View() override { return core_.View(); }
   bool CanDestroyNow() override;
-
-  // The pane's text is the logic's string (CR LF line breaks), not what the control holds.
-  std::string Text(ControlId control) const override;
-  void SetText(ControlId control, const std::string& text) override;
+  void Load() override;
 
  protected:
   void Command(int number, int code) override;
@@ -42,9 +40,7 @@ class ConsoleWindow : public Win32Window, private console::ConsoleView {
   std::uint32_t shownColor_ = 0;
   bool colorShown_ = false;
   bool flushPending_ = false;
-  // The runner's process host must outlive the logic that holds the runner.
-  std::unique_ptr<ProcessHost> host_;
-  std::unique_ptr<console::ConsoleLogic> logic_;
+  console::ConsoleCore core_;
 };
 
 }  // namespace framora::win32

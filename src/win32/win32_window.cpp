@@ -137,12 +137,7 @@ void Win32Window::Build() {
   CreateFrame();
   if (hwnd_ == nullptr) return;
   // In tab order, for that is the order of Tab in a window; what has no tab index comes last.
-  std::vector<const ControlSpec*> ordered;
-  for (const ControlSpec& control : form_.controls) ordered.push_back(&control);
-  std::stable_sort(ordered.begin(), ordered.end(), [](const ControlSpec* a, const ControlSpec* b) {
-    return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
-  });
-  for (const ControlSpec* control : ordered) MakeControl(*control);
+  for (const ControlSpec* control : InTabOrder(form_)) MakeControl(*control);
 }
 
 void Win32Window::CreateFrame() {

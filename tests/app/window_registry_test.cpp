@@ -117,5 +117,25 @@ TEST_F(WindowRegistryTest, AWindowThatClosesInItsOwnLoadIsNotLoadedAfterwards) {
   EXPECT_EQ(log.back(), "frmDonate loaded");
 }
 
+// --- The order of Tab, from the descriptions' tab indices ---
+
+TEST(Forms, FocusMovesThroughTheControlsThatTakeItByTabIndex) {
+  const auto names = [](const FormSpec& form) {
+    std::vector<std::string> order;
+    for (const ControlSpec* c : FocusOrder(form)) order.emplace_back(c->name);
+    return order;
+  };
+  EXPECT_THAT(names(main_form::Form()),
+              ElementsAre("Command1", "Text1", "Command2", "Command3", "Text2", "Text3", "Picture1",
+                          "Text4", "Command4"));
+  EXPECT_THAT(names(console_form::Form()),
+              ElementsAre("txtCommand", "cmdExecute", "cmdCancel", "rtfOutput", "Text1"));
+  EXPECT_THAT(names(about_form::Form()), ElementsAre("cmdOK", "picIcon", "cmdSysInfo"));
+  EXPECT_TRUE(names(donate_form::Form()).empty());
+  // Labels, lines and a picture without a tab index come last when windows are made.
+  EXPECT_EQ(InTabOrder(donate_form::Form()).back()->name, "Image1");
+  EXPECT_EQ(InTabOrder(about_form::Form()).back()->name, "Line1_0");
+}
+
 }  // namespace
 }  // namespace framora

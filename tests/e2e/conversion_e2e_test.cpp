@@ -120,7 +120,7 @@ class ConversionEndToEnd : public ::testing::Test {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].prompt, "Complete reading output!");
     EXPECT_EQ(messages.shown[0].title, "Success!");
-    const std::string pane = console->Text(console_form::rtfOutput);
+    const std::string pane = console->View().Text(console_form::rtfOutput);
     EXPECT_NE(pane.find("C:\\> " + command + "\r\n"), std::string::npos) << pane;
 
     ASSERT_TRUE(fs::is_regular_file(output)) << pane;
@@ -183,7 +183,7 @@ TEST_F(ConversionEndToEnd, AFailedConversionSaysSoWithFfmpegsExitCode) {
               "Complete reading output!\r\nThe command failed with exit code " +
                   std::to_string(c.exitCode) + ".");
     EXPECT_FALSE(fs::exists(output));
-    const std::string pane = console->Text(console_form::rtfOutput);
+    const std::string pane = console->View().Text(console_form::rtfOutput);
     EXPECT_EQ(pane.substr(pane.size() - 7), "\r\nC:\\> ") << "the prompt as after any run";
   }
 }
@@ -215,14 +215,14 @@ TEST_F(ConversionEndToEnd, ASecondClickAfterTheConversionSaysTheOutputExists) {
   const std::string output = work + "/again.avi";
   Convert("/usr/bin/ffmpeg", media + "/cover.png", media + "/tone.wav", output, "pcm_s16le");
   FramoraWindow* console = app->Window(WindowId::frmReadOutput);
-  const std::string before = console->Text(console_form::rtfOutput);
+  const std::string before = console->View().Text(console_form::rtfOutput);
   messages.shown.clear();
   ClickConvert();
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].prompt,
             "File " + output + " allready exists - Please choose another filename");
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
-  EXPECT_EQ(console->Text(console_form::rtfOutput), before);
+  EXPECT_EQ(console->View().Text(console_form::rtfOutput), before);
 }
 
 }  // namespace

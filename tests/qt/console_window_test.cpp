@@ -87,7 +87,8 @@ struct ConsoleWidgetFixture : ::testing::Test {
   // The change rule as the screen shows it: caret after the last character, nothing selected.
   bool CaretAtEndOnScreen() {
     auto* pane = Child<ConsolePaneView>("rtfOutput");
-    return !pane->HasSelection() && pane->Caret() == window->Text(console_form::rtfOutput).size() &&
+    return !pane->HasSelection() &&
+           pane->Caret() == window->View().Text(console_form::rtfOutput).size() &&
            pane->LastVisibleLine() == pane->LineCount() - 1;
   }
 
@@ -109,7 +110,7 @@ TEST_F(ConsoleWidgetLayout, PaneIsReadOnlyButCanBeSelectedAndCopied) {
   rtfOutput->setFocus();
   Key(rtfOutput, Qt::Key_A, "a");
   Key(rtfOutput, Qt::Key_Delete);
-  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput), kFresh);
   EXPECT_EQ(PaneShown(), Shown(kFresh));
 
   QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
@@ -118,7 +119,7 @@ TEST_F(ConsoleWidgetLayout, PaneIsReadOnlyButCanBeSelectedAndCopied) {
   QApplication::sendEvent(rtfOutput, &copy);
   EXPECT_EQ(rtfOutput->SelectedText(), Shown(kFresh));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), Shown(kFresh));
-  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput), kFresh);
 }
 
 TEST_F(ConsoleWidgetLayout, MouseDragSelectsFromWhereItStarted) {
@@ -150,7 +151,7 @@ using ConsoleWidgetLoad = ConsoleWidgetFixture;
 
 TEST_F(ConsoleWidgetLoad, FreshPaneAndFocusInCommandBox) {
   Open();
-  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput), kFresh);
   EXPECT_EQ(PaneShown(), Shown(kFresh));
   EXPECT_EQ(window->focusWidget(), Child<QWidget>("txtCommand"));
   EXPECT_TRUE(messages.shown.empty());
@@ -158,8 +159,8 @@ TEST_F(ConsoleWidgetLoad, FreshPaneAndFocusInCommandBox) {
 
 TEST_F(ConsoleWidgetLoad, PaneSetFromOutsideIsReplacedAndShown) {
   Open();
-  window->SetText(console_form::rtfOutput, "one\r\ntwo");
-  EXPECT_EQ(window->Text(console_form::rtfOutput), "one\r\ntwo");
+  window->View().SetText(console_form::rtfOutput, "one\r\ntwo");
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput), "one\r\ntwo");
   window->FlushPane();
   EXPECT_EQ(PaneShown(), "one\ntwo");
   EXPECT_TRUE(CaretAtEndOnScreen());
@@ -176,7 +177,7 @@ TEST_F(ConsoleWidgetActions, ExecuteRunsText1AndShowsTheOutput) {
   EXPECT_EQ(fake->started.command, "X");
   EXPECT_EQ(Child<QLineEdit>("txtCommand")->text(), "X");
   const std::string expected = kFresh + "X\r\nA\r\nB\r\n\r\nC:\\> ";
-  EXPECT_EQ(window->Text(console_form::rtfOutput), expected);
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput), expected);
   window->FlushPane();
   EXPECT_EQ(PaneShown(), Shown(expected));
   EXPECT_TRUE(CaretAtEndOnScreen());
@@ -205,7 +206,7 @@ TEST_F(ConsoleWidgetActions, LongOutputIsShownWholeWhileItArrives) {
   };
   Child<QPushButton>("cmdExecute")->click();
   window->FlushPane();
-  const std::string text = window->Text(console_form::rtfOutput);
+  const std::string text = window->View().Text(console_form::rtfOutput);
   EXPECT_EQ(PaneShown(), Shown(text));
   EXPECT_EQ(Child<ConsolePaneView>("rtfOutput")->LineCount(),
             static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
@@ -237,7 +238,7 @@ TEST_F(ConsoleWidgetActions, EnterInText1RunsNothing) {
   Key(Child<QLineEdit>("Text1"), Qt::Key_Return, "\r");
   Key(Child<QLineEdit>("Text1"), Qt::Key_Enter, "\r");
   EXPECT_TRUE(fake->calls.empty());
-  EXPECT_EQ(window->Text(console_form::rtfOutput), kFresh);
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput), kFresh);
 }
 
 TEST_F(ConsoleWidgetActions, CancelClosesAndDestroysTheWindow) {
@@ -287,19 +288,19 @@ TEST_F(ConsoleWidgetActions, ExecuteDuringARunIsRefused) {
             "Error!\r\nDescription: Currently processing a command!\r\nLastDLLError: 1201");
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
   EXPECT_EQ(messages.shown[1].prompt, "Complete reading output!");
-  EXPECT_EQ(window->Text(console_form::rtfOutput),
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput),
             kFresh + "ping www.example.com\r\none\r\ntwo\r\n\r\nC:\\> ");
 }
 
 TEST_F(ConsoleWidgetActions, ClosedAndShownAgainGivesAFreshPane) {
   QPointer<ConsoleWindow> first = Open();
-  first->SetText(console_form::rtfOutput, "old output");
+  first->View().SetText(console_form::rtfOutput, "old output");
   first->close();
   EXPECT_FALSE(windows.IsLoaded(WindowId::frmReadOutput));
   ConsoleWindow* second = Open();
   ASSERT_TRUE(second);
   EXPECT_NE(second, first.data());
-  EXPECT_EQ(second->Text(console_form::rtfOutput), kFresh);
+  EXPECT_EQ(second->View().Text(console_form::rtfOutput), kFresh);
   Reap();
   EXPECT_TRUE(first.isNull());
 }
@@ -343,7 +344,7 @@ TEST_F(ConsoleRealRun, PaneTextOfARealCommandIsExact) {
   const std::string expected = kFresh +
                                "printf 'A\\nB\\n'; printf 'crlf\\r\\n'; printf '1%%\\r2%%\\n'" +
                                "\r\nA\r\nB\r\ncrlf\r\n1%2%\r\n\r\nC:\\> ";
-  EXPECT_EQ(window->Text(console_form::rtfOutput), expected);
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput), expected);
   window->FlushPane();
   EXPECT_EQ(PaneShown(), Shown(expected));
   ASSERT_EQ(messages.shown.size(), 1u);
@@ -354,18 +355,18 @@ TEST_F(ConsoleRealRun, PaneTextOfARealCommandIsExact) {
 
 TEST_F(ConsoleRealRun, ClearScreenAndFolderMask) {
   Run("printf '\\f'");
-  EXPECT_EQ(window->Text(console_form::rtfOutput),
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput),
             "[**] Zelbrin's Version of MS-DOS [**]\r\n\r\nC:\\> ");
   window->close();
 
   messages.shown.clear();
   Run("echo /opt/framora");  // the program folder, then a line break: the echo adds only LF
-  EXPECT_EQ(window->Text(console_form::rtfOutput),
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput),
             kFresh + "echo /opt/framora\r\n/opt/framora\r\n\r\nC:\\> ");
   window->close();  // the next run in a fresh window
 
   Run("printf '/opt/framora\\r\\n'");
-  EXPECT_EQ(window->Text(console_form::rtfOutput),
+  EXPECT_EQ(window->View().Text(console_form::rtfOutput),
             kFresh + "printf '/opt/framora\\r\\n'\r\nC:\\\r\n\r\nC:\\> ");
 }
 
@@ -377,7 +378,7 @@ TEST_F(ConsoleRealRun, ClosingDuringALongCommandEndsItSilently) {
     // Should the run go on unseen, end the helper so that the test fails instead of hanging.
     if (pid != 0 && ++yieldsAfterClose == 5000) ::kill(pid, SIGUSR1);
     if (pid != 0 || !window) return;
-    const std::string text = window->Text(console_form::rtfOutput);
+    const std::string text = window->View().Text(console_form::rtfOutput);
     const auto at = text.find("pid ");
     if (at == std::string::npos || text.find("\r\n", at) == std::string::npos) return;
     pid = static_cast<pid_t>(std::stol(text.substr(at + 4)));

@@ -17,14 +17,7 @@
 #include <vector>
 
 #include "console/console_form.h"
-#include "fakes/fake_desktop.h"
-#include "fakes/fake_file_dialog.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_message_box.h"
-#include "fakes/fake_process_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_settings.h"
-#include "fakes/fake_windows.h"
+#include "fakes/fake_ports.h"
 #include "info/about_form.h"
 #include "info/donate_form.h"
 #include "main_window/main_form.h"
@@ -49,14 +42,6 @@ class Forms : public ::testing::TestWithParam<const FormSpec*> {
  protected:
   void SetUp() override {
     InstallFonts();  // the program's font substitutes, as at start
-    ctx.settings = &settings;
-    ctx.messages = &messages;
-    ctx.fileDialog = &dialog;
-    ctx.desktop = &desktop;
-    ctx.files = &files;
-    ctx.registry = &registry;
-    ctx.windows = &windows;
-    ctx.makeProcessHost = [] { return std::make_unique<test::FakeProcessHost>(); };
     // Built as designed, before any load step changes a text.
     switch (GetParam()->id) {
       case WindowId::Form1:
@@ -81,14 +66,8 @@ class Forms : public ::testing::TestWithParam<const FormSpec*> {
     return all.value(0);
   }
 
-  test::FakeSettings settings;
-  test::FakeMessageBox messages;
-  test::FakeFileDialog dialog;
-  test::FakeDesktop desktop;
-  test::FakeFileSystem files;
-  test::FakeRegistry registry;
-  test::FakeWindowManager windows;
-  AppContext ctx;
+  test::FakePorts fakes;
+  AppContext& ctx = fakes.ctx;
   std::unique_ptr<FramoraWindow> window;
 };
 
@@ -201,13 +180,7 @@ TEST_P(Forms, EachControlIsAsDesigned) {
 }
 
 TEST_P(Forms, FocusMovesInTabOrder) {
-  std::vector<const ControlSpec*> designed;
-  for (const ControlSpec& c : form().controls) {
-    if (TakesFocus(c)) designed.push_back(&c);
-  }
-  std::stable_sort(
-      designed.begin(), designed.end(),
-      [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  const std::vector<const ControlSpec*> designed = FocusOrder(form());
   if (designed.empty()) return;  // nothing in the window takes the focus
   EXPECT_EQ(window->focusWidget(), window->Widget(designed.front()->id)) << "focus starts first";
   QWidget* w = window->Widget(designed.front()->id);

@@ -19,13 +19,7 @@
 
 #include "app/settings.h"
 #include "console/console_form.h"
-#include "fakes/fake_desktop.h"
-#include "fakes/fake_file_dialog.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_message_box.h"
-#include "fakes/fake_process_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_settings.h"
+#include "fakes/fake_ports.h"
 #include "info/about_form.h"
 #include "main_window/main_form.h"
 #include "qt/about_window.h"
@@ -40,17 +34,10 @@
 namespace framora::qt {
 namespace {
 
-class MainWindowWidget : public ::testing::Test {
+class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
  protected:
   void SetUp() override {
-    ctx.settings = &settings;
-    ctx.messages = &messages;
-    ctx.fileDialog = &dialog;
-    ctx.desktop = &desktop;
-    ctx.files = &files;
-    ctx.registry = &registry;
     ctx.windows = &windows;
-    ctx.makeProcessHost = [] { return std::make_unique<test::FakeProcessHost>(); };
     windows.Show(WindowId::Form1);
     form = Window<MainWindow>(WindowId::Form1);
   }
@@ -66,13 +53,6 @@ class MainWindowWidget : public ::testing::Test {
   }
   QAction* Item(const char* name) { return form->findChild<QAction*>(name); }
 
-  test::FakeSettings settings;
-  test::FakeMessageBox messages;
-  test::FakeFileDialog dialog;
-  test::FakeDesktop desktop;
-  test::FakeFileSystem files;
-  test::FakeRegistry registry;
-  AppContext ctx;
   // The program's own windows, as the main window opens them.
   WindowRegistry windows{QtFrontEnd([this](WindowId id) -> FramoraWindow* {
     switch (id) {

@@ -11,14 +11,7 @@
 
 #include "app/app_context.h"
 #include "console/console_form.h"
-#include "fakes/fake_desktop.h"
-#include "fakes/fake_file_dialog.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_message_box.h"
-#include "fakes/fake_process_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_settings.h"
-#include "fakes/fake_windows.h"
+#include "fakes/fake_ports.h"
 #include "info/about_form.h"
 #include "info/donate_form.h"
 #include "main_window/main_form.h"
@@ -56,14 +49,6 @@ bool operator==(const RECT& a, const RECT& b) {
 class Forms : public ::testing::TestWithParam<const FormSpec*> {
  protected:
   void SetUp() override {
-    ctx.settings = &settings;
-    ctx.messages = &messages;
-    ctx.fileDialog = &dialog;
-    ctx.desktop = &desktop;
-    ctx.files = &files;
-    ctx.registry = &registry;
-    ctx.windows = &windows;
-    ctx.makeProcessHost = [] { return std::make_unique<test::FakeProcessHost>(); };
     // Built as designed, before any load step changes a text.
     switch (GetParam()->id) {
       case WindowId::Form1:
@@ -87,14 +72,8 @@ class Forms : public ::testing::TestWithParam<const FormSpec*> {
     HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
     ~RichEdit() { ::FreeLibrary(module); }
   } richEdit;
-  test::FakeSettings settings;
-  test::FakeMessageBox messages;
-  test::FakeFileDialog dialog;
-  test::FakeDesktop desktop;
-  test::FakeFileSystem files;
-  test::FakeRegistry registry;
-  test::FakeWindowManager windows;
-  AppContext ctx;
+  test::FakePorts fakes;
+  AppContext& ctx = fakes.ctx;
   std::unique_ptr<Win32Window> window;
 };
 
@@ -163,13 +142,7 @@ TEST_P(Forms, EachControlIsAsDesigned) {
 }
 
 TEST_P(Forms, TabGoesThroughTheControlsInTabOrder) {
-  std::vector<const ControlSpec*> designed;
-  for (const ControlSpec& c : form().controls) {
-    if (TakesFocus(c)) designed.push_back(&c);
-  }
-  std::stable_sort(
-      designed.begin(), designed.end(),
-      [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  const std::vector<const ControlSpec*> designed = FocusOrder(form());
   std::vector<int> tabStops;
   for (HWND child = ::GetWindow(window->Handle(), GW_CHILD); child != nullptr;
        child = ::GetWindow(child, GW_HWNDNEXT)) {

@@ -13,10 +13,7 @@
 #include "app/app_context.h"
 #include "app/settings.h"
 #include "app/window_registry.h"
-#include "fakes/fake_file_dialog.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_message_box.h"
-#include "fakes/fake_settings.h"
+#include "fakes/fake_ports.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
 #include "win32/main_window.h"
@@ -49,13 +46,9 @@ HDROP DropBlock(POINT at, const std::vector<std::string>& names) {
   return static_cast<HDROP>(block);
 }
 
-class Win32MainWindow : public ::testing::Test {
+class Win32MainWindow : public ::testing::Test, protected test::FakePorts {
  protected:
   void SetUp() override {
-    ctx.settings = &settings;
-    ctx.messages = &messages;
-    ctx.fileDialog = &dialog;
-    ctx.files = &files;
     ctx.windows = &windows;
     windows.Show(WindowId::Form1);
     form = dynamic_cast<Win32Window*>(windows.Loaded(WindowId::Form1));
@@ -77,11 +70,6 @@ class Win32MainWindow : public ::testing::Test {
     return settings.Read(kSettingsApp, kSettingsSection, key);
   }
 
-  test::FakeSettings settings;
-  test::FakeMessageBox messages;
-  test::FakeFileDialog dialog;
-  test::FakeFileSystem files;
-  AppContext ctx;
   WindowRegistry windows{{[this](WindowId) -> std::unique_ptr<RegisteredWindow> {
                             return std::make_unique<MainWindow>(ctx, &windows);
                           },
