@@ -80,16 +80,11 @@ TEST_F(PosixCloseTest, TheCloseRequestReachesEveryProcessInTheChildsGroup) {
 
   // It ends (were only the shell signalled, it would wait on for ever); when it is we who
   // reap it, its status says how.
-  int status = 0;
-  bool reapedHere = false;
-  ASSERT_TRUE(test::WaitUntil([&] {
-    const pid_t result = ::waitpid(helperPid, &status, WNOHANG);
-    reapedHere = result == helperPid;
-    return reapedHere || (result < 0 && test::IsGone(helperPid));
-  }));
-  if (reapedHere) {
-    EXPECT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+  std::optional<int> status;
+  ASSERT_TRUE(test::ReapOrphan(helperPid, &status));
+  if (status) {
+    EXPECT_TRUE(WIFSIGNALED(*status));
+    EXPECT_EQ(WTERMSIG(*status), SIGTERM);
   }
 }
 
@@ -122,15 +117,11 @@ TEST_F(PosixCloseTest, StoppingLetsTheCommandEndOnTheRequestAndKillsItOnlyIfItWi
     EXPECT_EQ(log.events.back(), "Canceled") << mode;
     EXPECT_FALSE(runner.Processing());
     // Ours to reap, as the test adopts orphans, unless the shell was quicker.
-    int status = 0;
-    bool reapedHere = false;
-    ASSERT_TRUE(test::WaitUntil([&] {
-      const pid_t result = ::waitpid(helperPid, &status, WNOHANG);
-      reapedHere = result == helperPid;
-      return reapedHere || (result < 0 && test::IsGone(helperPid));
-    }));
-    if (reapedHere || signal == SIGKILL) {
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << mode << ": " << status;
+    std::optional<int> status;
+    ASSERT_TRUE(test::ReapOrphan(helperPid, &status));
+    if (status || signal == SIGKILL) {
+      ASSERT_TRUE(status.has_value()) << mode;
+      EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal) << mode << ": " << *status;
     }
     EXPECT_EQ(log.Text().find("never"), std::string::npos);
   }

@@ -206,10 +206,13 @@ inline int OpenDescriptorCount() {
 // this machine; the tests wait for them so that nothing is left behind.
 inline void AdoptOrphans() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
-// Waits for an orphan that has been told to end, and reaps it.
-inline bool ReapOrphan(pid_t pid) {
-  return WaitUntil([pid] {
-    const pid_t result = ::waitpid(pid, nullptr, WNOHANG);
+// Waits for an orphan that has been told to end, and reaps it. When it was we who reaped it
+// (not a shell that was quicker), *status says how it ended.
+inline bool ReapOrphan(pid_t pid, std::optional<int>* status = nullptr) {
+  return WaitUntil([pid, status] {
+    int how = 0;
+    const pid_t result = ::waitpid(pid, &how, WNOHANG);
+    if (result == pid && status != nullptr) *status = how;
     return result == pid || (result < 0 && errno == ECHILD && IsGone(pid));
   });
 }
