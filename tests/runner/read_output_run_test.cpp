@@ -397,13 +397,15 @@ TEST_F(RunTest, AWaitWithoutCancelGoesOnUntilOutputArrives) {
 TEST_F(RunTest, TheExitStatusOfARunThatEndsByItselfIsKnownWhenCompleteIsRaised) {
   EXPECT_EQ(runner.ExitCode(), std::nullopt) << "nothing has run yet";
   runner.SetCommand("x");
+  std::optional<std::int32_t> atStart;
+  std::optional<std::int32_t> inComplete;
+  log.onStarting = [&] { atStart = runner.ExitCode(); };
+  log.onComplete = [&] { inComplete = runner.ExitCode(); };
   // Windows gives a DWORD; a crash's status reads as the negative number it is.
   for (std::uint32_t code : {0u, 1u, 3u, 255u, 9009u, 0xC0000005u}) {
     host.exitCode = code;
-    std::optional<std::int32_t> atStart = 0;
-    std::optional<std::int32_t> inComplete;
-    log.onStarting = [&] { atStart = runner.ExitCode(); };
-    log.onComplete = [&] { inComplete = runner.ExitCode(); };
+    atStart = 0;
+    inComplete.reset();
     runner.ProcessCommand();
     EXPECT_EQ(atStart, std::nullopt) << "a new run starts without the last one's status";
     EXPECT_EQ(inComplete, static_cast<std::int32_t>(code));
