@@ -43,7 +43,7 @@ enum class BorderKind { Sizable, FixedDialog, FixedToolWindow };
 enum class IconKind { Program, Console };
 enum class PictureKind { None, ExecuteButton, Logo, DonateButton };
 
-struct FontSpec {
+struct FontDesign {
   std::string_view face;  // empty: the window's default font
   double points = 0;
   bool bold = false;
@@ -57,14 +57,14 @@ struct TwipsRect {
   int height = 0;
 };
 
-struct ControlSpec {
+struct ControlDesign {
   ControlId id = {};
   ControlKind kind = ControlKind::Label;
   std::string_view name = {};
   std::string_view text = {};  // at design time; an '&' marks the access key
   TwipsRect rect = {};
   int tabIndex = -1;  // -1: no tab index
-  FontSpec font = {};
+  FontDesign font = {};
   FormColor back = kWindowColor;
   FormColor fore = kWindowColor;
   PictureKind picture = PictureKind::None;
@@ -75,14 +75,14 @@ struct ControlSpec {
 };
 
 // A menu item; level 0 is the menu bar. The caption "-" is a separator line.
-struct MenuItemSpec {
+struct MenuItemDesign {
   ControlId id;
   std::string_view name;
   std::string_view caption;
   int level;
 };
 
-struct FormSpec {
+struct FormDesign {
   WindowId id;
   std::string_view name;
   std::string_view caption;
@@ -92,12 +92,12 @@ struct FormSpec {
   IconKind icon;
   bool inTaskbar;
   FormColor back;
-  std::span<const ControlSpec> controls;
-  std::span<const MenuItemSpec> menu;
+  std::span<const ControlDesign> controls;
+  std::span<const MenuItemDesign> menu;
 
   // Nothing when the window has no such control.
-  const ControlSpec* Find(ControlId control) const {
-    for (const ControlSpec& c : controls) {
+  const ControlDesign* Find(ControlId control) const {
+    for (const ControlDesign& c : controls) {
       if (c.id == control) return &c;
     }
     return nullptr;
@@ -105,7 +105,7 @@ struct FormSpec {
 };
 
 // Whether the control takes the keyboard focus (by Tab, and by a click).
-constexpr bool TakesFocus(const ControlSpec& control) {
+constexpr bool TakesFocus(const ControlDesign& control) {
   switch (control.kind) {
     case ControlKind::Button:
     case ControlKind::TextBox:
@@ -119,9 +119,9 @@ constexpr bool TakesFocus(const ControlSpec& control) {
 }
 
 // The controls in tab order: by tab index, those without one last, in the order written.
-std::vector<const ControlSpec*> InTabOrder(const FormSpec& form);
+std::vector<const ControlDesign*> InTabOrder(const FormDesign& form);
 
 // The controls that take the focus, in the order Tab moves through them.
-std::vector<const ControlSpec*> FocusOrder(const FormSpec& form);
+std::vector<const ControlDesign*> FocusOrder(const FormDesign& form);
 
 }  // namespace framora

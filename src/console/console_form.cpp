@@ -9,11 +9,11 @@ using enum ControlKind;
 // What the two command boxes hold until the main window writes the conversion command.
 constexpr std::string_view kSample = "ping www.example.com";
 constexpr FormColor kBlack = Rgb(0, 0, 0);
-constexpr FontSpec kBoxFont{"MS Sans Serif", 12};
+constexpr FontDesign kBoxFont{"MS Sans Serif", 12};
 
 // From the top: Text1 across the whole width; the label, the command box and the two buttons;
 // the output pane.
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {.id = txtCommand,
      .kind = TextBox,
      .name = "txtCommand",
@@ -67,13 +67,13 @@ constexpr ControlSpec kControls[] = {
 // Name, caption, client size in twips; border, icon, in the task bar, background; controls
 // and menu.
 // clang-format off
-constexpr FormSpec kForm{kWindow, "frmReadOutput", "Convert to ..", 10605, 4830,
+constexpr FormDesign kForm{kWindow, "frmReadOutput", "Convert to ..", 10605, 4830,
                          BorderKind::FixedToolWindow, IconKind::Console, false, kBlack,
                          kControls, {}};
 // clang-format on
 
 }  // namespace
 
-const FormSpec& Form() { return kForm; }
+const FormDesign& Form() { return kForm; }
 
 }  // namespace framora::console_form

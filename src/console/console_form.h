@@ -13,6 +13,6 @@ inline constexpr ControlId cmdCancel{kWindow, 2004};
 inline constexpr ControlId rtfOutput{kWindow, 2005};
 inline constexpr ControlId Text1{kWindow, 2006};
 
-const FormSpec& Form();
+const FormDesign& Form();
 
 }  // namespace framora::console_form

@@ -12,7 +12,7 @@ constexpr FormColor kBlack = Rgb(0, 0, 0);
 
 // Focus moves among cmdOK, picIcon and cmdSysInfo. The two lines, 15 twips apart, make an
 // etched separator above the buttons; the link stands right of the notice, as one line.
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {.id = picIcon,
      .kind = Picture,
      .name = "picIcon",
@@ -88,13 +88,13 @@ constexpr ControlSpec kControls[] = {
 // Name, caption, client size in twips; border, icon, in the task bar, background; controls
 // and menu.
 // clang-format off
-constexpr FormSpec kForm{kWindow, "frmAbout", "About MyApp", 5730, 3555,
+constexpr FormDesign kForm{kWindow, "frmAbout", "About MyApp", 5730, 3555,
                          BorderKind::FixedDialog, IconKind::Program, true, kWindowColor,
                          kControls, {}};
 // clang-format on
 
 }  // namespace
 
-const FormSpec& Form() { return kForm; }
+const FormDesign& Form() { return kForm; }
 
 }  // namespace framora::about_form

@@ -20,6 +20,6 @@ inline constexpr ControlId Label1{kWindow, 3007};
 inline constexpr ControlId Line1_1{kWindow, 3008};
 inline constexpr ControlId Line1_0{kWindow, 3009};
 
-const FormSpec& Form();
+const FormDesign& Form();
 
 }  // namespace framora::about_form

@@ -13,7 +13,7 @@ constexpr std::string_view kAppeal =
     "web-site (as a donor) will be listed on the donor page it will give me incentive to keep "
     "making! Thanks in advance .. ";
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {.id = Label1,
      .kind = Label,
      .name = "Label1",
@@ -33,13 +33,13 @@ constexpr ControlSpec kControls[] = {
 // Name, caption, client size in twips; border, icon, in the task bar, background; controls
 // and menu.
 // clang-format off
-constexpr FormSpec kForm{kWindow, "frmDonate", "Framora audio converter - donate", 8310, 2805,
+constexpr FormDesign kForm{kWindow, "frmDonate", "Framora audio converter - donate", 8310, 2805,
                          BorderKind::FixedDialog, IconKind::Program, true, kWindowColor,
                          kControls, {}};
 // clang-format on
 
 }  // namespace
 
-const FormSpec& Form() { return kForm; }
+const FormDesign& Form() { return kForm; }
 
 }  // namespace framora::donate_form

@@ -9,6 +9,6 @@ inline constexpr WindowId kWindow = WindowId::frmDonate;
 inline constexpr ControlId Label1{kWindow, 4001};
 inline constexpr ControlId Image1{kWindow, 4002};
 
-const FormSpec& Form();
+const FormDesign& Form();
 
 }  // namespace framora::donate_form

@@ -9,7 +9,7 @@ namespace {
 using enum ControlKind;
 
 // The buttons' captions wrap onto a second line where they do not fit; the labels wrap too.
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {.id = Command1,
      .kind = Button,
      .name = "Command1",
@@ -79,7 +79,7 @@ constexpr ControlSpec kControls[] = {
 };
 
 // No item has a shortcut key; the character after '&' is the access key.
-constexpr MenuItemSpec kMenu[] = {
+constexpr MenuItemDesign kMenu[] = {
     {mnuFile, "mnuFile", "&File", 0},      {mnuHelp, "mnuHelp", "&Help", 1},
     {mnuAbout, "mnuAbout", "&About", 1},   {mnuSpacer1, "mnuSpacer1", "-", 1},
     {mnuDonate, "mnuDonate", "Donate", 1}, {mnuspacer2, "mnuspacer2", "-", 1},
@@ -90,13 +90,13 @@ constexpr MenuItemSpec kMenu[] = {
 // Name, caption, client size in twips; border, icon, in the task bar, background; controls
 // and menu.
 // clang-format off
-constexpr FormSpec kForm{kWindow, "Form1", identity::kMainCaption, 7725, 6600,
+constexpr FormDesign kForm{kWindow, "Form1", identity::kMainCaption, 7725, 6600,
                          BorderKind::Sizable, IconKind::Program, true, kWindowColor,
                          kControls, kMenu};
 // clang-format on
 
 }  // namespace
 
-const FormSpec& Form() { return kForm; }
+const FormDesign& Form() { return kForm; }
 
 }  // namespace framora::main_form

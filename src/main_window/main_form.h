@@ -27,6 +27,6 @@ inline constexpr ControlId mnuExit{kWindow, 1104};
 inline constexpr ControlId mnuSpacer1{kWindow, 1105};
 inline constexpr ControlId mnuspacer2{kWindow, 1106};
 
-const FormSpec& Form();
+const FormDesign& Form();
 
 }  // namespace framora::main_form

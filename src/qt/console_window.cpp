@@ -52,7 +52,7 @@ ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(console_form::Form(), registry),
       core_(*this, static_cast<console::ConsoleView&>(*this), ctx) {
   // Shown, selectable and copyable, never typed into; the text belongs to the logic.
-  Build([this](const ControlSpec& control, QWidget* parent) -> QWidget* {
+  Build([this](const ControlDesign& control, QWidget* parent) -> QWidget* {
     if (control.kind != ControlKind::Pane) return nullptr;
     rtfOutput_ = new ConsolePaneView(core_.Logic().Pane().Chars(), parent);
     return rtfOutput_;

@@ -95,7 +95,7 @@ void FitLabelFont(QLabel* label) {
 
 int FramoraWindow::Twips(int twips) { return (twips + 7) / 15; }
 
-FramoraWindow::FramoraWindow(const FormSpec& form, WindowRegistry* registry)
+FramoraWindow::FramoraWindow(const FormDesign& form, WindowRegistry* registry)
     : QWidget(nullptr, Flags(form.border)), form_(form), registry_(registry) {
   static const bool resources = [] {
     InitResources();
@@ -130,7 +130,7 @@ FramoraWindow::FramoraWindow(const FormSpec& form, WindowRegistry* registry)
 void FramoraWindow::BuildMenu() {
   auto* bar = new QMenuBar(this);
   QMenu* menu = nullptr;
-  for (const MenuItemSpec& item : form_.menu) {
+  for (const MenuItemDesign& item : form_.menu) {
     QAction* action = nullptr;
     if (item.level == 0) {
       menu = bar->addMenu(Q(item.caption));
@@ -151,7 +151,7 @@ void FramoraWindow::BuildMenu() {
 }
 
 void FramoraWindow::Build(const SpecialControl& special) {
-  for (const ControlSpec& control : form_.controls) {
+  for (const ControlDesign& control : form_.controls) {
     QWidget* w = Make(control, client_, special);
     w->setObjectName(Q(control.name));
     const TwipsRect& r = control.rect;
@@ -171,14 +171,14 @@ void FramoraWindow::Build(const SpecialControl& special) {
     }
     controls_[control.id.number] = w;
   }
-  const std::vector<const ControlSpec*> focusOrder = FocusOrder(form_);
+  const std::vector<const ControlDesign*> focusOrder = FocusOrder(form_);
   for (std::size_t i = 0; i + 1 < focusOrder.size(); ++i) {
     setTabOrder(Widget(focusOrder[i]->id), Widget(focusOrder[i + 1]->id));
   }
   if (!focusOrder.empty()) Widget(focusOrder.front()->id)->setFocus();
 }
 
-QWidget* FramoraWindow::Make(const ControlSpec& control, QWidget* parent,
+QWidget* FramoraWindow::Make(const ControlDesign& control, QWidget* parent,
                              const SpecialControl& special) {
   if (QWidget* made = special ? special(control, parent) : nullptr) return made;
   const QString text = Q(control.text);
@@ -189,7 +189,7 @@ QWidget* FramoraWindow::Make(const ControlSpec& control, QWidget* parent,
       auto* button =
           control.wordWrap ? new WrapButton(text, parent) : new QPushButton(text, parent);
       const bool anyDefault = std::any_of(form_.controls.begin(), form_.controls.end(),
-                                          [](const ControlSpec& c) { return c.isDefault; });
+                                          [](const ControlDesign& c) { return c.isDefault; });
       button->setDefault(control.isDefault);
       button->setAutoDefault(anyDefault);  // Enter presses the focused button, as in a dialog
       w = button;
@@ -289,7 +289,7 @@ void FramoraWindow::closeEvent(QCloseEvent* event) {
 void FramoraWindow::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   const bool escape = event->key() == Qt::Key_Escape;
-  for (const ControlSpec& control : form_.controls) {
+  for (const ControlDesign& control : form_.controls) {
     if ((enter && control.isDefault) || (escape && control.isCancel)) {
       if (auto* button = Control<QAbstractButton>(control.id)) {
         button->click();

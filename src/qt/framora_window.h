@@ -20,12 +20,12 @@ class FramoraWindow : public QWidget, public WindowView, public RegisteredWindow
   Q_OBJECT
  public:
   // Makes a control of a kind the description cannot make by itself; nullptr for the others.
-  using SpecialControl = std::function<QWidget*(const ControlSpec&, QWidget* parent)>;
+  using SpecialControl = std::function<QWidget*(const ControlDesign&, QWidget* parent)>;
 
   // registry: where the window reports its closing; none for a window of its own (tests).
-  FramoraWindow(const FormSpec& form, WindowRegistry* registry);
+  FramoraWindow(const FormDesign& form, WindowRegistry* registry);
 
-  const FormSpec& Form() const { return form_; }
+  const FormDesign& Form() const { return form_; }
   QWidget* Widget(ControlId control) const;
   template <typename T>
   T* Control(ControlId control) const {
@@ -58,10 +58,10 @@ class FramoraWindow : public QWidget, public WindowView, public RegisteredWindow
   WindowRegistry* Registry() const { return registry_; }
 
  private:
-  QWidget* Make(const ControlSpec& control, QWidget* parent, const SpecialControl& special);
+  QWidget* Make(const ControlDesign& control, QWidget* parent, const SpecialControl& special);
   void BuildMenu();
 
-  const FormSpec& form_;
+  const FormDesign& form_;
   WindowRegistry* registry_;
   QWidget* client_ = this;  // below the menu bar, where the window has one
   std::map<int, QWidget*> controls_;

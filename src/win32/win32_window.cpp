@@ -66,7 +66,7 @@ struct WindowStyle {
   DWORD exStyle;
 };
 
-WindowStyle StyleOf(const FormSpec& form) {
+WindowStyle StyleOf(const FormDesign& form) {
   switch (form.border) {
     case BorderKind::Sizable:
       return {WS_OVERLAPPEDWINDOW, 0};
@@ -88,7 +88,7 @@ struct ControlStyle {
   DWORD exStyle;
 };
 
-ControlStyle StyleOf(const ControlSpec& control) {
+ControlStyle StyleOf(const ControlDesign& control) {
   const DWORD tab = TakesFocus(control) ? WS_TABSTOP : 0;
   switch (control.kind) {
     case ControlKind::Button:
@@ -126,7 +126,7 @@ COLORREF ToColorRef(FormColor color) {
 int Win32Window::TwipsX(int twips) { return ::MulDiv(twips, Dpi(LOGPIXELSX), 1440); }
 int Win32Window::TwipsY(int twips) { return ::MulDiv(twips, Dpi(LOGPIXELSY), 1440); }
 
-Win32Window::Win32Window(const FormSpec& form, WindowRegistry* registry)
+Win32Window::Win32Window(const FormDesign& form, WindowRegistry* registry)
     : form_(form), registry_(registry) {}
 
 Win32Window::~Win32Window() {
@@ -137,7 +137,7 @@ void Win32Window::Build() {
   CreateFrame();
   if (hwnd_ == nullptr) return;
   // In tab order, for that is the order of Tab in a window; what has no tab index comes last.
-  for (const ControlSpec* control : InTabOrder(form_)) MakeControl(*control);
+  for (const ControlDesign* control : InTabOrder(form_)) MakeControl(*control);
 }
 
 void Win32Window::CreateFrame() {
@@ -187,7 +187,7 @@ HMENU Win32Window::MakeMenu() const {
       ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), popupCaption.c_str());
     }
   };
-  for (const MenuItemSpec& item : form_.menu) {
+  for (const MenuItemDesign& item : form_.menu) {
     if (item.level == 0) {
       attach();
       popup = ::CreatePopupMenu();
@@ -203,7 +203,7 @@ HMENU Win32Window::MakeMenu() const {
   return bar;
 }
 
-void Win32Window::MakeControl(const ControlSpec& control) {
+void Win32Window::MakeControl(const ControlDesign& control) {
   const ControlStyle style = StyleOf(control);
   if (style.windowClass == nullptr) return;
   const TwipsRect& r = control.rect;
@@ -248,7 +248,7 @@ void Win32Window::MakeControl(const ControlSpec& control) {
   }
 }
 
-HFONT Win32Window::MakeFont(const FontSpec& font) {
+HFONT Win32Window::MakeFont(const FontDesign& font) {
   const int height = -static_cast<int>(font.points * Dpi(LOGPIXELSY) / 72.0 + 0.5);
   const HFONT made =
       ::CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
@@ -273,7 +273,7 @@ HWND Win32Window::Control(ControlId control) const {
   return ::GetDlgItem(hwnd_, control.number);
 }
 
-const ControlSpec* Win32Window::SpecOf(HWND control) const {
+const ControlDesign* Win32Window::DesignOf(HWND control) const {
   return form_.Find({form_.id, ::GetDlgCtrlID(control)});
 }
 
@@ -315,15 +315,15 @@ void Win32Window::Close() {
 }
 
 LRESULT Win32Window::Colors(HDC dc, HWND control, bool edit) {
-  const ControlSpec* spec = SpecOf(control);
-  if (spec == nullptr || (spec->back == kWindowColor && spec->fore == kWindowColor)) {
+  const ControlDesign* design = DesignOf(control);
+  if (design == nullptr || (design->back == kWindowColor && design->fore == kWindowColor)) {
     return Default(edit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                    reinterpret_cast<LPARAM>(control));
   }
-  if (spec->fore != kWindowColor) ::SetTextColor(dc, ToColorRef(spec->fore));
-  if (spec->back != kWindowColor) {
-    ::SetBkColor(dc, ToColorRef(spec->back));
-    return reinterpret_cast<LRESULT>(Brush(spec->back));
+  if (design->fore != kWindowColor) ::SetTextColor(dc, ToColorRef(design->fore));
+  if (design->back != kWindowColor) {
+    ::SetBkColor(dc, ToColorRef(design->back));
+    return reinterpret_cast<LRESULT>(Brush(design->back));
   }
   ::SetBkMode(dc, TRANSPARENT);  // on the window's face
   return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
@@ -332,7 +332,7 @@ LRESULT Win32Window::Colors(HDC dc, HWND control, bool edit) {
 void Win32Window::PaintLines() {
   PAINTSTRUCT paint;
   const HDC dc = ::BeginPaint(hwnd_, &paint);
-  for (const ControlSpec& control : form_.controls) {
+  for (const ControlDesign& control : form_.controls) {
     if (control.kind != ControlKind::Line) continue;
     const TwipsRect& r = control.rect;
     const int width = std::max(1, TwipsY(r.height));
@@ -360,7 +360,7 @@ LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       int number = LOWORD(wParam);
       // Enter and Esc come as IDOK and IDCANCEL: the default and the cancel button's.
-      for (const ControlSpec& control : form_.controls) {
+      for (const ControlDesign& control : form_.controls) {
         if ((number == IDOK && control.isDefault) || (number == IDCANCEL && control.isCancel)) {
           number = control.id.number;
           break;
@@ -370,7 +370,7 @@ LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case DM_GETDEFID:
-      for (const ControlSpec& control : form_.controls) {
+      for (const ControlDesign& control : form_.controls) {
         if (control.isDefault) return MAKELRESULT(control.id.number, DC_HASDEFID);
       }
       break;
@@ -394,7 +394,7 @@ LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_PAINT:
       if (std::any_of(form_.controls.begin(), form_.controls.end(),
-                      [](const ControlSpec& c) { return c.kind == ControlKind::Line; })) {
+                      [](const ControlDesign& c) { return c.kind == ControlKind::Line; })) {
         PaintLines();
         return 0;
       }

@@ -27,13 +27,13 @@ using GdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiDeleter>;
 class Win32Window : public WindowView, public RegisteredWindow {
  public:
   // registry: where the window reports its closing; none for a window of its own (tests).
-  Win32Window(const FormSpec& form, WindowRegistry* registry);
+  Win32Window(const FormDesign& form, WindowRegistry* registry);
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
   ~Win32Window() override;
 
   HWND Handle() const { return hwnd_; }
-  const FormSpec& Form() const { return form_; }
+  const FormDesign& Form() const { return form_; }
   HWND Control(ControlId control) const;
 
   // RegisteredWindow: the window's own load steps are Load().
@@ -70,14 +70,14 @@ class Win32Window : public WindowView, public RegisteredWindow {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void CreateFrame();
   HMENU MakeMenu() const;
-  void MakeControl(const ControlSpec& control);
-  HFONT MakeFont(const FontSpec& font);
+  void MakeControl(const ControlDesign& control);
+  HFONT MakeFont(const FontDesign& font);
   HBRUSH Brush(FormColor color);
-  const ControlSpec* SpecOf(HWND control) const;
+  const ControlDesign* DesignOf(HWND control) const;
   LRESULT Colors(HDC dc, HWND control, bool edit);
   void PaintLines();
 
-  const FormSpec& form_;
+  const FormDesign& form_;
   WindowRegistry* registry_;
   HWND hwnd_ = nullptr;
   std::map<int, HBITMAP> pictures_;

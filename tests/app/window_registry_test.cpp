@@ -120,9 +120,9 @@ TEST_F(WindowRegistryTest, AWindowThatClosesInItsOwnLoadIsNotLoadedAfterwards) {
 // --- The order of Tab, from the descriptions' tab indices ---
 
 TEST(Forms, FocusMovesThroughTheControlsThatTakeItByTabIndex) {
-  const auto names = [](const FormSpec& form) {
+  const auto names = [](const FormDesign& form) {
     std::vector<std::string> order;
-    for (const ControlSpec* c : FocusOrder(form)) order.emplace_back(c->name);
+    for (const ControlDesign* c : FocusOrder(form)) order.emplace_back(c->name);
     return order;
   };
   EXPECT_THAT(names(main_form::Form()),

@@ -19,10 +19,10 @@ namespace framora::test {
 
 // The name a window's description gives the control; empty for the window itself.
 inline std::string NameOf(ControlId control) {
-  for (const FormSpec* form :
+  for (const FormDesign* form :
        {&main_form::Form(), &console_form::Form(), &about_form::Form(), &donate_form::Form()}) {
     if (form->id != control.window) continue;
-    if (const ControlSpec* spec = form->Find(control)) return std::string(spec->name);
+    if (const ControlDesign* design = form->Find(control)) return std::string(design->name);
   }
   return {};
 }

@@ -38,7 +38,7 @@ QRect Placed(const TwipsRect& r) {
           FramoraWindow::Twips(r.height)};
 }
 
-class Forms : public ::testing::TestWithParam<const FormSpec*> {
+class Forms : public ::testing::TestWithParam<const FormDesign*> {
  protected:
   void SetUp() override {
     InstallFonts();  // the program's font substitutes, as at start
@@ -59,8 +59,8 @@ class Forms : public ::testing::TestWithParam<const FormSpec*> {
     }
     window->show();
   }
-  const FormSpec& form() const { return *GetParam(); }
-  QWidget* Found(const ControlSpec& control) const {
+  const FormDesign& form() const { return *GetParam(); }
+  QWidget* Found(const ControlDesign& control) const {
     const auto all = window->findChildren<QWidget*>(Q(control.name));
     EXPECT_EQ(all.size(), 1) << control.name;
     return all.value(0);
@@ -106,7 +106,7 @@ TEST_P(Forms, TheWindowIsAsDesigned) {
 }
 
 TEST_P(Forms, EachControlIsAsDesigned) {
-  for (const ControlSpec& c : form().controls) {
+  for (const ControlDesign& c : form().controls) {
     SCOPED_TRACE(std::string(c.name));
     QWidget* w = Found(c);
     ASSERT_NE(w, nullptr);
@@ -144,7 +144,7 @@ TEST_P(Forms, EachControlIsAsDesigned) {
       // Grown down to the text of a taller look-alike font, never onto another control.
       EXPECT_EQ(w->geometry().topLeft(), placed.topLeft());
       EXPECT_EQ(w->width(), placed.width());
-      for (const ControlSpec& other : form().controls) {
+      for (const ControlDesign& other : form().controls) {
         if (&other == &c) continue;
         EXPECT_FALSE(w->geometry().intersects(Placed(other.rect))) << other.name;
       }
@@ -180,7 +180,7 @@ TEST_P(Forms, EachControlIsAsDesigned) {
 }
 
 TEST_P(Forms, FocusMovesInTabOrder) {
-  const std::vector<const ControlSpec*> designed = FocusOrder(form());
+  const std::vector<const ControlDesign*> designed = FocusOrder(form());
   if (designed.empty()) return;  // nothing in the window takes the focus
   EXPECT_EQ(window->focusWidget(), window->Widget(designed.front()->id)) << "focus starts first";
   QWidget* w = window->Widget(designed.front()->id);
@@ -195,7 +195,7 @@ TEST_P(Forms, FocusMovesInTabOrder) {
 TEST_P(Forms, TheMenuIsAsDesigned) {
   QMenu* menu = nullptr;
   int position = 0;
-  for (const MenuItemSpec& item : form().menu) {
+  for (const MenuItemDesign& item : form().menu) {
     SCOPED_TRACE(std::string(item.name));
     if (item.level == 0) {
       menu = window->findChild<QMenu*>(Q(item.name));
@@ -222,7 +222,7 @@ TEST_P(Forms, TheMenuIsAsDesigned) {
 
 TEST_P(Forms, LabelsShowTheirWholeTextAndLinesTheirColour) {
   const QImage screen = window->grab().toImage();
-  for (const ControlSpec& c : form().controls) {
+  for (const ControlDesign& c : form().controls) {
     SCOPED_TRACE(std::string(c.name));
     auto* label = qobject_cast<QLabel*>(window->Widget(c.id));
     // Dark text on the window's face: none of it may be cut off.

@@ -46,7 +46,7 @@ bool operator==(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-class Forms : public ::testing::TestWithParam<const FormSpec*> {
+class Forms : public ::testing::TestWithParam<const FormDesign*> {
  protected:
   void SetUp() override {
     // Built as designed, before any load step changes a text.
@@ -66,7 +66,7 @@ class Forms : public ::testing::TestWithParam<const FormSpec*> {
     }
     ASSERT_NE(window->Handle(), nullptr);
   }
-  const FormSpec& form() const { return *GetParam(); }
+  const FormDesign& form() const { return *GetParam(); }
 
   struct RichEdit {
     HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
@@ -95,7 +95,7 @@ TEST_P(Forms, TheWindowIsAsDesigned) {
 }
 
 TEST_P(Forms, EachControlIsAsDesigned) {
-  for (const ControlSpec& c : form().controls) {
+  for (const ControlDesign& c : form().controls) {
     SCOPED_TRACE(std::string(c.name));
     const HWND hwnd = window->Control(c.id);
     if (c.kind == ControlKind::Line) {
@@ -142,7 +142,7 @@ TEST_P(Forms, EachControlIsAsDesigned) {
 }
 
 TEST_P(Forms, TabGoesThroughTheControlsInTabOrder) {
-  const std::vector<const ControlSpec*> designed = FocusOrder(form());
+  const std::vector<const ControlDesign*> designed = FocusOrder(form());
   std::vector<int> tabStops;
   for (HWND child = ::GetWindow(window->Handle(), GW_CHILD); child != nullptr;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -151,7 +151,7 @@ TEST_P(Forms, TabGoesThroughTheControlsInTabOrder) {
     }
   }
   std::vector<int> expected;
-  for (const ControlSpec* c : designed) expected.push_back(c->id.number);
+  for (const ControlDesign* c : designed) expected.push_back(c->id.number);
   EXPECT_EQ(tabStops, expected);
 }
 
@@ -161,7 +161,7 @@ TEST_P(Forms, TheMenuIsAsDesigned) {
   int top = -1;
   int position = 0;
   HMENU popup = nullptr;
-  for (const MenuItemSpec& item : form().menu) {
+  for (const MenuItemDesign& item : form().menu) {
     SCOPED_TRACE(std::string(item.name));
     wchar_t caption[64] = {};
     if (item.level == 0) {
