@@ -1,43 +1,43 @@
 #include "console/progress_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 namespace framora::console {
 
-using Value = ProgressReader::Value;
-using Token = ProgressReader::Token;
-
 namespace {
 
-struct Keyword {
-  ProgressReader::Token token;
-  std::string_view text;
-};
+// Longer than the start of any line that matters: a header with its value, or a progress line
+// up to its time.
+constexpr std::size_t kKeptOfALine = 200;
 
-// What FFmpeg prints before it starts: its inputs with their lengths, then its output.
-constexpr std::array<Keyword, 3> kHeaders = {{{ProgressReader::Token::Input, "Input #"},
-                                              {ProgressReader::Token::Output, "Output #"},
-                                              {ProgressReader::Token::Duration, "Duration:"}}};
-// What each progress line holds.
-constexpr std::string_view kTime = "time=";
-// Longer than any real token with its value: what is still unfinished after this is noise.
-constexpr std::size_t kLongestToken = 48;
+constexpr std::string_view kInput = "Input #";
+constexpr std::string_view kOutput = "Output #";
+constexpr std::string_view kDuration = "Duration:";
+constexpr std::string_view kTime = "time";
+
+enum class Value { Read, Unfinished, Unusable };
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool InValue(char c) { return IsDigit(c) || c == ':' || c == '.' || c == '-'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsName(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 
-// "[-]H+:MM:SS[.ff]" at the start of `text` (after blanks), in seconds. `used` is the length
-// read. A value that runs to the end of the text may go on in the next chunk.
-Value ReadTime(std::string_view text, double& seconds, std::size_t& used) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  const std::size_t start = i;
-  while (i < text.size() && InValue(text[i])) ++i;
-  if (i == text.size()) return Value::Unfinished;
-  used = i;
-  std::string_view value = text.substr(start, i - start);
+std::string_view SkipBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+// "[-]H+:MM:SS[.ff]" at the start of `text`, ended by anything else or by the end of a whole
+// line (`ended`), in seconds. A value that runs to the end of an unfinished line may go on in
+// the next chunk.
+Value ReadTime(std::string_view text, bool ended, double& seconds) {
+  std::size_t end = 0;
+  while (end < text.size() &&
+         (IsDigit(text[end]) || text[end] == ':' || text[end] == '.' || text[end] == '-')) {
+    ++end;
+  }
+  if (end == text.size() && !ended) return Value::Unfinished;
+  std::string_view value = text.substr(0, end);
   const bool negative = value.starts_with('-');
   if (negative) value.remove_prefix(1);
   // Hours, minutes, seconds: two colons, digits between them, a fraction after the seconds.
@@ -74,21 +74,11 @@ Value ReadTime(std::string_view text, double& seconds, std::size_t& used) {
   return Value::Read;
 }
 
-// The digits of "Input #1,": which input the lines that follow describe.
-Value ReadNumber(std::string_view text, int& number, std::size_t& used) {
-  std::size_t i = 0;
-  number = 0;
-  while (i < text.size() && IsDigit(text[i]) && number < 1000)
-    number = number * 10 + (text[i++] - '0');
-  if (i == text.size()) return Value::Unfinished;
-  used = i;
-  return i > 0 ? Value::Read : Value::Unusable;
-}
-
 }  // namespace
 
 void ProgressReader::Start() {
-  tail_.clear();
+  line_.clear();
+  lineCut_ = false;
   input_ = -1;
   outputSeen_ = false;
   total_.reset();
@@ -96,88 +86,73 @@ void ProgressReader::Start() {
 }
 
 void ProgressReader::Feed(std::string_view chunk) {
-  if (tail_.empty()) {
-    tail_.assign(chunk.substr(Scan(chunk)));
-    return;
+  // FFmpeg ends header lines with LF and rewrites its progress line after each CR.
+  while (!chunk.empty()) {
+    const std::size_t end = chunk.find_first_of("\r\n");
+    const std::string_view piece = chunk.substr(0, end);
+    if (!lineCut_) {
+      const std::size_t room = kKeptOfALine - line_.size();
+      line_.append(piece.substr(0, room));
+      lineCut_ = piece.size() > room;
+    }
+    if (end == std::string_view::npos) break;
+    ReadLine(line_, true);
+    line_.clear();
+    lineCut_ = false;
+    chunk.remove_prefix(end + 1);
   }
-  joined_.assign(tail_);
-  joined_.append(chunk);
-  tail_.assign(std::string_view(joined_).substr(Scan(joined_)));
+  if (!line_.empty()) ReadLine(line_, false);
 }
 
-std::size_t ProgressReader::Scan(std::string_view text) {
-  std::size_t keep = text.size();  // where the unread rest starts
-  // The inputs and their lengths, in order; after the output's header only progress follows.
-  if (!outputSeen_) {
-    std::array<std::size_t, kHeaders.size()> next{};
-    for (std::size_t k = 0; k < kHeaders.size(); ++k) next[k] = text.find(kHeaders[k].text);
-    for (;;) {
-      const auto first = std::min_element(next.begin(), next.end());
-      const std::size_t at = *first;
-      if (at == std::string_view::npos) break;
-      const Keyword& keyword = kHeaders[static_cast<std::size_t>(first - next.begin())];
-      const std::size_t valueAt = at + keyword.text.size();
-      std::size_t used = 0;
-      const Value value = ReadHeader(keyword.token, text.substr(valueAt), used);
-      if (value == Value::Unfinished && text.size() - at <= kLongestToken) {
-        keep = at;  // read whole with the next chunk
-        break;
-      }
-      const std::size_t read = value == Value::Read ? valueAt + used : valueAt;
-      for (std::size_t k = 0; k < kHeaders.size(); ++k) {
-        if (next[k] != std::string_view::npos && next[k] < read) {
-          next[k] = text.find(kHeaders[k].text, read);
-        }
-      }
+void ProgressReader::ReadLine(std::string_view line, bool ended) {
+  line = SkipBlanks(line);
+  if (line.empty()) return;
+  // What was cut off a long line may have been the rest of a value.
+  if (IsName(line.front())) ReadProgress(line, ended && !lineCut_);
+  if (ended && !outputSeen_) ReadHeader(line);
+}
+
+void ProgressReader::ReadHeader(std::string_view line) {
+  if (line.starts_with(kOutput)) {
+    outputSeen_ = true;
+    input_ = -1;
+  } else if (line.starts_with(kInput)) {
+    line.remove_prefix(kInput.size());
+    int number = 0;
+    std::size_t digits = 0;
+    while (digits < line.size() && digits < 4 && IsDigit(line[digits])) {
+      number = number * 10 + (line[digits++] - '0');
     }
-  }
-  // Only the latest time counts; one still running to the end of the text waits for the rest.
-  for (std::size_t at = text.rfind(kTime); at != std::string_view::npos;
-       at = at == 0 ? std::string_view::npos : text.rfind(kTime, at - 1)) {
+    input_ = digits > 0 && (digits == line.size() || !IsDigit(line[digits])) ? number : -1;
+  } else if (line.starts_with(kDuration)) {
     double seconds = 0;
-    std::size_t used = 0;
-    const Value value = ReadTime(text.substr(at + kTime.size()), seconds, used);
-    if (value == Value::Read) time_ = std::max(seconds, 0.0);  // FFmpeg starts below zero
-    if (value != Value::Unfinished) break;
-    if (text.size() - at <= kLongestToken) keep = std::min(keep, at);
-  }
-  // A keyword may have begun in the last few characters.
-  const auto keepPrefix = [&](std::string_view keyword) {
-    for (std::size_t n = std::min(keyword.size() - 1, text.size()); n > 0; --n) {
-      if (text.substr(text.size() - n) == keyword.substr(0, n)) {
-        keep = std::min(keep, text.size() - n);
-        return;
-      }
+    // The second input is the audio; N/A or a broken value leaves the total unknown.
+    if (ReadTime(SkipBlanks(line.substr(kDuration.size())), true, seconds) == Value::Read &&
+        input_ == 1 && seconds > 0) {
+      total_ = seconds;
     }
-  };
-  keepPrefix(kTime);
-  if (!outputSeen_) {
-    for (const Keyword& keyword : kHeaders) keepPrefix(keyword.text);
   }
-  return keep;
 }
 
-Value ProgressReader::ReadHeader(Token token, std::string_view rest, std::size_t& used) {
-  switch (token) {
-    case Token::Input: {
-      int number = 0;
-      const Value value = ReadNumber(rest, number, used);
-      if (value == Value::Read) input_ = number;
-      return value;
-    }
-    case Token::Output:
-      outputSeen_ = true;
-      input_ = -1;
-      return Value::Read;
-    case Token::Duration: {
+void ProgressReader::ReadProgress(std::string_view line, bool ended) {
+  // "frame=   25 fps=0.0 q=2.0 size=     256kB time=00:00:01.00 bitrate=..."
+  for (;;) {
+    std::size_t name = 0;
+    while (name < line.size() && IsName(line[name])) ++name;
+    if (name == 0 || name == line.size() || line[name] != '=') return;
+    const bool isTime = line.substr(0, name) == kTime;
+    line = SkipBlanks(line.substr(name + 1));
+    if (isTime) {
       double seconds = 0;
-      const Value value = ReadTime(rest, seconds, used);
-      // The second input is the audio; N/A or a broken value leaves the total unknown.
-      if (value == Value::Read && input_ == 1 && seconds > 0) total_ = seconds;
-      return value;
+      // FFmpeg's first times may lie below zero.
+      if (ReadTime(line, ended, seconds) == Value::Read) time_ = std::max(seconds, 0.0);
+      return;
     }
+    std::size_t value = 0;
+    while (value < line.size() && !IsBlank(line[value])) ++value;
+    if (value == 0) return;
+    line = SkipBlanks(line.substr(value));
   }
-  return Value::Unusable;
 }
 
 std::optional<double> ProgressReader::Fraction() const {

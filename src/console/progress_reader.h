@@ -2,9 +2,13 @@
 //
 // The total is the length of the audio, FFmpeg's "Duration:" line of the second input: with
 // -shortest the video is as long as the sound, and the still image (the first input) has no
-// useful length of its own. The progress is the latest "time=" of FFmpeg's progress lines. The
-// reader keeps no output but an unfinished token at the end of a chunk, so tokens split
-// between chunks are read whole and memory use stays constant.
+// useful length of its own. The progress is the latest "time=" of FFmpeg's progress lines.
+//
+// Only FFmpeg's own lines count, read line by line: a header ("Input #", "Output #",
+// "Duration:") where it starts a line after blanks, and "time=" as a field of a progress line,
+// which is made of nothing but "name= value" fields. A file name or a tag that holds the same
+// words sits elsewhere in its line and moves nothing. Of each line only its start is kept (no
+// header or time lies further in), so memory use stays constant.
 #pragma once
 
 #include <optional>
@@ -23,18 +27,16 @@ class ProgressReader {
   // an FFmpeg conversion, or output that says nothing usable).
   std::optional<double> Fraction() const;
 
-  enum class Token { Input, Output, Duration };
-  enum class Value { Read, Unfinished, Unusable };
-
  private:
-  // Reads the tokens of `text`; returns where the unread rest starts.
-  std::size_t Scan(std::string_view text);
-  // A header line's token, its value at the start of `rest`; `used` is the value's length.
-  Value ReadHeader(Token token, std::string_view rest, std::size_t& used);
+  // A whole line (`ended`), or the start of the line still being written: a progress line may
+  // be read before its end, a header only once it is whole.
+  void ReadLine(std::string_view line, bool ended);
+  void ReadHeader(std::string_view line);
+  void ReadProgress(std::string_view line, bool ended);
 
-  std::string tail_;
-  std::string joined_;
-  int input_ = -1;  // the input whose header came last; -1 before any, and after an output's
+  std::string line_;      // the start of the line being received
+  bool lineCut_ = false;  // it was longer than what is kept of it
+  int input_ = -1;        // the input whose header came last; -1 before any, and after an output's
   bool outputSeen_ = false;  // the output's header has come: only progress lines follow
   std::optional<double> total_;
   std::optional<double> time_;
