@@ -1,5 +1,6 @@
 #include "console/pane_text.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/identity.h"
@@ -71,7 +72,17 @@ bool IsClearScreen(std::string_view chunk) { return chunk == "\f"; }
 std::string FailedCommandMessage(std::int32_t exitCode) {
   std::string text(kCompleteMessage);
   text += kCrLf;
-  text += "The command failed with exit code " + std::to_string(exitCode) + ".";
+  text += "The command failed with exit code ";
+  // Windows' own status codes (a crash is 0xC0000005) are known, and searched for, in hex.
+  const auto code = static_cast<std::uint32_t>(exitCode);
+  if (code >= 0xC0000000u) {
+    char hex[11];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+    text += hex;
+  } else {
+    text += std::to_string(exitCode);
+  }
+  text += ".";
   return text;
 }
 

@@ -39,7 +39,8 @@ void AppendNormalizedLineBreaks(std::string_view chunk, std::string& out);
 bool IsClearScreen(std::string_view chunk);
 
 // What Complete shows when the command ended with a status other than 0: the usual
-// message, then "The command failed with exit code N.".
+// message, then "The command failed with exit code N." (Windows status codes, from
+// 0xC0000000 on, in hex: "0xC0000005").
 std::string FailedCommandMessage(std::int32_t exitCode);
 
 // The text of the message shown for a runner error.

@@ -142,7 +142,9 @@ TEST(ConsoleComplete, AFailedCommandEndsWithAnErrorBoxThatNamesItsExitCode) {
       {1, "Complete reading output!\r\nThe command failed with exit code 1."},
       {127, "Complete reading output!\r\nThe command failed with exit code 127."},
       {9009, "Complete reading output!\r\nThe command failed with exit code 9009."},
-      {0xFFFFFFFF, "Complete reading output!\r\nThe command failed with exit code -1."},
+      {0xBFFFFFFF, "Complete reading output!\r\nThe command failed with exit code -1073741825."},
+      {0xC0000005, "Complete reading output!\r\nThe command failed with exit code 0xC0000005."},
+      {0xFFFFFFFF, "Complete reading output!\r\nThe command failed with exit code 0xFFFFFFFF."},
   };
   for (const Case& c : cases) {
     ConsoleFixture f;
