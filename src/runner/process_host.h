@@ -71,8 +71,10 @@ struct CommandLine {
   std::string interpreter;  // the value of ComSpec, unchanged (may be empty)
   std::string command;      // the user's command, unchanged, quotes inside it included
 
-  // interpreter, " /c ", and the command between two added double quotes.
-  std::string Text() const { return interpreter + " /c \"" + command + "\""; }
+  // interpreter, " /D /V:OFF /c ", and the command between two added double quotes: cmd.exe
+  // then runs the command alone, without the user's AutoRun commands, and leaves every '!'
+  // of it as it is even where delayed expansion is switched on for the user.
+  std::string Text() const { return interpreter + " /D /V:OFF /c \"" + command + "\""; }
 };
 
 // "No time limit" for a wait, and the exit code of a process that is still running.

@@ -104,21 +104,23 @@ TEST_F(RunTest, RunningFromTheStartOfTheRunUntilItsHandlesAreClosed) {
 
 // --- The command line and the records ---
 
-TEST_F(RunTest, CommandGoesUnchangedBetweenTwoAddedQuotesAfterComSpecAndSlashC) {
+// cmd.exe runs the command alone: no AutoRun commands first, no delayed expansion of its '!'.
+TEST_F(RunTest, CommandGoesUnchangedBetweenTwoAddedQuotesAfterComSpecAndItsSwitches) {
   runner.SetCommand(R"(ffmpeg -i "C:\my music\a.wav" "out.avi")");
   runner.ProcessCommand();
   EXPECT_EQ(host.started.interpreter, "C:\\WINDOWS\\system32\\cmd.exe");
   EXPECT_EQ(host.started.command, R"(ffmpeg -i "C:\my music\a.wav" "out.avi")");
-  EXPECT_EQ(host.started.Text(),
-            R"(C:\WINDOWS\system32\cmd.exe /c "ffmpeg -i "C:\my music\a.wav" "out.avi"")");
+  EXPECT_EQ(
+      host.started.Text(),
+      R"(C:\WINDOWS\system32\cmd.exe /D /V:OFF /c "ffmpeg -i "C:\my music\a.wav" "out.avi"")");
 }
 
-TEST_F(RunTest, WithoutComSpecTheLineStartsWithSlashCAndNoInterpreterIsPutIn) {
+TEST_F(RunTest, WithoutComSpecTheLineStartsWithTheSwitchesAndNoInterpreterIsPutIn) {
   host.comSpec = "";
   runner.SetCommand("dir");
   runner.ProcessCommand();
   EXPECT_EQ(host.started.interpreter, "");
-  EXPECT_EQ(host.started.Text(), R"( /c "dir")");
+  EXPECT_EQ(host.started.Text(), R"( /D /V:OFF /c "dir")");
   EXPECT_EQ(log.events.front(), "Starting");
 }
 

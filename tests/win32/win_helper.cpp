@@ -4,7 +4,7 @@
 //   (no arguments)        started as a program: writes "show=<wShowWindow> flags=<dwFlags>"
 //                         to started.txt in its working folder, then signals the event
 //                         named FramoraHelperStarted
-//   /c COMMAND            started as the interpreter: reports how it was started (command
+//   [/X ...] /c COMMAND   started as the interpreter: reports how it was started (command
 //                         line, STARTUPINFO, standard handles, priority), then runs COMMAND's
 //                         first word below if it is one
 //   bytes N               N bytes of the letter pattern (lines of 63 letters) in one write
@@ -169,14 +169,17 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Started();
-  if (std::string_view(argv[1]) == "/c") {
+  // As the interpreter: its switches, then /c.
+  int c = 1;
+  while (c < argc && argv[c][0] == '/' && std::string_view(argv[c]) != "/c") ++c;
+  if (c < argc && std::string_view(argv[c]) == "/c") {
     ReportStart();
     // The command arrives as one argument between the two quotes the runner added.
-    if (argc < 3) return 0;
-    std::string command = argv[2];
+    if (c + 1 >= argc) return 0;
+    std::string command = argv[c + 1];
     const std::string first = command.substr(0, command.find(' '));
     char* args[] = {command.data()};
-    if (first == "window" || first == "sleep" || first == "stdin") {
+    if (first == "window" || first == "sleep" || first == "stdin" || first == "family") {
       command.resize(first.size());
       return Run(1, args);
     }
