@@ -65,9 +65,9 @@ void ConsoleLogic::Closed() {
   if (closed_) return;
   closed_ = true;
   ClearProgress();
-  // Stop the command rather than let it run on unseen: the runner sends the close request at
-  // its next cancel check and ends whatever still runs after it; the events that follow go
-  // nowhere.
+  // Stop the command rather than let it run on unseen, also when this close ends the program:
+  // the runner sends the close request at its next cancel check and leaves the grace and the
+  // end of whatever still runs to a stop beside the windows; the events that follow go nowhere.
   if (readOutput1_.Processing()) readOutput1_.StopProcess();
 }
 

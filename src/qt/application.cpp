@@ -32,6 +32,8 @@ WindowRegistry::FrontEnd QtFrontEnd(std::function<FramoraWindow*(WindowId)> make
 }
 
 struct Application::Adapters {
+  // Stops still going when the windows have gone: the program ends once they are over.
+  BackgroundStops stops;
   QtSettingsStore settings;
   QtMessageBox messages;
   QtFileDialog fileDialog;
@@ -70,7 +72,7 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
   ctx_.taskbar = &adapters_->taskbar;
   ctx_.ffmpegSearch = PosixFfmpegSearch();
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
-    return std::make_unique<posix::PosixProcessHost>(*adapters_->yield);
+    return std::make_unique<posix::PosixProcessHost>(*adapters_->yield, &adapters_->stops);
   };
   ctx_.windows = windows_.get();
   ctx_.programFolder = QCoreApplication::applicationDirPath().toStdString();

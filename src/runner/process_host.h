@@ -136,12 +136,11 @@ class ProcessHost {
   // shell would: the exit status, or 128 + the number of the signal that ended it. False when
   // the code cannot be known.
   virtual bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) = 0;
-  // The same for the process and every process it started (and what those started in turn):
-  // Ended once none of them runs any more.
-  virtual WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
-                                        ReadWait& wait) = 0;
-  // Ends the process at once, with every process it started and what those started in turn.
-  virtual bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) = 0;
+  // Hands the process over to be ended beside the user interface, with every process it
+  // started and what those started in turn: the tree has graceMs to end by itself, then
+  // whatever still runs is ended. Returns at once; the program waits for it before it ends.
+  // The handle is the host's from now on. False when there is no such process to hand over.
+  virtual bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) = 0;
 
   virtual HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                                  std::int32_t dwProcessId) = 0;

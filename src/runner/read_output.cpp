@@ -23,6 +23,7 @@ class ScopedHandle {
   ~ScopedHandle() { Close(); }
 
   HostHandle get() const { return handle_; }
+  HostHandle Release() { return std::exchange(handle_, kNoHandle); }
   void Close() {
     if (handle_ != kNoHandle) host_.CloseHandle(std::exchange(handle_, kNoHandle));
   }
@@ -72,20 +73,11 @@ class LoopWait final : public ReadWait {
   const bool& cancel_;
 };
 
-// A wait that nothing but the end of the program cuts short.
-class ProgramWait final : public ReadWait {
- public:
-  explicit ProgramWait(ProcessHost& host) : host_(host) {}
-  bool KeepWaiting() override { return host_.Yield(); }
-
- private:
-  ProcessHost& host_;
-};
-
 enum class RunEnd { Natural, Cancel, ProgramEnding };
 
 // How long a command that received the close request may take to end by itself before it is
-// ended: long enough for FFmpeg to finish writing what it has, short enough not to be noticed.
+// ended: long enough for FFmpeg to finish writing what it has, short enough that the program,
+// when this stop also ends it, is not noticed lingering.
 constexpr std::uint32_t kCloseGraceMs = 3000;
 
 }  // namespace
@@ -171,11 +163,14 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
   bStop = false;
 
   LoopWait wait(host_, bCancel);
+  // The program ending drops the run, unless the user has asked for this command to stop:
+  // that is carried out all the same, even when the same close ends the program.
+  const auto ending = [this] { return bStop ? RunEnd::Cancel : RunEnd::ProgramEnding; };
   RunEnd end = RunEnd::Natural;
   bool yieldFirst = true;
   for (bool reading = true; reading;) {
     if (yieldFirst && !host_.Yield()) {
-      end = RunEnd::ProgramEnding;
+      end = ending();
       break;
     }
     yieldFirst = true;
@@ -189,7 +184,7 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
         break;
       case ReadStatus::Interrupted:
         if (wait.ending) {
-          end = RunEnd::ProgramEnding;
+          end = ending();
           reading = false;
         }
         // The wait has just yielded; straight on to the cancel check.
@@ -203,7 +198,7 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
         if (!bCancel) {
           if (host_.WaitForProcess(processHandle.get(), kInfinite, wait) ==
               WaitStatus::Interrupted) {
-            end = wait.ending ? RunEnd::ProgramEnding : RunEnd::Cancel;
+            end = wait.ending ? ending() : RunEnd::Cancel;
             break;
           }
           std::uint32_t code = 0;
@@ -222,7 +217,12 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
     exitCode_.reset();
     const std::int32_t processId = process.dwProcessId;
     bool closed = CloseProcess(processId, 0);
-    if (bStop) closed = EndCommand(processHandle.get(), closed) || closed;
+    // The grace and the end of the tree go on beside us: neither the windows nor the next run
+    // wait for them. A command that got no request has nothing to finish first.
+    if (bStop && host_.EndProcessTreeLater(processHandle.get(), closed ? kCloseGraceMs : 0)) {
+      processHandle.Release();
+      closed = true;
+    }
     if (closed) {
       events_.Canceled();
     } else {
@@ -233,21 +233,6 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
   processHandle.Close();
   threadHandle.Close();
   readEnd.Close();
-}
-
-bool ReadOutput::EndCommand(std::uintptr_t hProcess, bool requestReached) {
-  // What the command started counts too: FFmpeg runs on after sh or cmd.exe has gone, and it
-  // may need a moment to finish its file after the request.
-  ProgramWait wait(host_);
-  switch (host_.WaitForProcessTree(hProcess, requestReached ? kCloseGraceMs : 0, wait)) {
-    case WaitStatus::Ended:
-      return true;
-    case WaitStatus::Interrupted:
-      return false;  // the program is ending: leave it be
-    case WaitStatus::TimedOut:
-      break;
-  }
-  return host_.TerminateProcessTree(hProcess, 0);
 }
 
 bool ReadOutput::CloseProcess(std::int32_t lProcessID, std::int32_t uExitCode) {

@@ -33,13 +33,15 @@ class ReadOutput {
   void SetCommand(std::string sCommandVal);  // write
   std::string SetCommand() const;            // read
   void CancelProcess();
-  // Cancels like CancelProcess, then makes sure that the command has ended: one that is still
-  // running after the close request (cmd.exe has no window to receive it) is ended at once,
-  // with every process it started. For a host that goes away during a run.
+  // Cancels like CancelProcess, then makes sure that the command ends, with every process it
+  // started: what still runs after the close request and a short grace (none when the request
+  // reached nothing: cmd.exe has no window) is ended. The grace and the ending go on beside
+  // the caller; the run returns at once. For a host that goes away during a run. Carried out
+  // even when the program is ending.
   void StopProcess();
   // Runs sCommand and returns when its output has ended or the run was cancelled. When the
-  // host's yield says the program is ending, the run is dropped at once: no further events,
-  // its handles closed, the command left alone.
+  // host's yield says the program is ending, the run is dropped at once (no further events,
+  // its handles closed, the command left alone), unless a StopProcess came first.
   void ProcessCommand();
   bool CloseProcess(std::int32_t lProcessID, std::int32_t uExitCode);
 
@@ -53,8 +55,6 @@ class ReadOutput {
  private:
   // One whole run; sCommandLine is the text that goes between the two added double quotes.
   void RunCommandLine(std::string sCommandLine);
-  // After the close request: ends whatever of the command still runs; true when it has ended.
-  bool EndCommand(std::uintptr_t hProcess, bool requestReached);
   void ReadOsVersion();
   bool PostToProcessWindows(std::int32_t lProcessID, std::uint32_t uMsg, std::int32_t wParam);
   void RaiseError(const std::string& error, std::int32_t code);

@@ -51,6 +51,8 @@ struct RichEditLibrary {
 struct Application::Adapters {
   // The yield gives each message to the windows' keyboard navigation first, as the main loop.
   explicit Adapters(Application& app) : yield([&app](MSG& msg) { return app.PreTranslate(msg); }) {}
+  // Stops still going when the windows have gone: the program ends once they are over.
+  BackgroundStops stops;
   RichEditLibrary richEdit;
   Win32SettingsStore settings;
   Win32MessageBox messages;
@@ -92,7 +94,7 @@ Application::Application() {
   ctx_.registry = &adapters_->registry;
   ctx_.windows = windows_.get();
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
-    return std::make_unique<Win32ProcessHost>(adapters_->yield);
+    return std::make_unique<Win32ProcessHost>(adapters_->yield, &adapters_->stops);
   };
   ctx_.programFolder = ProgramFolder();
   ctx_.programs = &adapters_->programs;

@@ -57,6 +57,7 @@ class FakeProcessHost : public ProcessHost {
   std::vector<Window> windows;  // the desktop's children, in walk order
   bool openProcessSucceeds = true;
   bool terminateSucceeds = true;
+  bool handOverSucceeds = true;  // EndProcessTreeLater takes the process
   // The process of a run ends after this many wait slices of 10 ms (KeepWaiting is asked before
   // each); a wait with a time limit waits at most its limit's worth of slices. Then it exits
   // with exitCode, or without a code to give when exitCodeKnown is false.
@@ -78,7 +79,8 @@ class FakeProcessHost : public ProcessHost {
   std::vector<OsVersionInfo> versionRequests;  // the records as the runner passed them in
   std::vector<Posted> posted;
   std::vector<std::uint32_t> terminateCodes;
-  bool running = false;  // the run's process has started and not ended
+  std::vector<HostHandle> handedOver;  // processes given to EndProcessTreeLater
+  bool running = false;                // the run's process has started and not ended
   int yields = 0;
   std::set<HostHandle> open;  // handles given out and not closed yet
 
@@ -194,16 +196,6 @@ class FakeProcessHost : public ProcessHost {
     return WaitStatus::Ended;
   }
 
-  // The run's process starts nothing of its own here: its tree is itself.
-  WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
-                                ReadWait& wait) override {
-    calls.push_back("WaitForProcessTree(" + Name(hProcess) + "," + std::to_string(timeoutMs) + ")");
-    const std::size_t before = calls.size();
-    const WaitStatus status = WaitForProcess(hProcess, timeoutMs, wait);
-    calls.erase(calls.begin() + static_cast<std::ptrdiff_t>(before));
-    return status;
-  }
-
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& code) override {
     calls.push_back("GetExitCodeProcess(" + Name(hProcess) + ")");
     if (!exitCodeKnown) return false;
@@ -211,12 +203,12 @@ class FakeProcessHost : public ProcessHost {
     return true;
   }
 
-  bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override {
-    calls.push_back("TerminateProcessTree(" + Name(hProcess) + ")");
-    terminateCodes.push_back(uExitCode);
-    if (!terminateSucceeds) return false;
-    if (running) exitCode = uExitCode;
-    running = false;
+  // The stop is only recorded: it would go on beside the run, which does not wait for it.
+  bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override {
+    calls.push_back("EndProcessTreeLater(" + Name(hProcess) + "," + std::to_string(graceMs) + ")");
+    if (!handOverSucceeds) return false;
+    open.erase(hProcess);  // the host's from now on
+    handedOver.push_back(hProcess);
     return true;
   }
 

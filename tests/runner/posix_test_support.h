@@ -85,14 +85,11 @@ class RecordingHost : public ProcessHost {
   WaitStatus WaitForProcess(HostHandle h, std::uint32_t ms, ReadWait& wait) override {
     return real_.WaitForProcess(h, ms, wait);
   }
-  WaitStatus WaitForProcessTree(HostHandle h, std::uint32_t ms, ReadWait& wait) override {
-    return real_.WaitForProcessTree(h, ms, wait);
-  }
   bool GetExitCodeProcess(HostHandle h, std::uint32_t& code) override {
     return real_.GetExitCodeProcess(h, code);
   }
-  bool TerminateProcessTree(HostHandle h, std::uint32_t code) override {
-    return real_.TerminateProcessTree(h, code);
+  bool EndProcessTreeLater(HostHandle h, std::uint32_t graceMs) override {
+    return real_.EndProcessTreeLater(h, graceMs);
   }
   HostHandle OpenProcess(std::uint32_t a, bool i, std::int32_t id) override {
     return real_.OpenProcess(a, i, id);

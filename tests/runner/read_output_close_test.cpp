@@ -131,34 +131,48 @@ TEST_F(CloseTest, ActsAtOnceAlsoWhenIdle) {
 struct StopCase {
   const char* what;
   bool window;                     // the command has a top-level window for the close request
-  int slicesToEnd;                 // how long it takes to end by itself
-  bool endsTree;                   // the tree can be ended
+  bool handedOver;                 // the host takes the process to end it beside the run
+  bool programEnds;                // the same close ends the program (the console was the last)
   std::vector<std::string> calls;  // from the close request on
   std::string event;
 };
 
 class StopTest : public CloseTest, public ::testing::WithParamInterface<StopCase> {};
 
-TEST_P(StopTest, EndsTheCommandAndItsChildren) {
+TEST_P(StopTest, HandsTheCommandOverToBeEndedAndReturnsAtOnce) {
   const StopCase& c = GetParam();
   if (c.window) host.GiveProcessAWindow();
   host.reads = {{"a"}};
-  host.exitWaitSlices = c.slicesToEnd;
-  host.terminateSucceeds = c.endsTree;
-  log.onGotChunk = [&](const std::string&, bool) { runner.StopProcess(); };
+  host.exitWaitSlices = 1000000;  // it would run on for ever
+  host.handOverSucceeds = c.handedOver;
+  int yieldsAtStop = -1;
+  log.onGotChunk = [&](const std::string&, bool) {
+    runner.StopProcess();
+    yieldsAtStop = host.yields;
+  };
+  host.onYield = [&] { return !c.programEnds || yieldsAtStop < 0; };
   runner.SetCommand("ffmpeg");
   runner.ProcessCommand();
   EXPECT_THAT(log.events, ElementsAre("Starting", "GotChunk(a)", c.event)) << c.what;
   const auto request = std::find(host.calls.begin(), host.calls.end(), "GetVersionEx");
-  EXPECT_EQ(std::vector<std::string>(request + 1, host.calls.end() - 3), c.calls) << c.what;
+  EXPECT_EQ(std::vector<std::string>(request + 1, host.calls.end() - 3 + c.handedOver), c.calls)
+      << c.what;
+  EXPECT_EQ(host.yields, yieldsAtStop + 1) << "one look at the windows, then no waiting";
   EXPECT_THAT(host.open, IsEmpty());
   EXPECT_EQ(runner.ExitCode(), std::nullopt);
+  if (c.programEnds) return;
+  // The next run, started at once, runs to its own end: the stop never waits inside it.
+  log.events.clear();
+  log.onGotChunk = nullptr;
+  host.exitWaitSlices = 0;
+  host.reads = {{"b"}};
+  runner.ProcessCommand();
+  EXPECT_THAT(log.events, ElementsAre("Starting", "GotChunk(b)", "LastChunk()", "Complete"));
 }
 
 const std::string kAsk = "PostMessage(7,16)";
-const std::string kWaitAtOnce = "WaitForProcessTree(process,0)";
-const std::string kGrace = "WaitForProcessTree(process,3000)";
-const std::string kEnd = "TerminateProcessTree(process)";
+const std::string kEndAtOnce = "EndProcessTreeLater(process,0)";
+const std::string kEndAfterGrace = "EndProcessTreeLater(process,3000)";
 const std::string kCannotClose = "Error(Cannot close process id: 4242,1203)";
 
 // cmd.exe has no window: it is ended at once, FFmpeg with it. A command that gets the request
@@ -166,10 +180,11 @@ const std::string kCannotClose = "Error(Cannot close process id: 4242,1203)";
 INSTANTIATE_TEST_SUITE_P(
     Cases, StopTest,
     ::testing::Values(
-        StopCase{"no window", false, 100, true, {kWaitAtOnce, kEnd}, "Canceled"},
-        StopCase{"ends on the request", true, 5, true, {kAsk, kGrace}, "Canceled"},
-        StopCase{"ignores it", true, 1000000, true, {kAsk, kGrace, kEnd}, "Canceled"},
-        StopCase{"cannot be ended", false, 100, false, {kWaitAtOnce, kEnd}, kCannotClose}));
+        StopCase{"no window", false, true, false, {kEndAtOnce}, "Canceled"},
+        StopCase{"a window", true, true, false, {kAsk, kEndAfterGrace}, "Canceled"},
+        StopCase{"as the program ends", true, true, true, {kAsk, kEndAfterGrace}, "Canceled"},
+        StopCase{"asked, not taken", true, false, false, {kAsk, kEndAfterGrace}, "Canceled"},
+        StopCase{"neither", false, false, false, {kEndAtOnce}, kCannotClose}));
 
 TEST_F(CloseTest, APlainCancelOnlyAsksAndNeverEndsTheCommand) {
   host.reads = {{"a"}};
@@ -179,19 +194,7 @@ TEST_F(CloseTest, APlainCancelOnlyAsksAndNeverEndsTheCommand) {
   runner.ProcessCommand();
   EXPECT_THAT(log.events,
               ElementsAre("Starting", "GotChunk(a)", "Error(Cannot close process id: 4242,1203)"));
-  EXPECT_EQ(Count("TerminateProcessTree(process)"), 0);
-  EXPECT_TRUE(host.running);
-}
-
-TEST_F(CloseTest, TheProgramEndingDuringTheGraceLeavesTheCommandRunning) {
-  host.GiveProcessAWindow();
-  host.reads = {{"a"}};
-  host.exitWaitSlices = 100;
-  log.onGotChunk = [&](const std::string&, bool) { runner.StopProcess(); };
-  host.onYield = [&] { return log.events.size() < 2; };  // ends once the chunk has come
-  runner.SetCommand("ffmpeg");
-  runner.ProcessCommand();
-  EXPECT_EQ(Count("TerminateProcessTree(process)"), 0);
+  EXPECT_THAT(host.handedOver, IsEmpty());
   EXPECT_TRUE(host.running);
 }
 

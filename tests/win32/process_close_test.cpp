@@ -87,6 +87,7 @@ class CloseTest : public ::testing::Test {
  protected:
   Win32Yield yield;
   test::EventLog log;
+  BackgroundStops stops;
 };
 
 TEST_F(CloseTest, TheVersionRecordIsReadWithBlanksAndSaysNtFamily) {
@@ -194,7 +195,7 @@ TEST_F(CloseTest, ClosingTheConsoleDuringARunEndsCmdAndTheCommandItStarted) {
     std::function<void()> close;
     DWORD cmdId = 0;
     std::chrono::steady_clock::time_point closedAt;
-  } host{yield};
+  } host{yield, &stops};
   console::ConsoleLogic logic(controls, window, messages, host, "C:\\nowhere");
   window.onClose = [&] { logic.Closed(); };
   const auto helperId = [&] {
@@ -208,6 +209,7 @@ TEST_F(CloseTest, ClosingTheConsoleDuringARunEndsCmdAndTheCommandItStarted) {
   logic.Load();
   controls.texts["Text1"] = "\"" + test::HelperPath() + "\" sleep";
   logic.Execute();
+  stops.WaitAll();
   const auto took = std::chrono::steady_clock::now() - host.closedAt;
 
   ASSERT_NE(helperId(), 0u);

@@ -13,6 +13,8 @@
 //   stdin                 what standard input gives: "stdin=none" or "stdin=<bytes read>"
 //   window                a top-level window; prints "ready <pid>"; WM_CLOSE ends it with
 //                         exit code 7
+//   family                starts a child that sleeps, then a window; prints
+//                         "ready <pid> child <pid>": WM_CLOSE ends it, the child runs on
 //   sleep                 prints "ready <pid>" and waits until it is terminated
 //   flood                 prints "ready <pid>", then writes until a write fails and exits with
 //                         that failure's error code
@@ -26,6 +28,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -53,7 +56,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-int RunWindow() {
+int RunWindow(const std::string& ready) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = ::GetModuleHandleA(nullptr);
@@ -61,7 +64,7 @@ int RunWindow() {
   ::RegisterClassA(&wc);
   ::CreateWindowA("FramoraHelperWindow", "Framora helper", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
                   nullptr, nullptr, wc.hInstance, nullptr);
-  Out(Ready());
+  Out(ready);
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
   return static_cast<int>(msg.wParam);
@@ -131,7 +134,20 @@ int Run(int argc, char** argv) {
     Out("stdin=" + std::string(ok ? std::to_string(read) : "error") + "\n");
     return 0;
   }
-  if (mode == "window") return RunWindow();
+  if (mode == "window") return RunWindow(Ready());
+  if (mode == "family") {
+    char line[MAX_PATH + 8] = "\"";
+    ::GetModuleFileNameA(nullptr, line + 1, MAX_PATH);
+    std::strcat(line, "\" sleep");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    if (!::CreateProcessA(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                          &child))
+      return 3;
+    std::string ready = Ready();
+    return RunWindow(ready.insert(ready.size() - 1, " child " + std::to_string(child.dwProcessId)));
+  }
   if (mode == "flood") {
     Out(Ready());
     const std::string line(1024, 'x');

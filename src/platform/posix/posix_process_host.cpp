@@ -183,8 +183,11 @@ struct PosixProcessHost::State {
   std::size_t windowCursor = 0;
 };
 
-PosixProcessHost::PosixProcessHost(YieldPort& yield)
-    : yield_(yield), state_(std::make_unique<State>()) {}
+PosixProcessHost::PosixProcessHost(YieldPort& yield, BackgroundStops* stops)
+    : yield_(yield),
+      ownStops_(stops == nullptr ? std::make_unique<BackgroundStops>() : nullptr),
+      stops_(stops == nullptr ? *ownStops_ : *stops),
+      state_(std::make_unique<State>()) {}
 
 PosixProcessHost::~PosixProcessHost() = default;
 
@@ -359,6 +362,35 @@ WaitStatus WaitInSlices(std::uint32_t timeoutMs, ReadWait& wait, Ended ended) {
   }
 }
 
+// How long the members of a killed group get to be gone (a process stuck in the kernel may
+// take a while): one deadline for the whole group.
+constexpr auto kKillWait = std::chrono::seconds(2);
+
+// The stop of a child's process group beside the user interface: the group has graceMs to end
+// by itself after the close request, then what is left of it is killed. The group outlives its
+// leader while any member is left, zombies included, so whatever of it is ours to reap (the
+// leader; orphans too where we adopt them) is reaped as soon as it ends.
+void EndGroup(pid_t pid, std::uint32_t graceMs) {
+  const auto gone = [pid] {
+    int status = 0;
+    pid_t reaped = 0;
+    do {
+      reaped = ::waitpid(-pid, &status, WNOHANG);
+    } while (reaped > 0 || (reaped < 0 && errno == EINTR));
+    return ::kill(-pid, 0) != 0 && errno == ESRCH;
+  };
+  const auto waitUntil = [&gone](std::chrono::steady_clock::time_point end) {
+    while (!gone()) {
+      if (std::chrono::steady_clock::now() >= end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(kWaitSliceMs));
+    }
+    return true;
+  };
+  if (waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs))) return;
+  ::kill(-pid, SIGKILL);
+  if (!waitUntil(std::chrono::steady_clock::now() + kKillWait)) Reap(pid);
+}
+
 }  // namespace
 
 WaitStatus PosixProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
@@ -367,17 +399,6 @@ WaitStatus PosixProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t t
     // Looked up on every pass, as in ReadFile: the handlers run meanwhile may change the table.
     State::Entry* entry = state_->Find(hProcess);
     return entry == nullptr || !entry->child || State::Ended(*entry);
-  });
-}
-
-WaitStatus PosixProcessHost::WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
-                                                ReadWait& wait) {
-  return WaitInSlices(timeoutMs, wait, [this, hProcess] {
-    State::Entry* entry = state_->Find(hProcess);
-    if (entry == nullptr || !entry->child || entry->pid <= 0) return true;
-    if (!State::Ended(*entry)) return false;
-    // What the child started stays in its process group, which outlives its leader.
-    return ::kill(-entry->pid, 0) != 0 && errno == ESRCH;
   });
 }
 
@@ -401,12 +422,14 @@ bool PosixProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& ex
   return true;
 }
 
-bool PosixProcessHost::TerminateProcessTree(HostHandle hProcess, std::uint32_t /*uExitCode*/) {
-  const State::Entry* entry = state_->Find(hProcess);
-  if (entry == nullptr || !entry->child || entry->pid <= 0) return state_->Fail(EBADF);
-  // Our children lead process groups of their own, and what they start stays in the group
-  // (unless it leaves on purpose). The group outlives its leader while any member is left.
-  if (::kill(-entry->pid, SIGKILL) != 0 && errno != ESRCH) return state_->Fail(errno);
+bool PosixProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) {
+  const auto found = state_->handles.find(hProcess);
+  if (found == state_->handles.end() || !found->second.child || found->second.pid <= 0) {
+    return state_->Fail(EBADF);
+  }
+  const pid_t pid = found->second.pid;
+  state_->handles.erase(found);  // the stop reaps it now
+  stops_.Start([pid, graceMs] { EndGroup(pid, graceMs); });
   return true;
 }
 

@@ -14,19 +14,23 @@
 // - The version record is never the Windows 9x family, so closing never kills.
 // - A child is reaped when a wait sees it end, else when its handle is closed (by a small
 //   thread of its own if it is still running then); its exit code is the shell's view of its
-//   status. Its tree is its process group, which it leads: ending the tree is SIGKILL to the group.
+//   status. Its tree is its process group, which it leads: ending the tree is SIGKILL to the
+//   group, after the grace, on a thread of the program's BackgroundStops.
 #pragma once
 
 #include <memory>
 
 #include "app/ports.h"
+#include "runner/background_stops.h"
 #include "runner/process_host.h"
 
 namespace framora::posix {
 
 class PosixProcessHost final : public ProcessHost {
  public:
-  explicit PosixProcessHost(YieldPort& yield);
+  // Stops go to `stops`, which the program waits for before it ends; without it, to stops of
+  // the host's own, waited for when the host goes.
+  explicit PosixProcessHost(YieldPort& yield, BackgroundStops* stops = nullptr);
   ~PosixProcessHost() override;
   PosixProcessHost(const PosixProcessHost&) = delete;
   PosixProcessHost& operator=(const PosixProcessHost&) = delete;
@@ -43,10 +47,8 @@ class PosixProcessHost final : public ProcessHost {
   void CloseHandle(HostHandle handle) override;
 
   WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
-  WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
-                                ReadWait& wait) override;
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
-  bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override;
+  bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override;
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;
@@ -64,6 +66,8 @@ class PosixProcessHost final : public ProcessHost {
   struct State;
 
   YieldPort& yield_;
+  std::unique_ptr<BackgroundStops> ownStops_;  // declared first: they outlive the table
+  BackgroundStops& stops_;
   std::unique_ptr<State> state_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_tree.h"
 
 #include <algorithm>
@@ -14,6 +15,9 @@ namespace {
 
 constexpr DWORD kReadSize = 256;
 constexpr DWORD kWaitSliceMs = 10;
+// How long the members of an ended tree get to be gone (termination is asynchronous, and a
+// process stuck in I/O may take a while): one deadline for all of them.
+constexpr std::uint32_t kKillWaitMs = 2000;
 
 // The records the runner fills have these sizes in the 32-bit program.
 static_assert(sizeof(void*) != 4 || sizeof(SECURITY_ATTRIBUTES) == 12);
@@ -161,12 +165,6 @@ WaitStatus Win32ProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t t
                       [process] { return ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT; });
 }
 
-WaitStatus Win32ProcessHost::WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
-                                                ReadWait& wait) {
-  const HANDLE process = ToHandle(hProcess);
-  return WaitInSlices(process, timeoutMs, wait, [process] { return !ProcessTreeRunning(process); });
-}
-
 bool Win32ProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) {
   DWORD code = 0;
   if (!::GetExitCodeProcess(ToHandle(hProcess), &code)) return Fail();
@@ -174,8 +172,16 @@ bool Win32ProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& ex
   return true;
 }
 
-bool Win32ProcessHost::TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) {
-  if (!EndProcessTree(ToHandle(hProcess), uExitCode)) return Fail();
+bool Win32ProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) {
+  if (hProcess == kNoHandle) {
+    lastError_ = ERROR_INVALID_HANDLE;
+    return false;
+  }
+  stops_.Start([hProcess, graceMs] {
+    const KernelHandle root(ToHandle(hProcess));
+    Win32ProcessTable table;
+    EndProcessTree(table, hProcess, graceMs, kKillWaitMs, 0);
+  });
   return true;
 }
 

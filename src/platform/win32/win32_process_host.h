@@ -9,17 +9,24 @@
 // and a cancel request ends the wait. Bytes read are text in the narrow code page.
 #pragma once
 
+#include <memory>
 #include <unordered_map>
 
 #include "app/ports.h"
 #include "platform/win32/win32_text.h"
+#include "runner/background_stops.h"
 #include "runner/process_host.h"
 
 namespace framora::win32 {
 
 class Win32ProcessHost : public ProcessHost {
  public:
-  explicit Win32ProcessHost(YieldPort& yield) : yield_(yield) {}
+  // Stops go to `stops`, which the program waits for before it ends; without it, to stops of
+  // the host's own, waited for when the host goes.
+  explicit Win32ProcessHost(YieldPort& yield, BackgroundStops* stops = nullptr)
+      : yield_(yield),
+        ownStops_(stops == nullptr ? std::make_unique<BackgroundStops>() : nullptr),
+        stops_(stops == nullptr ? *ownStops_ : *stops) {}
   Win32ProcessHost(const Win32ProcessHost&) = delete;
   Win32ProcessHost& operator=(const Win32ProcessHost&) = delete;
 
@@ -35,10 +42,8 @@ class Win32ProcessHost : public ProcessHost {
   void CloseHandle(HostHandle handle) override;
 
   WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
-  WaitStatus WaitForProcessTree(HostHandle hProcess, std::uint32_t timeoutMs,
-                                ReadWait& wait) override;
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
-  bool TerminateProcessTree(HostHandle hProcess, std::uint32_t uExitCode) override;
+  bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override;
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;
@@ -56,6 +61,8 @@ class Win32ProcessHost : public ProcessHost {
   bool Fail();
 
   YieldPort& yield_;
+  std::unique_ptr<BackgroundStops> ownStops_;
+  BackgroundStops& stops_;
   std::int32_t lastError_ = 0;
   // The text state of each read end between its reads.
   std::unordered_map<HostHandle, NarrowChunkDecoder> decoders_;

@@ -1,20 +1,25 @@
-// Ending a process together with everything it started. cmd.exe runs FFmpeg as a child of its
-// own; ending cmd.exe alone leaves FFmpeg running, and a job object does not help everywhere
-// (a process already in a job may refuse another on Windows 7, and Wine 8 ends only the job's
-// first process). So the tree is found by walking a process snapshot from the root down.
+// The process table of the tree walk over Toolhelp snapshots and process handles. cmd.exe runs
+// FFmpeg as a child of its own, and a job object does not help everywhere (a process already in
+// a job may refuse another on Windows 7, and Wine 8 ends only the job's first process), so the
+// tree is found from the root down (see runner/process_tree.h).
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "runner/process_tree.h"
 
 namespace framora::win32 {
 
-// Terminates the root and, level by level, every process whose parent is in the tree and that
-// started after that parent (process ids are reused once a process has gone). Looks again
-// after each level has been ended, so that a process started in the meantime is found too.
-// True when every process found has ended.
-bool EndProcessTree(HANDLE root, UINT exitCode);
-
-// Whether the root or any process of its tree (found the same way) still runs.
-bool ProcessTreeRunning(HANDLE root);
+class Win32ProcessTable final : public ProcessTable {
+ public:
+  std::vector<Entry> Snapshot() override;
+  std::uint32_t Id(Handle process) override;
+  Handle Open(std::uint32_t id) override;
+  void Close(Handle process) override;
+  std::optional<std::uint64_t> CreationTime(Handle process) override;
+  std::uint64_t SystemTime() override;
+  bool Running(Handle process) override;
+  void Terminate(Handle process, std::uint32_t exitCode) override;
+  void WaitForAny(std::span<const Handle> processes, std::uint32_t timeoutMs) override;
+  std::uint64_t NowMs() override;
+};
 
 }  // namespace framora::win32
