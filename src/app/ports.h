@@ -51,7 +51,8 @@ class DesktopPort {
  public:
   virtual ~DesktopPort() = default;
   virtual void OpenUrl(const std::string& url) = 0;
-  // Starts the program at path without waiting; false when it could not be started.
+  // Starts the program at path without waiting; false when it could not be started. On POSIX
+  // the text may carry the program's arguments too (see info/desktop_sys_info.h).
   virtual bool StartProgram(const std::string& path, int showState) = 0;
 };
 

@@ -6,10 +6,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QProcess>
 #include <QUrl>
 
 #include "app/identity.h"
+#include "info/desktop_sys_info.h"
+#include "platform/posix/posix_desktop.h"
 
 namespace framora::qt {
 
@@ -68,8 +69,10 @@ std::optional<std::string> QtFileDialog::Run(const FileDialogRequest& request) {
 void QtDesktop::OpenUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(Q(url))); }
 
 bool QtDesktop::StartProgram(const std::string& path, int /*showState*/) {
-  // A desktop program shows its own window normally; there is no show state to pass here.
-  return !path.empty() && QProcess::startDetached(Q(path), {});
+  // Here the text is a command: a desktop's tool may need an argument, as GNOME Settings needs
+  // the page to open. A desktop program shows its own window normally; there is no show state
+  // to pass.
+  return posix::StartDetached(SplitCommand(path));
 }
 
 bool QtYield::Yield() {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,10 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_registry.h"
+#include "info/desktop_sys_info.h"
 #include "platform/posix/posix_registry.h"
+#include "support/scoped_env.h"
+#include "support/temp_env.h"
 
 namespace framora {
 namespace {
@@ -170,7 +174,37 @@ TEST_F(StartSysInfoTest, SecondEntryWithoutDataEndsInTheMessage) {
   EXPECT_TRUE(files.normalFileCalls.empty());
 }
 
+class FakeSession : public DesktopSessionPort {
+ public:
+  std::string CurrentDesktop() override { return desktop; }
+  std::optional<std::string> ProgramOutput(const std::vector<std::string>& command) override {
+    asked.push_back(command);
+    return "Available panels:\n\tabout\n";
+  }
+  std::string desktop;
+  std::vector<std::vector<std::string>> asked;
+};
+
+TEST(DesktopSysInfo, GnomeSettingsIsAskedForItsPanelsOnlyWhenItsTurnComes) {
+  test::FakeProgramSearch programs;
+  programs.path = "/opt/a \"b\":/usr/bin";
+  programs.programs = {"/usr/bin/kinfocenter", "/opt/a \"b\"/gnome-control-center"};
+  FakeSession session;
+  session.desktop = "KDE";
+  EXPECT_EQ(FindDesktopSysInfo(programs, session), "/usr/bin/kinfocenter");
+  EXPECT_TRUE(session.asked.empty());
+  session.desktop = "GNOME";
+  const std::optional<std::string> command = FindDesktopSysInfo(programs, session);
+  EXPECT_EQ(command, R"("/opt/a \"b\"/gnome-control-center" about)");
+  const std::vector<std::string> gnome{"/opt/a \"b\"/gnome-control-center", "--list"};
+  EXPECT_EQ(session.asked, std::vector<std::vector<std::string>>{gnome});
+  EXPECT_EQ(SplitCommand(command.value_or("")), (std::vector<std::string>{gnome.front(), "about"}));
+}
+
 TEST(StartSysInfoPosix, RegistryFindsNothingSoTheMessageIsShown) {
+  // Only the desktop's tools on PATH are found; here there are none.
+  const std::string empty = test::MakeTempDir("no-tools");
+  const test::ScopedEnv path("PATH", empty.c_str());
   posix::PosixRegistry registry;
   test::FakeFileSystem files;
   files.AddNormalFile("\\MSINFO32.EXE");

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRgb>
+#include <filesystem>
+#include <fstream>
 
 #include "app/identity.h"
 #include "fakes/fake_desktop.h"
@@ -20,9 +22,13 @@
 #include "info/about.h"
 #include "info/about_form.h"
 #include "info/registry.h"
+#include "platform/posix/posix_registry.h"
 #include "qt/application.h"
+#include "qt/qt_adapters.h"
 #include "qt/wrap_button.h"
+#include "runner/posix_test_support.h"
 #include "support/qt_input.h"
+#include "support/temp_env.h"
 
 namespace framora::qt {
 namespace {
@@ -143,6 +149,107 @@ TEST_F(AboutWindowTest, SysInfoStartsTheRegisteredToolAndStaysOpen) {
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_FALSE(window->IsClosed());
   EXPECT_EQ(registry.OpenKeys(), 0u);
+}
+
+// A desktop's tool: answers --list as FAKE_PANELS says, else notes how it was started (name,
+// arguments, standard handles, whether it leads its own session) and its process id.
+constexpr const char* kFakeTool = R"(#!/bin/sh
+PATH=/usr/bin:/bin
+if [ "$1" = --list ]; then
+  case $FAKE_PANELS in fail) exit 1 ;; hang) sleep 600 ;; esac
+  printf %s "$FAKE_PANELS" && exit
+fi
+read -r _ _ _ _ _ sid _ </proc/$$/stat
+line=${0##*/}
+for word; do line="$line $word"; done
+echo "$line [$(readlink /proc/$$/fd/[012] | tr '\n' ' ')$((sid == $$))] $$" >"$FAKE_RECORD.part"
+mv "$FAKE_RECORD.part" "$FAKE_RECORD"
+)";
+
+struct SysInfoCase {
+  const char* what;
+  const char* desktop;             // XDG_CURRENT_DESKTOP; nullptr: not set
+  std::vector<std::string> tools;  // on PATH; a last '!': broken interpreter line, '?': none,
+                                   // '-': not executable
+  const char* panels;              // what gnome-control-center --list prints
+  std::string started;             // the tool and its arguments; empty: the message
+};
+
+TEST_F(AboutWindowTest, SysInfoStartsTheDesktopsOwnToolFromPath) {
+  const std::vector<std::string> all{"hardinfo", "xfce4-about", "gnome-control-center",
+                                     "kinfocenter"};
+  const SysInfoCase cases[] = {
+      {"KDE", "KDE", all, "", "kinfocenter"},
+      {"GNOME in a list", "ubuntu:GNOME", all, "Available panels:\n\tbackground\n\tinfo-overview\n",
+       "gnome-control-center info-overview"},
+      {"Xfce", "XFCE", all, "", "xfce4-about"},
+      {"unknown desktop", "LXQt", {"hardinfo", "xfce4-about"}, "", "xfce4-about"},
+      {"no desktop, About page preferred",
+       nullptr,
+       {"hardinfo", "gnome-control-center"},
+       "\tsystem  System\n\tabout\n",
+       "gnome-control-center about"},
+      {"own tool missing",
+       "KDE",
+       {"hardinfo", "gnome-control-center"},
+       "  system\n",
+       "gnome-control-center system"},
+      {"--list fails", "GNOME", {"hardinfo", "gnome-control-center"}, "fail", "hardinfo"},
+      {"--list has no About page",
+       "GNOME",
+       {"hardinfo", "gnome-control-center"},
+       "\tinfo-x\n",
+       "hardinfo"},
+      {"--list never ends", "GNOME", {"hardinfo", "gnome-control-center"}, "hang", "hardinfo"},
+      {"not executable", "KDE", {"kinfocenter-", "xfce4-about"}, "", "xfce4-about"},
+      {"broken interpreter line", "KDE", {"kinfocenter!", "xfce4-about"}, "", ""},
+      {"no interpreter line", "XFCE", {"xfce4-about?"}, "", ""},
+      {"nothing found", "KDE", {}, "", ""},
+  };
+  posix::PosixRegistry realRegistry;
+  QtDesktop realDesktop;
+  ctx.registry = &realRegistry;
+  ctx.desktop = &realDesktop;
+  ShowLoaded();
+  const int descriptors = test::OpenDescriptorCount();
+  for (const SysInfoCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Blanks, quotes and backslashes in the tool's path travel through the registry text too.
+    const std::string folder = test::MakeTempDir("tools \"on\" \\path");
+    for (std::string tool : c.tools) {
+      const char kind =
+          std::string_view("!?-").find(tool.back()) == std::string::npos ? ' ' : tool.back();
+      if (kind != ' ') tool.pop_back();
+      std::ofstream(folder + "/" + tool) << (kind == '!'   ? "#!/no/such/sh\n"
+                                             : kind == '?' ? "exit 0\n"
+                                                           : kFakeTool);
+      std::filesystem::permissions(folder + "/" + tool, kind == '-'
+                                                            ? std::filesystem::perms::owner_read
+                                                            : std::filesystem::perms::owner_all);
+    }
+    const std::string record = folder + "/record";
+    test::ScopedEnv path("PATH", folder.c_str()), desktop("XDG_CURRENT_DESKTOP", c.desktop),
+        panels("FAKE_PANELS", c.panels), recordEnv("FAKE_RECORD", record.c_str());
+    messages.shown.clear();
+    Child<QPushButton>("cmdSysInfo")->click();
+    EXPECT_FALSE(window->IsClosed());
+    if (c.started.empty()) {
+      ASSERT_EQ(messages.shown.size(), 1u);
+      EXPECT_EQ(messages.shown[0].prompt, "System Information Is Unavailable At This Time");
+      EXPECT_FALSE(std::filesystem::exists(record));
+      continue;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(record); }));
+    std::string line;
+    std::getline(std::ifstream(record), line);
+    const std::size_t pid = line.rfind(' ');
+    EXPECT_EQ(line.substr(0, pid), c.started + " [/dev/null /dev/null /dev/null 1]");
+    // Detached, yet reaped once it has ended.
+    EXPECT_TRUE(test::WaitUntil([&] { return test::IsGone(std::stoi(line.substr(pid + 1))); }));
+  }
+  EXPECT_TRUE(test::OurZombies().empty());
+  EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
 }
 
 TEST_F(AboutWindowTest, LinkOpensTheHomePageOncePerClick) {
