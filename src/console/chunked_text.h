@@ -37,6 +37,12 @@ class ChunkedText {
     }
   }
 
+  // The bytes from `from` to the end of the block that holds it; empty at or past the end.
+  std::string_view SpanAt(std::size_t from) const {
+    if (from >= size_) return {};
+    return std::string_view(blocks_[from / kBlockSize]).substr(from % kBlockSize);
+  }
+
   std::string Substr(std::size_t from, std::size_t count) const;
   std::string str() const { return Substr(0, size_); }
 

@@ -8,36 +8,32 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
-#include <cstring>
+#include <cmath>
+#include <string>
 #include <string_view>
-#include <vector>
 
 namespace framora::qt {
 
 namespace {
 
-constexpr int kMargin = 2;  // pixels left of the text
-constexpr int kTabWidth = 8;
+constexpr int kMargin = 2;    // pixels left and right of the text
+constexpr qreal kUnits = 64;  // the rows measure in 1/64 pixel, as the font engine does
 
-bool IsLead(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+// Characters that take no room and are not drawn: control characters, and the line and
+// paragraph separators, which would start a new line of their own when drawn.
+bool Invisible(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029;
+}
 
-// A line as drawn: tabs expanded to the next multiple of eight columns, other control
-// characters left out. The drawing of a line's beginning is the beginning of its drawing, so
-// widths of prefixes give positions inside the line.
+QString FromUtf8(std::string_view bytes) {
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// A run of a row as drawn: what takes no room left out.
 QString Drawn(std::string_view bytes) {
-  const QString in = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QString out;
-  out.reserve(in.size());
-  for (const QChar c : in) {
-    if (c == u'\t') {
-      do {
-        out += u' ';
-      } while (out.size() % kTabWidth != 0);
-    } else if (c.unicode() >= 0x20) {
-      out += c;
-    }
-  }
-  return out;
+  QString text = FromUtf8(bytes);
+  text.removeIf([](QChar c) { return Invisible(c.unicode()); });
+  return text;
 }
 
 // "\r\n" becomes "\n"; what the clipboard and the tests see.
@@ -48,18 +44,21 @@ QString PlainLines(std::string_view bytes) {
     if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
     out += bytes[i];
   }
-  return QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size()));
+  return FromUtf8(out);
 }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
 ConsolePaneView::ConsolePaneView(const console::ChunkedText& text, QWidget* parent)
-    : QAbstractScrollArea(parent), text_(text) {
+    : QAbstractScrollArea(parent), text_(text), rows_(text) {
   setFocusPolicy(Qt::StrongFocus);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Always there, so that the rows never depend on whether the text fills the pane.
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   viewport()->setCursor(Qt::IBeamCursor);
-  // Dark scroll bars, so that they do not glare beside the black pane.
+  // Dark scroll bar, so that it does not glare beside the black pane.
   QPalette bars = palette();
   bars.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
   bars.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
@@ -72,159 +71,96 @@ ConsolePaneView::ConsolePaneView(const console::ChunkedText& text, QWidget* pare
   bars.setColor(QPalette::ButtonText, QColor(0xC8, 0xC8, 0xC8));
   bars.setColor(QPalette::WindowText, QColor(0xC8, 0xC8, 0xC8));
   verticalScrollBar()->setPalette(bars);
-  horizontalScrollBar()->setPalette(bars);
-  Reset();
+  Layout(true);
 }
 
-std::size_t ConsolePaneView::Indexed() const { return std::min(indexed_, text_.size()); }
+std::size_t ConsolePaneView::Indexed() const { return rows_.Indexed(); }
 
-void ConsolePaneView::Index(std::size_t from) {
-  const std::size_t size = text_.size();
-  std::size_t at = from;
-  text_.ForEachSpan(from, size - from, [&](std::string_view span) {
-    const char* const data = span.data();
-    std::size_t i = 0;
-    while (i < span.size()) {
-      const void* found = std::memchr(data + i, '\n', span.size() - i);
-      if (found == nullptr) break;
-      const std::size_t newline =
-          at + static_cast<std::size_t>(static_cast<const char*>(found) - data);
-      widestLine_ = std::max(widestLine_, newline - lineStarts_.back());
-      lineStarts_.push_back(newline + 1);
-      i = newline + 1 - at;
-    }
-    at += span.size();
-  });
-  widestLine_ = std::max(widestLine_, size - lineStarts_.back());
-  indexed_ = size;
+void ConsolePaneView::Layout(bool force) {
+  const std::int64_t width =
+      static_cast<std::int64_t>(viewport()->width() - 2 * kMargin) * static_cast<int>(kUnits);
+  if (!force && width == rows_.Width()) return;
+  drawFont_ = font();
+  drawFont_.setKerning(false);
+  drawFont_.setStyleStrategy(
+      QFont::StyleStrategy(drawFont_.styleStrategy() | QFont::PreferNoShaping));
+  const QFontMetricsF metrics(drawFont_, viewport());
+  rows_.SetLayout(
+      [metrics](char32_t c) -> std::int32_t {
+        if (Invisible(c)) return 0;
+        const qreal advance = c < 0x10000 ? metrics.horizontalAdvance(QChar(c))
+                                          : metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+        return static_cast<std::int32_t>(std::lround(advance * kUnits));
+      },
+      width);
+  anchor_ = std::min(anchor_, Indexed());
+  caret_ = std::min(caret_, Indexed());
+  UpdateScrollBar();
+  ScrollToCaret();
+  viewport()->update();
 }
 
 void ConsolePaneView::Append() {
-  if (text_.size() < indexed_) {  // not an append after all
-    Reset();
-    return;
-  }
-  Index(indexed_);
-  UpdateScrollBars();
+  rows_.Append();
+  UpdateScrollBar();
   viewport()->update();
 }
 
 void ConsolePaneView::Reset() {
-  lineStarts_.assign(1, 0);
-  indexed_ = 0;
-  widestLine_ = 0;
-  widestDrawn_ = 0;
   anchor_ = caret_ = 0;
   selecting_ = false;
-  Index(0);
-  UpdateScrollBars();
+  rows_.Reset();
+  UpdateScrollBar();
   viewport()->update();
 }
 
-std::size_t ConsolePaneView::LineEnd(std::size_t line) const {
-  const std::size_t start = lineStarts_[line];
-  std::size_t end = line + 1 < lineStarts_.size() ? lineStarts_[line + 1] - 1 : Indexed();
-  end = std::max(start, std::min(end, Indexed()));
-  if (end > start && text_[end - 1] == '\r') --end;
-  return end;
+int ConsolePaneView::RowHeight() const {
+  return std::max(1, QFontMetrics(drawFont_, viewport()).lineSpacing());
 }
 
-std::string ConsolePaneView::LineBytes(std::size_t line) const {
-  const std::size_t start = std::min(lineStarts_[line], Indexed());
-  return text_.Substr(start, LineEnd(line) - start);
-}
+int ConsolePaneView::VisibleRows() const { return std::max(1, viewport()->height() / RowHeight()); }
 
-std::size_t ConsolePaneView::LineOf(std::size_t position) const {
-  const auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), position);
-  return static_cast<std::size_t>(after - lineStarts_.begin()) - 1;
-}
-
-int ConsolePaneView::LineHeight() const { return std::max(1, fontMetrics().lineSpacing()); }
-
-int ConsolePaneView::VisibleLines() const {
-  return std::max(1, viewport()->height() / LineHeight());
-}
-
-std::size_t ConsolePaneView::FirstVisibleLine() const {
+std::size_t ConsolePaneView::FirstVisibleRow() const {
   return static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
 }
 
-std::size_t ConsolePaneView::LastVisibleLine() const {
-  return std::min(LineCount() - 1,
-                  FirstVisibleLine() + static_cast<std::size_t>(VisibleLines()) - 1);
+std::size_t ConsolePaneView::LastVisibleRow() const {
+  return std::min(RowCount() - 1, FirstVisibleRow() + static_cast<std::size_t>(VisibleRows()) - 1);
 }
 
-qreal ConsolePaneView::XOf(std::size_t line, std::size_t position) const {
-  const std::size_t start = lineStarts_[line];
-  const std::size_t end = LineEnd(line);
-  position = std::clamp(position, start, end);
-  return QFontMetricsF(font()).horizontalAdvance(Drawn(text_.Substr(start, position - start)));
+QString ConsolePaneView::RowText(std::size_t row) const {
+  const std::size_t start = rows_.Start(row);
+  return FromUtf8(text_.Substr(start, rows_.End(row) - start));
+}
+
+qreal ConsolePaneView::XOf(std::size_t row, std::size_t position) const {
+  return static_cast<qreal>(rows_.X(row, position)) / kUnits;
 }
 
 std::size_t ConsolePaneView::PositionAt(QPoint point) const {
-  const int row = point.y() < 0 ? -1 - (-point.y() - 1) / LineHeight() : point.y() / LineHeight();
-  const long long wanted = static_cast<long long>(FirstVisibleLine()) + row;
-  const std::size_t line = static_cast<std::size_t>(
-      std::clamp<long long>(wanted, 0, static_cast<long long>(LineCount()) - 1));
-  const qreal x = point.x() - kMargin + horizontalScrollBar()->value();
-
-  // The character boundaries of the line, then the one nearest to x.
-  std::vector<std::size_t> bounds;
-  const std::size_t start = lineStarts_[line];
-  const std::size_t end = LineEnd(line);
-  for (std::size_t i = start; i < end; ++i) {
-    if (IsLead(text_[i])) bounds.push_back(i);
-  }
-  bounds.push_back(end);
-  std::size_t lo = 0;
-  std::size_t hi = bounds.size() - 1;
-  while (lo < hi) {  // the last boundary at or left of x
-    const std::size_t mid = (lo + hi + 1) / 2;
-    if (XOf(line, bounds[mid]) <= x) {
-      lo = mid;
-    } else {
-      hi = mid - 1;
-    }
-  }
-  if (lo + 1 < bounds.size()) {
-    const qreal left = XOf(line, bounds[lo]);
-    const qreal right = XOf(line, bounds[lo + 1]);
-    if (x - left > right - x) ++lo;
-  }
-  return bounds[lo];
+  const int height = RowHeight();
+  const int row = point.y() < 0 ? -1 - (-point.y() - 1) / height : point.y() / height;
+  const long long wanted = static_cast<long long>(FirstVisibleRow()) + row;
+  const auto clamped = static_cast<std::size_t>(
+      std::clamp<long long>(wanted, 0, static_cast<long long>(RowCount()) - 1));
+  return rows_.PositionAt(clamped, std::llround((point.x() - kMargin) * kUnits));
 }
 
-void ConsolePaneView::UpdateScrollBars() {
-  const int visible = VisibleLines();
+void ConsolePaneView::UpdateScrollBar() {
+  const int visible = VisibleRows();
   QScrollBar* v = verticalScrollBar();
-  v->setRange(0, std::max(0, static_cast<int>(LineCount()) - visible));
+  v->setRange(0, std::max(0, static_cast<int>(RowCount()) - visible));
   v->setPageStep(visible);
   v->setSingleStep(1);
-
-  const qreal average = QFontMetricsF(font()).averageCharWidth();
-  const int estimate =
-      std::max(widestDrawn_, static_cast<int>(average * static_cast<qreal>(widestLine_)));
-  QScrollBar* h = horizontalScrollBar();
-  h->setRange(0, std::max(0, estimate + 2 * kMargin - viewport()->width()));
-  h->setPageStep(viewport()->width());
-  h->setSingleStep(std::max(1, static_cast<int>(average)));
 }
 
 void ConsolePaneView::ScrollToCaret() {
-  const std::size_t line = LineOf(caret_);
+  const std::size_t row = rows_.RowOf(caret_);
   QScrollBar* v = verticalScrollBar();
-  if (line < FirstVisibleLine()) {
-    v->setValue(static_cast<int>(line));
-  } else if (line > LastVisibleLine()) {
-    v->setValue(static_cast<int>(line) - VisibleLines() + 1);
-  }
-  const int x = static_cast<int>(XOf(line, caret_));
-  QScrollBar* h = horizontalScrollBar();
-  const int width = viewport()->width() - 2 * kMargin;
-  if (x < h->value()) {
-    h->setValue(x);
-  } else if (x > h->value() + width) {
-    h->setValue(x - width);
+  if (row < FirstVisibleRow()) {
+    v->setValue(static_cast<int>(row));
+  } else if (row > LastVisibleRow()) {
+    v->setValue(static_cast<int>(row) - VisibleRows() + 1);
   }
 }
 
@@ -250,55 +186,59 @@ void ConsolePaneView::Copy() const {
 
 QString ConsolePaneView::PlainText() const { return PlainLines(text_.Substr(0, Indexed())); }
 
+void ConsolePaneView::DrawRow(QPainter& painter, std::size_t row, std::size_t from, std::size_t to,
+                              QPointF origin) const {
+  rows_.ForEachRun(row, from, to, [&](std::size_t runFrom, std::size_t runTo, std::int64_t x) {
+    const QString run = Drawn(text_.Substr(runFrom, runTo - runFrom));
+    if (!run.isEmpty()) {
+      painter.drawText(QPointF(origin.x() + static_cast<qreal>(x) / kUnits, origin.y()), run);
+    }
+  });
+}
+
 void ConsolePaneView::paintEvent(QPaintEvent*) {
+  Layout();  // in case the width changed without a resize event reaching us
   QPainter painter(viewport());
   const QPalette& pal = palette();
   painter.fillRect(viewport()->rect(), pal.brush(QPalette::Base));
-  painter.setFont(font());
-  const QFontMetricsF metrics(font());
-  const int height = LineHeight();
-  const qreal left = kMargin - horizontalScrollBar()->value();
+  painter.setFont(drawFont_);
+  const QFontMetricsF metrics(drawFont_, viewport());
+  const int height = RowHeight();
 
   // Like a rich text box, the selection shows only while the pane has the focus.
   const bool showSelection = HasSelection() && hasFocus();
   const std::size_t selFrom = std::min(anchor_, caret_);
   const std::size_t selTo = std::max(anchor_, caret_);
 
-  int widest = widestDrawn_;
-  const std::size_t last = std::min(LineCount() - 1, FirstVisibleLine() + VisibleLines());
-  for (std::size_t line = FirstVisibleLine(); line <= last; ++line) {
-    const int top = static_cast<int>(line - FirstVisibleLine()) * height;
-    const qreal baseline = top + metrics.ascent();
-    const QString drawn = Drawn(LineBytes(line));
-    const qreal width = metrics.horizontalAdvance(drawn);
-    widest = std::max(widest, static_cast<int>(width));
+  const std::size_t first = FirstVisibleRow();
+  const std::size_t last = std::min(RowCount() - 1, first + VisibleRows());
+  for (std::size_t row = first; row <= last; ++row) {
+    const int top = static_cast<int>(row - first) * height;
+    const QPointF origin(kMargin, top + metrics.ascent());
+    const std::size_t start = rows_.Start(row);
+    const std::size_t end = rows_.End(row);
     painter.setPen(pal.color(QPalette::Text));
-    painter.drawText(QPointF(left, baseline), drawn);
+    DrawRow(painter, row, start, end, origin);
 
     if (!showSelection) continue;
-    const std::size_t start = lineStarts_[line];
-    const std::size_t end = LineEnd(line);
-    const std::size_t nextStart = line + 1 < LineCount() ? lineStarts_[line + 1] : end;
+    const std::size_t nextStart = row + 1 < RowCount() ? rows_.Start(row + 1) : end;
     if (selTo <= start || selFrom >= std::max(end, nextStart)) continue;
     const std::size_t from = std::max(selFrom, start);
     const std::size_t to = std::min(selTo, end);
-    const qreal x0 = XOf(line, from);
-    qreal x1 = XOf(line, to);
+    const qreal x0 = XOf(row, from);
+    qreal x1 = XOf(row, to);
     if (selTo > end && nextStart > end) x1 += metrics.averageCharWidth();  // the line break
-    painter.fillRect(QRectF(left + x0, top, x1 - x0, height), pal.brush(QPalette::Highlight));
+    painter.fillRect(QRectF(kMargin + x0, top, x1 - x0, height), pal.brush(QPalette::Highlight));
     painter.setPen(pal.color(QPalette::HighlightedText));
-    painter.drawText(QPointF(left + x0, baseline), Drawn(text_.Substr(from, to - from)));
-  }
-  if (widest > widestDrawn_) {
-    widestDrawn_ = widest;
-    QMetaObject::invokeMethod(
-        this, [this] { UpdateScrollBars(); }, Qt::QueuedConnection);
+    DrawRow(painter, row, from, to, origin);
   }
 }
 
 void ConsolePaneView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  UpdateScrollBars();
+  Layout();
+  UpdateScrollBar();
+  ScrollToCaret();
 }
 
 void ConsolePaneView::keyPressEvent(QKeyEvent* event) {
@@ -355,16 +295,12 @@ void ConsolePaneView::mouseReleaseEvent(QMouseEvent* event) {
 
 void ConsolePaneView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  // The word under the mouse: the run of characters between blanks.
+  // The word under the mouse: the run of characters between blanks, wherever its rows end.
   const std::size_t at = PositionAt(event->position().toPoint());
-  const std::size_t line = LineOf(at);
-  const std::size_t start = lineStarts_[line];
-  const std::size_t end = LineEnd(line);
-  const auto blank = [this](std::size_t i) { return text_[i] == ' ' || text_[i] == '\t'; };
   std::size_t from = at;
-  while (from > start && !blank(from - 1)) --from;
+  while (from > 0 && !IsBlank(text_[from - 1])) --from;
   std::size_t to = at;
-  while (to < end && !blank(to)) ++to;
+  while (to < Indexed() && !IsBlank(text_[to])) ++to;
   anchor_ = from;
   caret_ = to;
   selecting_ = false;
@@ -383,10 +319,7 @@ void ConsolePaneView::focusOutEvent(QFocusEvent* event) {
 
 void ConsolePaneView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
-  if (event->type() == QEvent::FontChange) {
-    widestDrawn_ = 0;
-    UpdateScrollBars();
-  }
+  if (event->type() == QEvent::FontChange) Layout(true);
 }
 
 }  // namespace framora::qt

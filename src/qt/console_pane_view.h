@@ -1,16 +1,17 @@
 // The console's output pane on screen. It draws the pane's own text (CR LF line breaks)
-// straight from the console logic, keeping only an index of where each line starts, so
-// appending costs a scan of the new tail and a repaint costs the visible lines only, however
-// long the output grows. Read-only for the user; text can be selected with the mouse or
-// Ctrl+A and copied with Ctrl+C.
+// straight from the console logic, wrapped at the pane's width as a console window wraps: a
+// vertical scroll bar only, and rows worked out once, as the text arrives. A repaint costs the
+// visible rows only, however long the output grows. Read-only for the user; text can be
+// selected with the mouse or Ctrl+A and copied with Ctrl+C, and a selection over a wrap copies
+// the text as it is, with no line break where the row was cut.
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QFont>
 #include <cstddef>
-#include <deque>
-#include <string>
 
 #include "console/chunked_text.h"
+#include "console/pane_rows.h"
 
 namespace framora::qt {
 
@@ -26,8 +27,10 @@ class ConsolePaneView : public QAbstractScrollArea {
   // The text was replaced whole.
   void Reset();
 
-  // Selection in bytes of the text, at character boundaries; anchor and caret may be in any
-  // order. The caret is scrolled into view.
+  // The text as shown, and its selection: positions are bytes of the text, at character
+  // boundaries; anchor and caret may be in any order. The caret is scrolled into view.
+  const console::ChunkedText& Text() const { return text_; }
+  std::size_t Length() const { return Indexed(); }
   void SetSelection(std::size_t anchor, std::size_t caret);
   std::size_t Anchor() const { return anchor_; }
   std::size_t Caret() const { return caret_; }
@@ -36,13 +39,17 @@ class ConsolePaneView : public QAbstractScrollArea {
   // The selected text with plain LF line breaks, as the clipboard gets it.
   QString SelectedText() const;
   void Copy() const;
-
   // Everything shown, lines joined by LF.
   QString PlainText() const;
-  std::size_t LineCount() const { return lineStarts_.size(); }
-  // The first and the last line that are in view.
-  std::size_t FirstVisibleLine() const;
-  std::size_t LastVisibleLine() const;
+
+  // Rows on screen: a line wider than the pane takes several.
+  std::size_t RowCount() const { return rows_.Count(); }
+  std::size_t LineCount() const { return rows_.Lines(); }
+  // The text of a row as drawn, without its line break.
+  QString RowText(std::size_t row) const;
+  // The first and the last row that are in view.
+  std::size_t FirstVisibleRow() const;
+  std::size_t LastVisibleRow() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -58,25 +65,22 @@ class ConsolePaneView : public QAbstractScrollArea {
 
  private:
   std::size_t Indexed() const;
-  void Index(std::size_t from);
-  std::size_t LineStart(std::size_t line) const { return lineStarts_[line]; }
-  // End of the line's text, without its line break.
-  std::size_t LineEnd(std::size_t line) const;
-  std::string LineBytes(std::size_t line) const;
-  std::size_t LineOf(std::size_t position) const;
-  int LineHeight() const;
-  int VisibleLines() const;
-  qreal XOf(std::size_t line, std::size_t position) const;
+  // Measures and wraps afresh when the font or the width has changed since the last time.
+  void Layout(bool force = false);
+  int RowHeight() const;
+  int VisibleRows() const;
+  qreal XOf(std::size_t row, std::size_t position) const;
   std::size_t PositionAt(QPoint point) const;
-  void UpdateScrollBars();
+  void UpdateScrollBar();
   void ScrollToCaret();
+  void DrawRow(QPainter& painter, std::size_t row, std::size_t from, std::size_t to,
+               QPointF origin) const;
 
   const console::ChunkedText& text_;
-  // Where each line starts; a deque, so that a growing index never copies itself either.
-  std::deque<std::size_t> lineStarts_{0};
-  std::size_t indexed_ = 0;
-  std::size_t widestLine_ = 0;  // in bytes, an estimate of the widest line until it is drawn
-  int widestDrawn_ = 0;         // in pixels
+  console::PaneRows rows_;
+  // The widget's font as drawn and measured: no kerning and no shaping, so that a row is as
+  // wide as its characters added up, the sum the rows were cut by.
+  QFont drawFont_;
   std::size_t anchor_ = 0;
   std::size_t caret_ = 0;
   bool selecting_ = false;

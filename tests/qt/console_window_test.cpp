@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -89,7 +90,21 @@ struct ConsoleWidgetFixture : ::testing::Test {
     auto* pane = Child<ConsolePaneView>("rtfOutput");
     return !pane->HasSelection() &&
            pane->Caret() == window->View().Text(console_form::rtfOutput).size() &&
-           pane->LastVisibleLine() == pane->LineCount() - 1;
+           pane->LastVisibleRow() == pane->RowCount() - 1;
+  }
+  // Nothing cut off: no horizontal scroll bar, and every row in view, but for the blanks that
+  // end it, is no wider than the pane (measured with the font as the pane draws it).
+  bool RowsFitThePane() {
+    auto* pane = Child<ConsolePaneView>("rtfOutput");
+    QFont font = pane->font();
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    const QFontMetricsF metrics(font, pane->viewport());
+    for (std::size_t row = pane->FirstVisibleRow(); row <= pane->LastVisibleRow(); ++row) {
+      const QString text = pane->RowText(row).trimmed();
+      if (metrics.horizontalAdvance(text) > pane->viewport()->width() - 4) return false;
+    }
+    return !pane->horizontalScrollBar()->isVisible();
   }
 
   FakeMessageBox messages;
@@ -147,6 +162,40 @@ TEST_F(ConsoleWidgetLayout, MouseDragSelectsFromWhereItStarted) {
   EXPECT_EQ(rtfOutput->SelectedText(), "C:\\> ");
 }
 
+TEST_F(ConsoleWidgetLayout, ALongLineWrapsAndASelectionOverAWrapCopiesItWhole) {
+  Open();
+  std::string line;
+  for (int i = 0; line.size() < 2000; ++i) line += "frame=" + std::to_string(i * 37) + " ";
+  window->View().SetText(console_form::rtfOutput, "one\r\n" + line + "\r\nC:\\> ");
+  window->FlushPane();
+  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
+  ASSERT_GT(rtfOutput->RowCount(), rtfOutput->LineCount() + 5);
+  EXPECT_EQ(rtfOutput->LineCount(), 3u);
+  EXPECT_TRUE(CaretAtEndOnScreen());
+  EXPECT_EQ(rtfOutput->RowText(rtfOutput->LastVisibleRow()), "C:\\> ");
+  EXPECT_TRUE(RowsFitThePane());
+
+  // A drag from the middle of one row of the line to the middle of the next.
+  const std::size_t row = rtfOutput->LastVisibleRow() - 2;
+  const int y = static_cast<int>(row - rtfOutput->FirstVisibleRow()) *
+                    rtfOutput->fontMetrics().lineSpacing() +
+                2;
+  const int x = rtfOutput->viewport()->width() / 2;
+  QWidget* viewport = rtfOutput->viewport();
+  test::Mouse(viewport, QEvent::MouseButtonPress, QPoint(x, y), Qt::LeftButton);
+  QMouseEvent move(QEvent::MouseMove, QPointF(x, y + rtfOutput->fontMetrics().lineSpacing()),
+                   viewport->mapToGlobal(QPointF(x, y)), Qt::LeftButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(viewport, &move);
+  rtfOutput->setFocus();
+  Key(rtfOutput, Qt::Key_C, "c", Qt::ControlModifier);
+  const QString selected = rtfOutput->SelectedText();
+  EXPECT_TRUE(QString::fromStdString(line).contains(selected)) << selected.toStdString();
+  EXPECT_TRUE(
+      selected.contains(rtfOutput->RowText(row).right(3) + rtfOutput->RowText(row + 1).left(3)));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), selected);
+}
+
 using ConsoleWidgetLoad = ConsoleWidgetFixture;
 
 TEST_F(ConsoleWidgetLoad, FreshPaneAndFocusInCommandBox) {
@@ -202,6 +251,7 @@ TEST_F(ConsoleWidgetActions, LongOutputIsShownWholeWhileItArrives) {
       window->FlushPane();  // as the frame timer would, part way
       ++flushes;
       EXPECT_TRUE(CaretAtEndOnScreen());
+      EXPECT_TRUE(RowsFitThePane());
     }
   };
   Child<QPushButton>("cmdExecute")->click();
@@ -210,7 +260,10 @@ TEST_F(ConsoleWidgetActions, LongOutputIsShownWholeWhileItArrives) {
   EXPECT_EQ(PaneShown(), Shown(text));
   EXPECT_EQ(Child<ConsolePaneView>("rtfOutput")->LineCount(),
             static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  EXPECT_GT(Child<ConsolePaneView>("rtfOutput")->RowCount(),
+            Child<ConsolePaneView>("rtfOutput")->LineCount());  // the longer lines wrap
   EXPECT_TRUE(CaretAtEndOnScreen());
+  EXPECT_TRUE(RowsFitThePane());
   EXPECT_GT(flushes, 5);
 }
 
