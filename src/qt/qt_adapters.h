@@ -1,6 +1,7 @@
 // Qt adapters of the core's ports: message boxes, the file dialog, the desktop, the yield.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
@@ -40,7 +41,9 @@ class QtYield : public YieldPort {
   bool Yield() override;
 
  private:
+  static constexpr qint64 kEventsEveryNs = 1'000'000;
   std::function<bool()> ending_;
+  QElapsedTimer sinceEvents_;
 };
 
 }  // namespace framora::qt
