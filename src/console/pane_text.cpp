@@ -23,6 +23,8 @@ std::string FreshPaneText() {
 }
 
 bool IsFolderChunk(std::string_view chunk, std::string_view programFolder) {
+  // Nearly every chunk differs from the folder at once: no need to count its characters.
+  if (chunk.size() < programFolder.size() + 2 || !chunk.starts_with(programFolder)) return false;
   if (Utf8Length(chunk) < 3) return false;
   // Step back over two characters; a character starts at every byte that is not a
   // continuation byte, the same way Utf8Length counts them.
