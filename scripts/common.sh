@@ -14,7 +14,7 @@ FRAMORA_PACKAGES=(
   fonts-dejavu-core fonts-liberation2
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-14-dev clang-format
-  xdotool libx11-dev ccache shellcheck
+  xdotool xclip libx11-dev ccache shellcheck
   dbus-daemon dbus-bin
 )
 
