@@ -19,6 +19,8 @@ class ConsolePane {
   // The whole text, copied out; the display reads Chars() piece by piece instead.
   std::string Text() const { return text_.str(); }
   const ChunkedText& Chars() const { return text_; }
+  // Where the blocks of a long text come from (see ChunkedText).
+  void SetBlockMemory(ChunkedText::BlockMemory memory) { text_.SetBlockMemory(memory); }
   // Length in characters; kept up to date piece by piece, never recounted.
   std::size_t Length() const { return length_; }
   bool Empty() const { return text_.empty(); }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "console/console_form.h"
+#include "platform/posix/posix_memory.h"
 #include "qt/console_pane_view.h"
 #include "runner/process_host.h"
 
@@ -51,6 +52,7 @@ auto ConsoleWindow::RunHandler(F&& handler) {
 ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(console_form::Form(), registry),
       core_(*this, static_cast<console::ConsoleView&>(*this), ctx) {
+  core_.Logic().Pane().SetBlockMemory(posix::HugePageBlocks());
   // Shown, selectable and copyable, never typed into; the text belongs to the logic.
   Build([this](const ControlDesign& control, QWidget* parent) -> QWidget* {
     if (control.kind != ControlKind::Pane) return nullptr;

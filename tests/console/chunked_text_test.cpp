@@ -62,5 +62,25 @@ TEST(ChunkedText, AssignReplacesEverything) {
   EXPECT_EQ(text.str(), "");
 }
 
+// The first block grows by itself; every full-size block after it comes from the block memory
+// set, and goes back to it once.
+TEST(ChunkedText, FullBlocksComeFromTheBlockMemoryAndGoBackToIt) {
+  static int taken = 0;
+  static int given = 0;
+  {
+    ChunkedText text;
+    text.SetBlockMemory(
+        {[] { return ++taken, new char[kBlock]; }, [](char* block) { ++given, delete[] block; }});
+    text.Append(Pattern(3 * kBlock + 1, 0));
+    EXPECT_EQ(taken, 3);
+    text.Assign("short");
+    EXPECT_EQ(given, 3);
+    text.Append(Pattern(2 * kBlock, 1));
+    EXPECT_EQ(text.str(), "short" + Pattern(2 * kBlock, 1));
+  }
+  EXPECT_EQ(taken, 5);
+  EXPECT_EQ(given, 5);
+}
+
 }  // namespace
 }  // namespace framora::console
