@@ -188,7 +188,8 @@ void PaneRows::Append() {
         breakX = x;
         blank = false;
       }
-      if (x + w > width && at > rowStart) {
+      // What takes no room never wraps: a CR after blanks past the edge stays on their row.
+      if (w > 0 && x + w > width && at > rowStart) {
         if (breakAt > rowStart) {  // the word goes to a new row
           rowStart = breakAt;
           starts_.push_back(rowStart);

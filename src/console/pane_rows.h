@@ -1,8 +1,9 @@
 // The pane's text cut into rows no wider than the pane, as a console shows a line too long for
 // its window: at blanks, or between two characters where a word is wider than a row. Blanks at
 // the end of a row stay on it, past the edge if need be, so that no row starts with the blanks
-// that ended the one before. The front-end gives the widths from its font; the rows are worked
-// out as the text arrives, measuring only what is new, and afresh for a new width or font.
+// that ended the one before; control characters (the CR of a line break above all) take no room
+// and never start a row. The front-end gives the widths from its font; the rows are worked out
+// as the text arrives, measuring only what is new, and afresh for a new width or font.
 #pragma once
 
 #include <array>

@@ -27,8 +27,9 @@ class ConsolePaneView : public QAbstractScrollArea {
   // The text was replaced whole.
   void Reset();
 
-  // The text as shown, and its selection: positions are bytes of the text, at character
-  // boundaries; anchor and caret may be in any order. The caret is scrolled into view.
+  // The text as shown and its selection. Positions and the length are counted in bytes of the
+  // UTF-8 text, positions at character boundaries; anchor and caret may be in any order. The
+  // caret is scrolled into view.
   const console::ChunkedText& Text() const { return text_; }
   std::size_t Length() const { return Indexed(); }
   void SetSelection(std::size_t anchor, std::size_t caret);

@@ -34,6 +34,7 @@ TEST(PaneRows, LinesAreCutAtBlanksOrWhereAWordIsWiderThanARow) {
       {"blanks at a row's end stay on it", "abcd    efgh", 4, "abcd    |efgh"},
       {"a blank that just fits", "abc def", 4, "abc |def"},
       {"CR LF at a row's end", "abcd\r\nefgh\r\n", 4, "abcd\r\n|efgh\r\n|"},
+      {"CR LF after blanks past the edge", "abcd  \r\nef", 4, "abcd  \r\n|ef"},
       {"a two-byte character at the wrap point", "abc\xC3\xA9", 3, "abc|\xC3\xA9"},
       {"a four-byte character at the wrap point",
        "ab\xF0\x9F\x98\x80"
