@@ -1,10 +1,12 @@
 // The native front-end's windows, built in the test's own process over fakes: files dropped
-// from Explorer, as a real WM_DROPFILES with a global DROPFILES block of wide names.
+// from Explorer, as a real WM_DROPFILES with a global DROPFILES block of wide names, and the
+// console's pane with a line longer than itself.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
+#include <richedit.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -13,9 +15,11 @@
 #include "app/app_context.h"
 #include "app/settings.h"
 #include "app/window_registry.h"
+#include "console/console_form.h"
 #include "fakes/fake_ports.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
+#include "win32/console_window.h"
 #include "win32/main_window.h"
 
 namespace framora::win32 {
@@ -99,6 +103,48 @@ TEST_F(Win32MainWindow, FilesDroppedBesideTheFieldsGoByKind) {
   }
   EXPECT_EQ(Stored(kKeyAudio), "C:\\Music\\b.MP3");
   EXPECT_EQ(form->Text(main_form::Text2), "");
+}
+
+// The RichEdit as a console shows FFmpeg's progress, its updates joined on one line: wrapped at
+// the pane's width, no horizontal scroll bar, and the last row, the prompt, in view.
+TEST(Win32ConsolePane, ALongLineWrapsAndTheLastRowStaysInView) {
+  struct RichEdit {
+    HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
+    ~RichEdit() { ::FreeLibrary(module); }
+  } richEdit;  // outlives the window
+  test::FakePorts fakes;
+  ConsoleWindow console(fakes.ctx, nullptr);
+  console.Load();
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + "\r\n";
+  std::string line;
+  for (int i = 0; i < 30; ++i) line += "frame= " + std::to_string(25 * i) + " fps=0.0 size= 256kB ";
+  console.View().SetText(console_form::rtfOutput, text + line + "\r\n\r\nC:\\> ");
+  ::SendMessageW(console.Handle(), WM_TIMER, 1, 0);  // the pane's frame timer
+  const HWND pane = console.Control(console_form::rtfOutput);
+
+  EXPECT_GT(::SendMessageW(pane, EM_GETLINECOUNT, 0, 0), 40 + 3 + 3);
+  SCROLLBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  ASSERT_TRUE(::GetScrollBarInfo(pane, OBJID_HSCROLL, &bar));
+  EXPECT_TRUE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+  RECT client{};
+  ::GetClientRect(pane, &client);
+  const auto at = [pane](LRESULT index) {
+    POINTL point{};
+    ::SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), index);
+    return point;
+  };
+  // The RichEdit counts a line break as one character.
+  GETTEXTLENGTHEX how{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  const LRESULT length =
+      ::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0);
+  EXPECT_GE(at(length - 1).y, 0);  // the prompt's last character is in view
+  EXPECT_LT(at(length - 1).y, client.bottom);
+  const auto lineEnd = length - 7;  // before two line breaks and the prompt
+  for (LRESULT i = lineEnd - static_cast<LRESULT>(line.size()); i < lineEnd; ++i) {
+    ASSERT_LT(at(i).x, client.right) << i;  // nothing of the long line is out to the right
+  }
 }
 
 }  // namespace
