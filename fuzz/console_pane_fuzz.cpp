@@ -2,9 +2,12 @@
 // the pane well-formed: no CR without its LF and no LF without its CR. After each chunk the
 // pane shows exactly what the chunk stands for: the folder mask for the program folder plus
 // two characters, the clear banner alone for a lone form feed, and otherwise the chunk itself
-// appended with only its line breaks changed.
+// appended with only its line breaks changed. The pane's rows, worked out piece by piece as a
+// display does, end up as when worked out over the whole text at once, and no row is wider than
+// the pane but for the blanks that end it or a character wider than a row.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,6 +15,7 @@
 #include <string_view>
 
 #include "console/console_logic.h"
+#include "console/pane_rows.h"
 #include "console/pane_text.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_process_host.h"
@@ -73,15 +77,53 @@ void CheckLineBreaks(const std::string& pane) {
   }
 }
 
+// Characters of three widths, the blank included, and some that take no room.
+std::int32_t Width(char32_t c) { return static_cast<std::int32_t>(c % 4); }
+
 class View : public console::ConsoleView {
  public:
   void ShowModeless() override {}
   void CloseWindow() override {}
   void PaneChanged() override {
-    if (pane) CheckLineBreaks(pane->Text());
+    if (!pane) return;
+    CheckLineBreaks(pane->Text());
+    if (!rows) return;
+    if (pane->TakeDelta().replaced) {
+      rows->Reset();
+    } else {
+      rows->Append();
+    }
   }
-  const console::ConsolePane* pane = nullptr;
+  console::ConsolePane* pane = nullptr;
+  std::unique_ptr<console::PaneRows> rows;
 };
+
+void CheckRows(const console::PaneRows& rows, const console::ChunkedText& text,
+               std::int64_t width) {
+  console::PaneRows whole(text);
+  whole.SetLayout(Width, width);
+  Check(whole.Count() == rows.Count(), "rows worked out piece by piece differ in number");
+  for (std::size_t r = 0; r < rows.Count(); ++r) {
+    Check(rows.Start(r) == whole.Start(r), "a row worked out piece by piece starts elsewhere");
+    const std::size_t start = rows.Start(r);
+    Check(start == text.size() || (static_cast<unsigned char>(text[start]) & 0xC0) != 0x80,
+          "a row starts inside a character");
+    // Blanks may hang past the edge, and what takes no room may follow them there.
+    std::size_t end = rows.End(r);
+    while (end > start) {
+      std::size_t last = end - 1;
+      while (last > start && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80) --last;
+      if (text[last] != ' ' && text[last] != '\t' && rows.X(r, last) != rows.X(r, end)) break;
+      end = last;
+    }
+    std::size_t first = start + 1;  // after the row's first character
+    while (first < end && (static_cast<unsigned char>(text[first]) & 0xC0) == 0x80) ++first;
+    if (rows.X(r, end) > width && rows.X(r, end) != rows.X(r, std::min(first, end)))
+      Fail("a row is wider (" + std::to_string(rows.X(r, end)) + ") than the pane (" +
+           std::to_string(width) + "), and not for one wide character: \"" +
+           Visible(text.Substr(start, rows.End(r) - start)) + "\"");
+  }
+}
 
 // What the pane must be after `chunk` arrived on top of `before`. The message is only built
 // when a rule is broken: panes grow large, and this runs for every chunk.
@@ -141,8 +183,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   host.finalChunk = input.ConsumeBool() ? chunk() : std::string();
 
+  const std::int64_t width = input.ConsumeIntegralInRange(1, 40);
   auto logic = std::make_unique<console::ConsoleLogic>(controls, view, messages, host, folder);
   view.pane = &logic->Pane();
+  view.rows = std::make_unique<console::PaneRows>(logic->Pane().Chars());
+  view.rows->SetLayout(Width, width);
   logic->Load();
   CheckLineBreaks(logic->Pane().Text());
 
@@ -173,5 +218,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   logic->Execute();
   Check(completed, "the run ended without Complete");
   CheckLineBreaks(logic->Pane().Text());
+  CheckRows(*view.rows, logic->Pane().Chars(), width);
   return 0;
 }
