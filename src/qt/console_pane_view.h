@@ -46,7 +46,11 @@ class ConsolePaneView : public QAbstractScrollArea {
   // Rows on screen: a line wider than the pane takes several.
   std::size_t RowCount() const { return rows_.Count(); }
   std::size_t LineCount() const { return rows_.Lines(); }
-  // The text of a row as drawn, without its line break.
+  // Where a row starts and ends (before its line break, or where the next row goes on), the
+  // row that holds a position, and the text of a row without its line break.
+  std::size_t RowStart(std::size_t row) const { return rows_.Start(row); }
+  std::size_t RowEnd(std::size_t row) const { return rows_.End(row); }
+  std::size_t RowOf(std::size_t position) const { return rows_.RowOf(position); }
   QString RowText(std::size_t row) const;
   // The first and the last row that are in view.
   std::size_t FirstVisibleRow() const;
