@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/ports.h"
+#include "app/program_search.h"
 #include "app/windows.h"
-#include "main_window/program_search.h"
 
 namespace framora {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "main_window/program_search.h"
+#include "app/program_search.h"
 
 namespace framora {
 

@@ -12,7 +12,7 @@
 #include "app/windows.h"
 #include "main_window/common_dialog.h"
 #include "main_window/conversion_command.h"
-#include "main_window/program_search.h"
+#include "app/program_search.h"
 
 namespace framora {
 

@@ -8,7 +8,7 @@
 
 #include "app/text.h"
 #include "app/wildcard.h"
-#include "main_window/program_search.h"
+#include "app/program_search.h"
 #include "platform/posix/posix_files.h"
 #include "support/scoped_env.h"
 #include "support/temp_env.h"

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "main_window/program_search.h"
+#include "app/program_search.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_text.h"
 #include "support/temp_env.h"

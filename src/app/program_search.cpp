@@ -1,4 +1,4 @@
-#include "main_window/program_search.h"
+#include "app/program_search.h"
 
 #include <string_view>
 #include <vector>
