@@ -1,12 +1,14 @@
 // The design of a window as data, written once and read by both front-ends: the window's
 // caption, size and border, every control with its kind, name, text, place in twips
-// (1/1440 inch), tab index, font and colours, and the menu. Each window's description lives
+// (1/1440 inch), tab index, font, colours and picture, what a screen reader calls it, and the
+// menu. Each window's description lives
 // beside its logic (main_window/main_form.cpp, console/console_form.cpp, info/about_form.cpp,
 // info/donate_form.cpp).
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,9 +41,20 @@ enum class ControlKind {
   Line,       // a horizontal line: its height is the line's width
 };
 
+// A fixed tool window has a narrow caption and no button in the task bar.
 enum class BorderKind { Sizable, FixedDialog, FixedToolWindow };
 enum class IconKind { Program, Console };
-enum class PictureKind { None, ExecuteButton, Logo, DonateButton };
+
+// What a control is to a screen reader.
+enum class AccessibleRole {
+  Button,
+  Text,        // a field the user types into
+  StaticText,  // a label
+  Link,
+  Graphic,
+  Output,  // text shown to be read, not typed into (the console's pane)
+  Separator,
+};
 
 struct FontDesign {
   std::string_view face;  // empty: the window's default font
@@ -67,11 +80,16 @@ struct ControlDesign {
   FontDesign font = {};
   FormColor back = kWindowColor;
   FormColor fore = kWindowColor;
-  PictureKind picture = PictureKind::None;
-  bool isDefault = false;  // Enter presses it
-  bool isCancel = false;   // Esc presses it
-  bool wordWrap = false;   // the text wraps at word boundaries within the width
-  bool autoSize = false;   // a picture box that takes its picture's size
+  std::string_view picture = {};  // its file in resources/images, without ".png"
+  bool isDefault = false;         // Enter presses it
+  bool isCancel = false;          // Esc presses it
+  bool wordWrap = false;          // the text wraps at word boundaries within the width
+  bool autoSize = false;          // a picture box that takes its picture's size
+  // For a screen reader: a label names the control it describes; a control without words of
+  // its own says what it is for; a picture says what it acts as (a graphic by default).
+  ControlId labelFor = {};  // number 0: none
+  std::string_view accessibleName = {};
+  AccessibleRole pictureRole = AccessibleRole::Graphic;
 };
 
 // A menu item; level 0 is the menu bar. The caption "-" is a separator line.
@@ -90,7 +108,6 @@ struct FormDesign {
   int clientHeight;  // twips
   BorderKind border;
   IconKind icon;
-  bool inTaskbar;
   FormColor back;
   std::span<const ControlDesign> controls;
   std::span<const MenuItemDesign> menu;
@@ -123,5 +140,19 @@ std::vector<const ControlDesign*> InTabOrder(const FormDesign& form);
 
 // The controls that take the focus, in the order Tab moves through them.
 std::vector<const ControlDesign*> FocusOrder(const FormDesign& form);
+
+// The order in which both front-ends create the controls: the tab order, with each label
+// right before the control it names (where Windows' screen readers look for a field's name).
+std::vector<const ControlDesign*> CreationOrder(const FormDesign& form);
+
+AccessibleRole RoleOf(const ControlDesign& control);
+// The name a screen reader gives a control that has no words of its own: its own accessible
+// name, or the caption of the label that names it, with runs of blanks made one and the ends
+// trimmed. Empty for a control that is named by its own text (a button, a label).
+std::string AccessibleName(const FormDesign& form, const ControlDesign& control);
+
+// 0xRRGGBB of a system colour by its index (COLOR_SCROLLBAR 0 to COLOR_MENUBAR 30), as
+// Windows' standard scheme has it, for a platform without system colours of its own.
+std::uint32_t StandardSystemColor(int index);
 
 }  // namespace framora

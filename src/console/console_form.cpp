@@ -37,7 +37,8 @@ constexpr ControlDesign kControls[] = {
      .tabIndex = 2,
      .font = {"Verdana", 12, true},
      .back = kColorWindowText,
-     .fore = kColorInactiveBorder},
+     .fore = kColorInactiveBorder,
+     .labelFor = txtCommand},
     {.id = cmdCancel,
      .kind = Button,
      .name = "cmdCancel",
@@ -51,7 +52,8 @@ constexpr ControlDesign kControls[] = {
      .tabIndex = 4,
      .font = {"Arial", 6, true},
      .back = kBlack,
-     .fore = kColorScrollbar},
+     .fore = kColorScrollbar,
+     .accessibleName = "Command output"},
     {.id = Text1,
      .kind = TextBox,
      .name = "Text1",
@@ -60,15 +62,16 @@ constexpr ControlDesign kControls[] = {
      .tabIndex = 5,
      .font = kBoxFont,
      .back = kBlack,
-     .fore = kColorInactiveBorder},
+     .fore = kColorInactiveBorder,
+     .accessibleName = "Command that Execute runs"},
 };
 
 // A fixed tool window (narrow caption, not resizable, not in the task bar) on black.
-// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// Name, caption, client size in twips; border, icon, background; controls
 // and menu.
 // clang-format off
 constexpr FormDesign kForm{kWindow, "frmReadOutput", "Convert to ..", 10605, 4830,
-                         BorderKind::FixedToolWindow, IconKind::Console, false, kBlack,
+                         BorderKind::FixedToolWindow, IconKind::Console, kBlack,
                          kControls, {}};
 // clang-format on
 

@@ -18,8 +18,9 @@ constexpr ControlDesign kControls[] = {
      .name = "picIcon",
      .rect = {120, 120, 675, 675},
      .tabIndex = 1,
-     .picture = PictureKind::Logo,
-     .autoSize = true},
+     .picture = "about-logo",
+     .autoSize = true,
+     .accessibleName = "Framora audio converter logo"},
     {.id = lblTitle,
      .kind = Label,
      .name = "lblTitle",
@@ -85,11 +86,11 @@ constexpr ControlDesign kControls[] = {
      .fore = Rgb(0, 0, 255)},
 };
 
-// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// Name, caption, client size in twips; border, icon, background; controls
 // and menu.
 // clang-format off
 constexpr FormDesign kForm{kWindow, "frmAbout", "About MyApp", 5730, 3555,
-                         BorderKind::FixedDialog, IconKind::Program, true, kWindowColor,
+                         BorderKind::FixedDialog, IconKind::Program, kWindowColor,
                          kControls, {}};
 // clang-format on
 

@@ -27,14 +27,16 @@ constexpr ControlDesign kControls[] = {
      .kind = Picture,
      .name = "Image1",
      .rect = {5280, 1800, 2685, 765},
-     .picture = PictureKind::DonateButton},
+     .picture = "donate-now",
+     .accessibleName = "Donate now",
+     .pictureRole = AccessibleRole::Link},
 };
 
-// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// Name, caption, client size in twips; border, icon, background; controls
 // and menu.
 // clang-format off
 constexpr FormDesign kForm{kWindow, "frmDonate", "Framora audio converter - donate", 8310, 2805,
-                         BorderKind::FixedDialog, IconKind::Program, true, kWindowColor,
+                         BorderKind::FixedDialog, IconKind::Program, kWindowColor,
                          kControls, {}};
 // clang-format on
 

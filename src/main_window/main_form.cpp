@@ -37,7 +37,8 @@ constexpr ControlDesign kControls[] = {
      .text = "FFMPEG  Executable location ",
      .rect = {240, 1680, 1455, 375},
      .tabIndex = 2,
-     .wordWrap = true},
+     .wordWrap = true,
+     .labelFor = Text1},
     {.id = Text1, .kind = TextBox, .name = "Text1", .rect = {1920, 1680, 5415, 375}, .tabIndex = 1},
     {.id = Label2,
      .kind = Label,
@@ -45,7 +46,8 @@ constexpr ControlDesign kControls[] = {
      .text = "Image file location ",
      .rect = {240, 2280, 1455, 375},
      .tabIndex = 6,
-     .wordWrap = true},
+     .wordWrap = true,
+     .labelFor = Text2},
     {.id = Text2, .kind = TextBox, .name = "Text2", .rect = {1920, 2280, 5415, 375}, .tabIndex = 5},
     {.id = Label3,
      .kind = Label,
@@ -53,21 +55,25 @@ constexpr ControlDesign kControls[] = {
      .text = "Audio file  location ",
      .rect = {240, 2760, 1455, 375},
      .tabIndex = 7,
-     .wordWrap = true},
+     .wordWrap = true,
+     .labelFor = Text3},
     {.id = Text3, .kind = TextBox, .name = "Text3", .rect = {1920, 2760, 5415, 375}, .tabIndex = 8},
     {.id = Picture1,
      .kind = Picture,
      .name = "Picture1",
      .rect = {3840, 3600, 3735, 2655},
      .tabIndex = 9,
-     .picture = PictureKind::ExecuteButton},
+     .picture = "execute-button",
+     .accessibleName = "Execute",
+     .pictureRole = AccessibleRole::Button},
     {.id = Label4,
      .kind = Label,
      .name = "Label4",
      .text = "Save as file :>  (choose output)",
      .rect = {240, 3840, 2895, 375},
      .tabIndex = 10,
-     .wordWrap = true},
+     .wordWrap = true,
+     .labelFor = Text4},
     {.id = Text4, .kind = TextBox, .name = "Text4", .rect = {240, 4440, 3255, 495}, .tabIndex = 11},
     {.id = Command4,
      .kind = Button,
@@ -87,11 +93,11 @@ constexpr MenuItemDesign kMenu[] = {
 };
 
 // No font is set: every control has the platform's default dialog font.
-// Name, caption, client size in twips; border, icon, in the task bar, background; controls
+// Name, caption, client size in twips; border, icon, background; controls
 // and menu.
 // clang-format off
 constexpr FormDesign kForm{kWindow, "Form1", identity::kMainCaption, 7725, 6600,
-                         BorderKind::Sizable, IconKind::Program, true, kWindowColor,
+                         BorderKind::Sizable, IconKind::Program, kWindowColor,
                          kControls, kMenu};
 // clang-format on
 

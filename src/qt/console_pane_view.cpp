@@ -107,6 +107,7 @@ void ConsolePaneView::Append() {
 }
 
 void ConsolePaneView::Reset() {
+  ++resets_;
   anchor_ = caret_ = 0;
   selecting_ = false;
   rows_.Reset();

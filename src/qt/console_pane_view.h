@@ -42,6 +42,8 @@ class ConsolePaneView : public QAbstractScrollArea {
   void Copy() const;
   // Everything shown, lines joined by LF.
   QString PlainText() const;
+  // How often the text was replaced whole: what was counted of it before is void.
+  std::size_t Resets() const { return resets_; }
 
   // Rows on screen: a line wider than the pane takes several.
   std::size_t RowCount() const { return rows_.Count(); }
@@ -89,6 +91,7 @@ class ConsolePaneView : public QAbstractScrollArea {
   std::size_t anchor_ = 0;
   std::size_t caret_ = 0;
   bool selecting_ = false;
+  std::size_t resets_ = 0;
 };
 
 }  // namespace framora::qt

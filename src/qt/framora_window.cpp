@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "qt/accessible.h"
 #include "qt/click_label.h"
 #include "qt/qt_text.h"
 #include "qt/wrap_button.h"
@@ -38,20 +39,6 @@ Qt::WindowFlags Flags(BorderKind border) {
       return Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint | kFixed;
     case BorderKind::FixedToolWindow:
       return Qt::Tool | kFixed;
-  }
-  return {};
-}
-
-QPixmap Picture(PictureKind picture) {
-  switch (picture) {
-    case PictureKind::ExecuteButton:
-      return QPixmap(":/images/execute-button.png");
-    case PictureKind::Logo:
-      return QPixmap(":/images/about-logo.png");
-    case PictureKind::DonateButton:
-      return QPixmap(":/images/donate-now.png");
-    case PictureKind::None:
-      break;
   }
   return {};
 }
@@ -102,6 +89,7 @@ FramoraWindow::FramoraWindow(const FormDesign& form, WindowRegistry* registry)
     return true;
   }();
   (void)resources;
+  InstallAccessibleFactory();
   setAttribute(Qt::WA_DeleteOnClose, false);  // the registry destroys closed windows
   setObjectName(Q(form.name));
   setWindowTitle(Q(form.caption));
@@ -151,7 +139,8 @@ void FramoraWindow::BuildMenu() {
 }
 
 void FramoraWindow::Build(const SpecialControl& special) {
-  for (const ControlDesign& control : form_.controls) {
+  for (const ControlDesign* design : CreationOrder(form_)) {
+    const ControlDesign& control = *design;
     QWidget* w = Make(control, client_, special);
     w->setObjectName(Q(control.name));
     const TwipsRect& r = control.rect;
@@ -169,7 +158,16 @@ void FramoraWindow::Build(const SpecialControl& special) {
         label->resize(label->pixmap().size());
       }
     }
+    // Fields and pictures are named by their labels or by what they are for; buttons and
+    // labels by their own words.
+    if (const std::string name = AccessibleName(form_, control); !name.empty()) {
+      w->setAccessibleName(Q(name));
+    }
     controls_[control.id.number] = w;
+  }
+  for (const ControlDesign& control : form_.controls) {
+    if (control.labelFor.number == 0) continue;
+    if (auto* label = Control<QLabel>(control.id)) label->setBuddy(Widget(control.labelFor));
   }
   const std::vector<const ControlDesign*> focusOrder = FocusOrder(form_);
   for (std::size_t i = 0; i + 1 < focusOrder.size(); ++i) {
@@ -197,8 +195,8 @@ QWidget* FramoraWindow::Make(const ControlDesign& control, QWidget* parent,
     }
     case ControlKind::Label:
     case ControlKind::LinkLabel: {
-      auto* label =
-          control.kind == ControlKind::LinkLabel ? new ClickLabel(parent) : new QLabel(parent);
+      auto* label = control.kind == ControlKind::LinkLabel ? new ClickLabel(RoleOf(control), parent)
+                                                           : new QLabel(parent);
       label->setText(text);
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -215,10 +213,10 @@ QWidget* FramoraWindow::Make(const ControlDesign& control, QWidget* parent,
       break;
     }
     case ControlKind::Picture: {
-      auto* picture = new ClickLabel(parent);
-      picture->setPixmap(Picture(control.picture));
+      auto* picture = new ClickLabel(RoleOf(control), parent);
+      picture->setPixmap(QPixmap(":/images/" + Q(control.picture) + ".png"));
       picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      if (control.tabIndex >= 0) picture->setFocusPolicy(Qt::StrongFocus);
+      if (TakesFocus(control)) picture->setFocusPolicy(Qt::StrongFocus);
       w = picture;
       break;
     }
@@ -308,18 +306,7 @@ QIcon ProgramIcon() {
 }
 
 std::uint32_t ColorToRgb(FormColor color) {
-  if (color & kSystemColorFlag) {
-    switch (color & 0xFFu) {
-      case 0:  // COLOR_SCROLLBAR
-        return 0xC8C8C8u;
-      case 8:  // COLOR_WINDOWTEXT
-        return 0x000000u;
-      case 11:  // COLOR_INACTIVEBORDER
-        return 0xF4F7FCu;
-      default:
-        return 0x000000u;
-    }
-  }
+  if (color & kSystemColorFlag) return StandardSystemColor(static_cast<int>(color & 0xFFu));
   const std::uint32_t r = color & 0xFFu;
   const std::uint32_t g = (color >> 8) & 0xFFu;
   const std::uint32_t b = (color >> 16) & 0xFFu;

@@ -72,8 +72,8 @@ class FramoraWindow : public QWidget, public WindowView, public RegisteredWindow
 // The program icon in all its drawn sizes.
 QIcon ProgramIcon();
 
-// 0xRRGGBB of a colour as the descriptions store it: system colours get the usual desktop
-// defaults, other values are 0x00BBGGRR.
+// 0xRRGGBB of a colour as the descriptions store it: system colours get Windows' standard
+// ones, other values are 0x00BBGGRR.
 std::uint32_t ColorToRgb(FormColor color);
 QColor ToQColor(FormColor color);
 

@@ -4,6 +4,3 @@
 
 #define IDI_FRAMORA 1
 #define IDI_CONSOLE 2
-#define IDB_EXECUTE 101
-#define IDB_ABOUT_LOGO 102
-#define IDB_DONATE 103

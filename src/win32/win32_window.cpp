@@ -1,11 +1,14 @@
 #include "win32/win32_window.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "platform/win32/win32_text.h"
+#include "win32/described_accessible.h"
 #include "win32/resource_ids.h"
 
 namespace framora::win32 {
@@ -27,7 +30,8 @@ std::wstring WindowTextOf(HWND hwnd) {
   return text;
 }
 
-// Paints a picture control: the window face, then the bitmap at its own size.
+// Paints a picture control: the window face, then the bitmap at its own size, and the focus
+// rectangle around it where it has the focus.
 void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
   ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
   if (bitmap == nullptr) return;
@@ -38,18 +42,35 @@ void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
   ::BitBlt(item.hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
   ::SelectObject(memory, old);
   ::DeleteDC(memory);
+  if ((item.itemState & ODS_FOCUS) != 0) {
+    RECT around{0, 0, info.bmWidth, info.bmHeight};
+    ::IntersectRect(&around, &around, &item.rcItem);
+    ::DrawFocusRect(item.hDC, &around);
+  }
 }
 
-int PictureResource(PictureKind picture) {
-  switch (picture) {
-    case PictureKind::ExecuteButton:
-      return IDB_EXECUTE;
-    case PictureKind::Logo:
-      return IDB_ABOUT_LOGO;
-    case PictureKind::DonateButton:
-      return IDB_DONATE;
-    case PictureKind::None:
-      break;
+// A picture's bitmap resource is named after its file: execute-button is EXECUTE_BUTTON.
+std::wstring PictureResource(std::string_view picture) {
+  std::wstring name;
+  for (const char c : picture) name += c == '-' ? L'_' : static_cast<wchar_t>(std::toupper(c));
+  return name;
+}
+
+long MsaaRole(AccessibleRole role) {
+  switch (role) {
+    case AccessibleRole::Button:
+      return ROLE_SYSTEM_PUSHBUTTON;
+    case AccessibleRole::Text:
+    case AccessibleRole::Output:
+      return ROLE_SYSTEM_TEXT;
+    case AccessibleRole::StaticText:
+      return ROLE_SYSTEM_STATICTEXT;
+    case AccessibleRole::Link:
+      return ROLE_SYSTEM_LINK;
+    case AccessibleRole::Graphic:
+      return ROLE_SYSTEM_GRAPHIC;
+    case AccessibleRole::Separator:
+      return ROLE_SYSTEM_SEPARATOR;
   }
   return 0;
 }
@@ -103,6 +124,8 @@ ControlStyle StyleOf(const ControlDesign& control) {
     case ControlKind::LinkLabel:
       return {L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
     case ControlKind::Picture:
+      // One that acts as a button is one, for the keyboard and for screen readers.
+      if (RoleOf(control) == AccessibleRole::Button) return {L"BUTTON", BS_OWNERDRAW | tab, 0};
       return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | tab, 0};
     case ControlKind::Pane:
       // Shown, selectable and copyable, never typed into.
@@ -136,8 +159,9 @@ Win32Window::~Win32Window() {
 void Win32Window::Build() {
   CreateFrame();
   if (hwnd_ == nullptr) return;
-  // In tab order, for that is the order of Tab in a window; what has no tab index comes last.
-  for (const ControlDesign* control : InTabOrder(form_)) MakeControl(*control);
+  // In tab order, for that is the order of Tab in a window, each label right before the field
+  // it names, where screen readers look for the field's name.
+  for (const ControlDesign* control : CreationOrder(form_)) MakeControl(*control);
 }
 
 void Win32Window::CreateFrame() {
@@ -207,8 +231,11 @@ void Win32Window::MakeControl(const ControlDesign& control) {
   const ControlStyle style = StyleOf(control);
   if (style.windowClass == nullptr) return;
   const TwipsRect& r = control.rect;
+  // A picture's text is not shown; it tells screen readers what the picture is.
+  const std::string name = AccessibleName(form_, control);
+  const std::string& text = control.kind == ControlKind::Picture ? name : std::string(control.text);
   const HWND hwnd = ::CreateWindowExW(
-      style.exStyle, style.windowClass, ToWide(control.text).c_str(),
+      style.exStyle, style.windowClass, ToWide(text).c_str(),
       WS_CHILD | WS_VISIBLE | style.style, TwipsX(r.left), TwipsY(r.top), TwipsX(r.width),
       TwipsY(r.height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id.number)),
       ProgramInstance(), nullptr);
@@ -217,10 +244,11 @@ void Win32Window::MakeControl(const ControlDesign& control) {
                          ? static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))
                          : MakeFont(control.font);
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (control.picture != PictureKind::None) {
+  ::SetWindowSubclass(hwnd, &Win32Window::ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  if (!control.picture.empty()) {
     const auto bitmap = static_cast<HBITMAP>(
-        ::LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(PictureResource(control.picture)),
-                     IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        ::LoadImageW(ProgramInstance(), PictureResource(control.picture).c_str(), IMAGE_BITMAP,
+                     0, 0, LR_DEFAULTCOLOR));
     if (bitmap != nullptr) {
       gdiObjects_.emplace_back(bitmap);
       pictures_[control.id.number] = bitmap;
@@ -359,14 +387,22 @@ LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND: {
       int number = LOWORD(wParam);
-      // Enter and Esc come as IDOK and IDCANCEL: the default and the cancel button's.
+      int code = HIWORD(wParam);
+      // Enter and Esc come as IDOK and IDCANCEL: the default and the cancel button's, and Enter
+      // on a picture that acts as a button presses that.
+      const ControlDesign* focused = DesignOf(::GetFocus());
+      if (number == IDOK && focused != nullptr && focused->kind == ControlKind::Picture &&
+          RoleOf(*focused) == AccessibleRole::Button) {
+        number = focused->id.number;
+        code = BN_CLICKED;
+      }
       for (const ControlDesign& control : form_.controls) {
         if ((number == IDOK && control.isDefault) || (number == IDCANCEL && control.isCancel)) {
           number = control.id.number;
           break;
         }
       }
-      Command(number, HIWORD(wParam));
+      Command(number, code);
       return 0;
     }
     case DM_GETDEFID:
@@ -403,6 +439,28 @@ LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return Default(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32Window::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR /*id*/, DWORD_PTR self) {
+  if (msg == WM_GETOBJECT) {
+    const auto* window = reinterpret_cast<Win32Window*>(self);
+    if (const ControlDesign* design = window->DesignOf(hwnd)) {
+      // A button's caption is spoken without its access key's mark.
+      std::wstring name = ToWide(AccessibleName(window->form_, *design));
+      if (name.empty() && design->kind == ControlKind::Button) {
+        for (const wchar_t c : WindowTextOf(hwnd)) {
+          if (c != L'&') name += c;
+        }
+      }
+      if (const LRESULT answer =
+              AnswerGetObject(hwnd, wParam, lParam, name, MsaaRole(RoleOf(*design)))) {
+        return answer;
+      }
+    }
+  }
+  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &Win32Window::ControlProc, 0);
+  return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

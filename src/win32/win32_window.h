@@ -68,6 +68,9 @@ class Win32Window : public WindowView, public RegisteredWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // Every control's own messages pass here first: what it is, for screen readers.
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
   void CreateFrame();
   HMENU MakeMenu() const;
   void MakeControl(const ControlDesign& control);

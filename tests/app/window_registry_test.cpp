@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/form.h"
 #include "fakes/fake_windows.h"
 
 namespace framora {
@@ -135,6 +136,26 @@ TEST(Forms, FocusMovesThroughTheControlsThatTakeItByTabIndex) {
   // Labels, lines and a picture without a tab index come last when windows are made.
   EXPECT_EQ(InTabOrder(donate_form::Form()).back()->name, "Image1");
   EXPECT_EQ(InTabOrder(about_form::Form()).back()->name, "Line1_0");
+}
+
+TEST(Forms, LabelsAreMadeRightBeforeTheFieldsTheyNameAndTheFieldsStayInTabOrder) {
+  std::vector<std::string> made;
+  for (const ControlDesign* c : CreationOrder(main_form::Form())) made.emplace_back(c->name);
+  EXPECT_THAT(made,
+              ElementsAre("Command1", "Label1", "Text1", "Command2", "Command3", "Label2", "Text2",
+                          "Label3", "Text3", "Picture1", "Label4", "Text4", "Command4"));
+  EXPECT_EQ(AccessibleName(main_form::Form(), *main_form::Form().Find(main_form::Text3)),
+            "Audio file location");
+  // Every system colour of the descriptions has a value where the platform has none.
+  for (const FormDesign* form : {&main_form::Form(), &console_form::Form()}) {
+    for (const ControlDesign& c : form->controls) {
+      for (const FormColor color : {c.back, c.fore}) {
+        if (color != kWindowColor && (color & kSystemColorFlag) != 0) {
+          EXPECT_LE(color & 0xFFu, 30u) << c.name;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include "qt/console_window.h"
 
 #include <gtest/gtest.h>
+
 #include <signal.h>
+#include <QAccessible>
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -210,6 +212,33 @@ TEST_F(ConsoleWidgetLoad, PaneSetFromOutsideIsReplacedAndShown) {
   window->FlushPane();
   EXPECT_EQ(PaneShown(), "one\ntwo");
   EXPECT_TRUE(CaretAtEndOnScreen());
+}
+
+TEST_F(ConsoleWidgetLoad, AScreenReaderReadsThePaneAsReadOnlyTextWithTheCaretAtTheEnd) {
+  Open();
+  QAccessibleTextInterface* text =
+      QAccessible::queryAccessibleInterface(Child<ConsolePaneView>("rtfOutput"))->textInterface();
+  ASSERT_NE(text, nullptr);
+  // Offsets in UTF-16 units, as screen readers count: a character beyond the BMP takes two.
+  const struct {
+    std::string pane;
+    int count;
+    int from, to;
+    QString read;
+  } cases[] = {
+      {"one\r\ntwo", 8, 5, 8, "two"},
+      {"d\xC3\xA9j\xC3\xA0 \xF0\x9F\x8E\xB5 vu", 10, 5, 10, "\U0001F3B5 vu"},
+      {std::string(300000, 'x') + "Duration: 00:00:02", 300018, 300000, 300009, "Duration:"},
+      {"", 0, 0, 0, ""}};
+  for (const auto& c : cases) {
+    window->View().SetText(console_form::rtfOutput, c.pane);  // replaced whole, counted afresh
+    window->FlushPane();
+    EXPECT_EQ(text->characterCount(), c.count);
+    EXPECT_EQ(text->text(c.from, c.to), c.read);
+    EXPECT_EQ(text->cursorPosition(), c.count);
+  }
+  EXPECT_TRUE(
+      QAccessible::queryAccessibleInterface(Child<ConsolePaneView>("rtfOutput"))->state().readOnly);
 }
 
 using ConsoleWidgetActions = ConsoleWidgetFixture;

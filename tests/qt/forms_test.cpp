@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -168,6 +170,23 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     } else {
       EXPECT_EQ(w->font(), QApplication::font(w)) << "the window's default font";
     }
+    // What a screen reader calls it: named (by its label, or by what it is for), in its role.
+    if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        c.kind != ControlKind::Line) {
+      ASSERT_NE(a, nullptr);
+      if (const std::string name = AccessibleName(form(), c); !name.empty()) {
+        EXPECT_EQ(S(a->text(QAccessible::Name)), name);
+      }
+      EXPECT_TRUE(!TakesFocus(c) || !a->text(QAccessible::Name).isEmpty()) << "unnamed";
+      static const std::map<AccessibleRole, QAccessible::Role> kRoles = {
+          {AccessibleRole::Button, QAccessible::Button},
+          {AccessibleRole::Text, QAccessible::EditableText},
+          {AccessibleRole::StaticText, QAccessible::StaticText},
+          {AccessibleRole::Link, QAccessible::Link},
+          {AccessibleRole::Graphic, QAccessible::Graphic},
+          {AccessibleRole::Output, QAccessible::EditableText}};
+      EXPECT_EQ(a->role(), kRoles.at(RoleOf(c)));
+    }
     const bool box = c.kind == ControlKind::TextBox || c.kind == ControlKind::Pane;
     if (c.back != kWindowColor) {
       EXPECT_EQ(w->palette().color(box ? QPalette::Base : QPalette::Window), ToQColor(c.back));
@@ -177,6 +196,16 @@ TEST_P(Forms, EachControlIsAsDesigned) {
       EXPECT_EQ(w->palette().color(box ? QPalette::Text : QPalette::WindowText), ToQColor(c.fore));
     }
   }
+}
+
+TEST_P(Forms, ControlsAreMadeInTheOrderBothFrontEndsShare) {
+  std::vector<std::string> made;
+  for (QObject* child : window->Widget(form().controls.front().id)->parentWidget()->children()) {
+    if (!child->objectName().isEmpty()) made.push_back(S(child->objectName()));
+  }
+  std::vector<std::string> designed;
+  for (const ControlDesign* c : CreationOrder(form())) designed.emplace_back(c->name);
+  EXPECT_EQ(made, designed);
 }
 
 TEST_P(Forms, FocusMovesInTabOrder) {

@@ -1,6 +1,7 @@
 // The main window's widget: names, places, captions, tab order, menu, and its actions.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <fstream>
+#include <functional>
 
 #include "app/settings.h"
 #include "console/console_form.h"
@@ -86,20 +88,42 @@ TEST_F(MainWindowWidget, AChooserClickStoresTheChosenPath) {
   EXPECT_EQ((settings.values[{kSettingsApp, kSettingsSection, kKeyImage}]), "/pics/cover.png");
 }
 
-TEST_F(MainWindowWidget, ClickingThePictureOpensTheConsoleWithTheCommand) {
+TEST_F(MainWindowWidget, ThePictureOpensTheConsoleWithTheCommandByMouseKeysOrScreenReader) {
   Child<QLineEdit>("Text1")->setText("/usr/bin/ffmpeg");
   Child<QLineEdit>("Text2")->setText("/p/a.png");
   Child<QLineEdit>("Text3")->setText("/m/a.wav");
   Child<QLineEdit>("Text4")->setText("/o/v.avi");
-  QTest::mouseClick(Child<QWidget>("Picture1"), Qt::LeftButton);
-  ASSERT_TRUE(windows.IsLoaded(WindowId::frmReadOutput));
-  auto* console = Window(WindowId::frmReadOutput);
-  EXPECT_TRUE(console->isVisible());
+  auto* picture = Child<QWidget>("Picture1");
+  const std::function<void()> presses[] = {
+      [&] { QTest::mouseClick(picture, Qt::LeftButton); },
+      [&] { QTest::keyClick(picture, Qt::Key_Space); },
+      [&] { QTest::keyClick(picture, Qt::Key_Return); },
+      [&] {
+        QAccessible::queryAccessibleInterface(picture)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        QCoreApplication::processEvents();  // pressed from the event loop
+      },
+  };
   const std::string command =
       "/usr/bin/ffmpeg -loop 1 -y -i /p/a.png -i /m/a.wav -shortest -acodec copy -vcodec mjpeg "
       "/o/v.avi";
-  EXPECT_EQ(console->Text(console_form::Text1), command);
-  EXPECT_EQ(console->Text(console_form::txtCommand), command);
+  for (std::size_t i = 0; i < std::size(presses); ++i) {
+    presses[i]();
+    ASSERT_TRUE(windows.IsLoaded(WindowId::frmReadOutput)) << i;
+    auto* console = Window(WindowId::frmReadOutput);
+    EXPECT_TRUE(console->isVisible());
+    EXPECT_EQ(console->Text(console_form::Text1), command);
+    EXPECT_EQ(console->Text(console_form::txtCommand), command);
+    console->close();
+  }
+  // Tab brings the focus to it, and the focus shows.
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+  Child<QWidget>("Text3")->setFocus();
+  const QImage unfocused = picture->grab().toImage();
+  QTest::keyClick(Child<QWidget>("Text3"), Qt::Key_Tab);
+  ASSERT_TRUE(picture->hasFocus());
+  EXPECT_NE(picture->grab().toImage(), unfocused);
 }
 
 TEST_F(MainWindowWidget, EnterInTheOutputFieldStoresAndLaunchesAndStillReachesTheField) {

@@ -5,7 +5,10 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -49,6 +52,7 @@ bool operator==(const RECT& a, const RECT& b) {
 class Forms : public ::testing::TestWithParam<const FormDesign*> {
  protected:
   void SetUp() override {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as the program's task-bar button has it
     // Built as designed, before any load step changes a text.
     switch (GetParam()->id) {
       case WindowId::Form1:
@@ -65,6 +69,10 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
         break;
     }
     ASSERT_NE(window->Handle(), nullptr);
+  }
+  void TearDown() override {
+    window.reset();
+    ::CoUninitialize();
   }
   const FormDesign& form() const { return *GetParam(); }
 
@@ -90,7 +98,7 @@ TEST_P(Forms, TheWindowIsAsDesigned) {
   const bool sizable = form().border == BorderKind::Sizable;
   EXPECT_EQ((style & WS_THICKFRAME) != 0, sizable);
   EXPECT_EQ((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0, sizable);
-  EXPECT_EQ((exStyle & WS_EX_TOOLWINDOW) != 0, !form().inTaskbar);
+  EXPECT_EQ((exStyle & WS_EX_TOOLWINDOW) != 0, form().border == BorderKind::FixedToolWindow);
   EXPECT_EQ((exStyle & WS_EX_DLGMODALFRAME) != 0, form().border == BorderKind::FixedDialog);
 }
 
@@ -104,7 +112,8 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     }
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(::GetParent(hwnd), window->Handle());
-    const char* expected = c.kind == ControlKind::Button    ? "Button"
+    const AccessibleRole role = RoleOf(c);
+    const char* expected = role == AccessibleRole::Button   ? "Button"
                            : c.kind == ControlKind::TextBox ? "Edit"
                            : c.kind == ControlKind::Pane    ? "RICHEDIT50W"
                                                             : "Static";
@@ -116,7 +125,39 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     EXPECT_TRUE(rect == Placed(c.rect))
         << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
     if (c.kind != ControlKind::Pane) {
-      EXPECT_EQ(TextOf(hwnd), c.text);
+      EXPECT_EQ(TextOf(hwnd), c.kind == ControlKind::Picture ? AccessibleName(form(), c) : c.text);
+    }
+    // What a screen reader gets through MSAA: the name and the role of the description.
+    IAccessible* accessible = nullptr;
+    if (SUCCEEDED(::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                               IID_IAccessible,
+                                               reinterpret_cast<void**>(&accessible)))) {
+      VARIANT self{};
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      BSTR name = nullptr;
+      accessible->get_accName(self, &name);
+      VARIANT roleId{};
+      accessible->get_accRole(self, &roleId);
+      const std::string spoken = name != nullptr ? FromWide(name) : std::string();
+      const std::string named = AccessibleName(form(), c);
+      std::string caption;
+      for (const char ch : c.text) {
+        if (ch != '&') caption += ch;
+      }
+      EXPECT_EQ(spoken, !named.empty() ? named : caption);
+      static const std::map<AccessibleRole, long> kRoles = {
+          {AccessibleRole::Button, ROLE_SYSTEM_PUSHBUTTON},
+          {AccessibleRole::Text, ROLE_SYSTEM_TEXT},
+          {AccessibleRole::StaticText, ROLE_SYSTEM_STATICTEXT},
+          {AccessibleRole::Link, ROLE_SYSTEM_LINK},
+          {AccessibleRole::Graphic, ROLE_SYSTEM_GRAPHIC},
+          {AccessibleRole::Output, ROLE_SYSTEM_TEXT}};
+      EXPECT_EQ(roleId.lVal, kRoles.at(role));
+      ::SysFreeString(name);
+      accessible->Release();
+    } else {
+      ADD_FAILURE() << "no accessible object";
     }
     const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
     EXPECT_EQ((style & WS_TABSTOP) != 0, TakesFocus(c));
@@ -139,6 +180,19 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     EXPECT_EQ(font.lfWeight >= FW_BOLD, c.font.bold);
     EXPECT_EQ(font.lfUnderline != 0, c.font.underline);
   }
+}
+
+TEST_P(Forms, ControlsAreMadeInTheOrderBothFrontEndsShare) {
+  std::vector<int> made;
+  for (HWND child = ::GetWindow(window->Handle(), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    made.push_back(::GetDlgCtrlID(child));
+  }
+  std::vector<int> designed;
+  for (const ControlDesign* c : CreationOrder(form())) {
+    if (c->kind != ControlKind::Line) designed.push_back(c->id.number);
+  }
+  EXPECT_EQ(made, designed);
 }
 
 TEST_P(Forms, TabGoesThroughTheControlsInTabOrder) {

@@ -82,6 +82,22 @@ class Win32MainWindow : public ::testing::Test, protected test::FakePorts {
   Win32Window* form = nullptr;
 };
 
+TEST_F(Win32MainWindow, SpaceAndEnterOnTheExecutePicturePressIt) {
+  const HWND picture = form->Control(main_form::Picture1);
+  for (const WPARAM key : {VK_SPACE, VK_RETURN}) {
+    messages.shown.clear();
+    ::SetFocus(picture);
+    // Through the window's keyboard navigation first, as the program's message loop does.
+    for (const UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+      MSG msg{picture, message, key, 0, 0, {}};
+      if (!form->PreTranslate(msg)) ::DispatchMessageW(&msg);
+    }
+    HandleQueuedMessages();
+    ASSERT_FALSE(messages.shown.empty()) << key;
+    EXPECT_EQ(messages.shown.front().prompt, "FFMPEG EXE FILE LOCATION MISSING") << "launched";
+  }
+}
+
 TEST_F(Win32MainWindow, AFileDroppedOnAFieldLandsThere) {
   Drop(CentreOf(main_form::Text2), {"C:\\My Pictures\\café 日本.png", "C:\\second.png"});
   Drop(CentreOf(main_form::Text4), {"C:\\Videos\\clip.mp4"});
