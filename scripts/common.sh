@@ -15,7 +15,7 @@ FRAMORA_PACKAGES=(
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-14-dev clang-format
   xdotool xclip libx11-dev ccache shellcheck
-  dbus-daemon dbus-bin
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 )
 
 # framora_missing_packages [package...]: of the given packages (default: the list above),
