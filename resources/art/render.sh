@@ -28,9 +28,9 @@ render() {
     rm -f "$4.tmp.png"
 }
 
-# 24-bit BMP copy with white put behind transparent parts
+# 32-bit BMP copy that keeps the alpha channel: the Windows front-end blends it onto the window
 to_bmp() {
-    convert "$1" -background white -alpha remove -alpha off -type TrueColor "BMP3:$2"
+    convert "$1" -define bmp3:alpha=true "BMP3:$2"
 }
 
 # 1. program icon, all sizes from one SVG, plus the scalable copy

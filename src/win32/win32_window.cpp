@@ -30,7 +30,8 @@ std::wstring WindowTextOf(HWND hwnd) {
   return text;
 }
 
-// Paints a picture control: the window face, then the bitmap at its own size, and the focus
+// Paints a picture control: the window face, then the bitmap at its own size, blended by its
+// alpha channel so that its soft edges and transparent corners show the face, and the focus
 // rectangle around it where it has the focus.
 void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
   ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
@@ -39,7 +40,9 @@ void DrawBitmap(const DRAWITEMSTRUCT& item, HBITMAP bitmap) {
   const HGDIOBJ old = ::SelectObject(memory, bitmap);
   BITMAP info{};
   ::GetObjectW(bitmap, sizeof info, &info);
-  ::BitBlt(item.hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ::GdiAlphaBlend(item.hDC, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, info.bmWidth,
+                  info.bmHeight, blend);
   ::SelectObject(memory, old);
   ::DeleteDC(memory);
   if ((item.itemState & ODS_FOCUS) != 0) {
@@ -54,6 +57,26 @@ std::wstring PictureResource(std::string_view picture) {
   std::wstring name;
   for (const char c : picture) name += c == '-' ? L'_' : static_cast<wchar_t>(std::toupper(c));
   return name;
+}
+
+// The pictures are 32-bit bitmaps with straight alpha; blending wants each colour already
+// multiplied by its alpha.
+HBITMAP LoadPicture(std::string_view picture) {
+  const auto bitmap =
+      static_cast<HBITMAP>(::LoadImageW(ProgramInstance(), PictureResource(picture).c_str(),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  DIBSECTION dib{};
+  if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib ||
+      dib.dsBm.bmBitsPixel != 32 || dib.dsBm.bmBits == nullptr) {
+    return bitmap;
+  }
+  auto* pixel = static_cast<BYTE*>(dib.dsBm.bmBits);
+  const BYTE* end = pixel + static_cast<std::size_t>(dib.dsBm.bmWidthBytes) * dib.dsBm.bmHeight;
+  for (; pixel != end; pixel += 4) {
+    for (int channel = 0; channel < 3; ++channel)
+      pixel[channel] = static_cast<BYTE>(pixel[channel] * pixel[3] / 255);
+  }
+  return bitmap;
 }
 
 long MsaaRole(AccessibleRole role) {
@@ -235,10 +258,9 @@ void Win32Window::MakeControl(const ControlDesign& control) {
   const std::string name = AccessibleName(form_, control);
   const std::string& text = control.kind == ControlKind::Picture ? name : std::string(control.text);
   const HWND hwnd = ::CreateWindowExW(
-      style.exStyle, style.windowClass, ToWide(text).c_str(),
-      WS_CHILD | WS_VISIBLE | style.style, TwipsX(r.left), TwipsY(r.top), TwipsX(r.width),
-      TwipsY(r.height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id.number)),
-      ProgramInstance(), nullptr);
+      style.exStyle, style.windowClass, ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style.style,
+      TwipsX(r.left), TwipsY(r.top), TwipsX(r.width), TwipsY(r.height), hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id.number)), ProgramInstance(), nullptr);
   // Without a font of its own a control has the platform's default dialog font.
   const HFONT font = control.font.face.empty()
                          ? static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))
@@ -246,10 +268,7 @@ void Win32Window::MakeControl(const ControlDesign& control) {
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ::SetWindowSubclass(hwnd, &Win32Window::ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
   if (!control.picture.empty()) {
-    const auto bitmap = static_cast<HBITMAP>(
-        ::LoadImageW(ProgramInstance(), PictureResource(control.picture).c_str(), IMAGE_BITMAP,
-                     0, 0, LR_DEFAULTCOLOR));
-    if (bitmap != nullptr) {
+    if (const HBITMAP bitmap = LoadPicture(control.picture)) {
       gdiObjects_.emplace_back(bitmap);
       pictures_[control.id.number] = bitmap;
       if (control.autoSize) {  // the box takes its picture's size
