@@ -5,7 +5,7 @@
 include(GNUInstallDirs)
 
 set(FRAMORA_RELEASE_DATE "2026-12-07" CACHE STRING "Date of this version's release")
-set(FRAMORA_DEB_NAME "framora-audio-converter")
+set(FRAMORA_DEB_NAME ${FRAMORA_PACKAGE_NAME})
 
 set(FRAMORA_LINUX_DIR ${CMAKE_BINARY_DIR}/generated/linux)
 configure_file(${PROJECT_SOURCE_DIR}/resources/linux/app.desktop.in
@@ -33,7 +33,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/images/framora.svg
 # cpack -G DEB in the build folder makes the package.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME ${FRAMORA_DEB_NAME})
-set(CPACK_PACKAGE_VENDOR "Framora")
+set(CPACK_PACKAGE_VENDOR ${FRAMORA_PUBLISHER})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${FRAMORA_DESCRIPTION})
 set(CPACK_PACKAGE_DESCRIPTION
