@@ -73,3 +73,16 @@ framora_kernel_runs_i386() {
   rm -f "$probe"
   [ "$status" -eq 0 ]
 }
+
+# framora_wine_server_start / framora_wine_server_stop -- one Wine server for the prefix in
+# WINEPREFIX for a whole run. Left to itself, Wine starts a server with the first program and
+# ends it a few seconds after the last, and a program that starts just then finds it going
+# away ("chdir to /tmp/wine-.../server-...") and fails. So the run waits for a server that is
+# still ending, starts one that stays (-p), and ends it (-k) when the run ends.
+framora_wine_server_start() {
+  wineserver -w
+  wineserver -p
+}
+framora_wine_server_stop() {
+  wineserver -k 2>/dev/null || true
+}

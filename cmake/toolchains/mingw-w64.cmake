@@ -19,7 +19,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs run under Wine on the build machine, always in a throwaway Wine prefix of the
-# build folder (never the user's own), quietly, and without offering to download Mono or Gecko.
+# build folder (never the user's own), quietly, without offering to download Mono or Gecko, and
+# without adding menu entries to the home folder.
 # A machine without the loader of this architecture still builds everything; only the tests
 # that run Windows programs cannot run there (scripts/test-windows knows which can).
 find_program(FRAMORA_WINE NAMES ${FRAMORA_WINE_NAMES} PATHS /usr/lib/wine NO_DEFAULT_PATH)
@@ -29,4 +30,4 @@ if(NOT FRAMORA_WINE)
 endif()
 set(FRAMORA_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEPREFIX=${FRAMORA_WINEPREFIX} WINEDEBUG=-all
-                                  WINEDLLOVERRIDES=mscoree,mshtml= ${FRAMORA_WINE})
+                                  WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe= ${FRAMORA_WINE})

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Reads the program file back and checks its version record and resources.
+"""Reads the program file back and checks its version record, its resources and the DLLs it
+imports: Windows' own only, so that the bare .exe runs anywhere (the MinGW runtime is linked in).
 
 Usage: check_version_record.py PROGRAM TITLE DESCRIPTION FILE_VERSION NAME VERSION MACHINE
 
@@ -13,6 +14,10 @@ import pefile
 MACHINES = {"i386": (0x14C, "x86"), "amd64": (0x8664, "amd64")}
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 RT_BITMAP, RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 2, 3, 14, 24
+# Part of every Windows since XP (msvcrt.dll included: MinGW's C runtime of the system).
+WINDOWS_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
+                "msimg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll",
+                "shlwapi.dll", "user32.dll", "uxtheme.dll", "version.dll"}
 
 
 def main():
@@ -29,6 +34,9 @@ def main():
 
     expect("machine", pe.FILE_HEADER.Machine, machine_code)
     expect("subsystem", pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI)
+
+    imports = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
+    expect("DLLs other than Windows' own", sorted(imports - WINDOWS_DLLS), [])
 
     strings = {}
     for info in getattr(pe, "FileInfo", []):
