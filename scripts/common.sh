@@ -74,14 +74,19 @@ framora_kernel_runs_i386() {
   [ "$status" -eq 0 ]
 }
 
-# framora_wine_server_start / framora_wine_server_stop -- one Wine server for the prefix in
-# WINEPREFIX for a whole run. Left to itself, Wine starts a server with the first program and
-# ends it a few seconds after the last, and a program that starts just then finds it going
-# away ("chdir to /tmp/wine-.../server-...") and fails. So the run waits for a server that is
-# still ending, starts one that stays (-p), and ends it (-k) when the run ends.
+# framora_wine_server_start <loader> / framora_wine_server_stop -- one Wine server for the
+# prefix in WINEPREFIX for a whole run. Left to itself, Wine starts a server with the first
+# program and ends it a few seconds after the last, and a program that starts just then finds
+# it going away ("chdir to /tmp/wine-.../server-...") and fails. So the run ends a server that
+# is still there (ending, or left by a run that was killed), starts one that stays (-p), and
+# ends it (-k) when the run ends. The prefix's background services start here too: started by
+# a test, they would hold its output open for as long as the server lives, and the test would
+# seem never to end.
 framora_wine_server_start() {
+  framora_wine_server_stop
   wineserver -w
   wineserver -p
+  "$1" cmd /c exit >/dev/null 2>&1
 }
 framora_wine_server_stop() {
   wineserver -k 2>/dev/null || true

@@ -20,6 +20,7 @@ fail() {
   failures=$((failures + 1))
 }
 
+wineserver -k 2>/dev/null || true # one left by a run that was killed
 rm -rf "$work"
 mkdir -p "$HOME"
 cd "$work"
