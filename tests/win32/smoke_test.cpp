@@ -148,17 +148,14 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
   // The convert picture blends into the window: beside the round button shows the window's face.
   RECT picture{};
   ::GetWindowRect(::GetDlgItem(main, main_form::Picture1.number), &picture);
-  const auto screenPixel = [](int x, int y) {
-    const HDC screen = ::GetDC(nullptr);
-    const COLORREF pixel = ::GetPixel(screen, x, y);
-    ::ReleaseDC(nullptr, screen);
-    return pixel;
+  const HDC screen = ::GetDC(nullptr);
+  const auto green = [&] {
+    return GetGValue(::GetPixel(screen, picture.left + 119, picture.top + 120));
   };
-  const POINT corner{picture.left + 2, picture.top + 2};
-  const POINT red{picture.left + 119, picture.top + 120};  // on the button, below its label
-  test::WaitFor([&] { return GetGValue(screenPixel(red.x, red.y)) < 100; });  // painted
-  EXPECT_EQ(screenPixel(corner.x, corner.y), ::GetSysColor(COLOR_BTNFACE));
-  EXPECT_LT(GetGValue(screenPixel(red.x, red.y)), 100) << "no red button";
+  test::WaitFor([&] { return green() < 100; });  // the red button, once painted
+  EXPECT_LT(green(), 100) << "no red button";
+  EXPECT_EQ(::GetPixel(screen, picture.left + 2, picture.top + 2), ::GetSysColor(COLOR_BTNFACE));
+  ::ReleaseDC(nullptr, screen);
 
   // A click on the convert picture opens the console with the command.
   ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
