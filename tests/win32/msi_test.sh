@@ -3,7 +3,7 @@
 # installed-programs entry), the program started from its shortcut and closed, an upgrade to a
 # higher version, and a silent uninstall that leaves nothing but the user's settings. Arguments:
 # x64|x86, msi, higher msi, version, higher version, title, publisher, help link, program, work.
-set -euo pipefail
+set -Eeuo pipefail
 arch=$1 version=$4 higher_version=$5 title=$6 publisher=$7 help=$8 work=${10}
 msi=$(realpath "$2") higher=$(realpath "$3") built=$(realpath "$9")
 
@@ -21,6 +21,7 @@ rm -rf "$work" && mkdir -p "$HOME" && cd "$work"
 # One server for the whole test: a server that ends between two steps can turn the next away.
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
 
 drive=$WINEPREFIX/drive_c folder="Program Files"
 [ "$arch" = x86 ] && [ -d "$drive/Program Files (x86)" ] && folder="Program Files (x86)"
@@ -29,7 +30,11 @@ installed=$drive/$folder/$title
 # snapshot <file>: every file of drive C:, and the software registry keys as "key<tab>value".
 snapshot() {
   for hive in HKLM HKCU; do
-    "$wine" reg export "$hive\\Software" "$1.$hive.reg" /y >/dev/null
+    # Wine's desktop may be dropping its own volatile keys right then: another try.
+    for _ in 1 2 3 4 5; do
+      "$wine" reg export "$hive\\Software" "$1.$hive.reg" /y >/dev/null && break
+      sleep 1
+    done
     iconv -f UTF-16 -t UTF-8 "$1.$hive.reg" | tr -d '\r' |
       awk '/^\[/ { key = $0; print; next } NF { print key "\t" $0 }'
   done | cat - <(cd "$drive" && find . -printf 'C:%p\n') | LC_ALL=C sort >"$1"
