@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The installer under Wine in a fresh prefix: silent install (program, Start-menu shortcut,
-# installed-programs entry), the program started from its shortcut and closed, an upgrade to a
-# higher version, and a silent uninstall that leaves nothing but the user's settings. Arguments:
-# x64|x86, msi, higher msi, version, higher version, title, publisher, help link, program, work.
+# The installer under Wine in a fresh prefix: install, start, upgrade, uninstall, all silent.
+# Arguments: x64|x86, msi, higher msi, version, higher version, title, publisher, help, program, work
 set -Eeuo pipefail
 arch=$1 version=$4 higher_version=$5 title=$6 publisher=$7 help=$8 work=${10}
 msi=$(realpath "$2") higher=$(realpath "$3") built=$(realpath "$9")
@@ -30,11 +28,9 @@ installed=$drive/$folder/$title
 # snapshot <file>: every file of drive C:, and the software registry keys as "key<tab>value".
 snapshot() {
   for hive in HKLM HKCU; do
-    # Wine's desktop may be dropping its own volatile keys right then: another try.
-    for _ in 1 2 3 4 5; do
-      "$wine" reg export "$hive\\Software" "$1.$hive.reg" /y >/dev/null && break
-      sleep 1
-    done
+    # An export failed once in many runs, silently: one more try.
+    "$wine" reg export "$hive\\Software" "$1.$hive.reg" /y >/dev/null ||
+      { sleep 2 && "$wine" reg export "$hive\\Software" "$1.$hive.reg" /y; }
     iconv -f UTF-16 -t UTF-8 "$1.$hive.reg" | tr -d '\r' |
       awk '/^\[/ { key = $0; print; next } NF { print key "\t" $0 }'
   done | cat - <(cd "$drive" && find . -printf 'C:%p\n') | LC_ALL=C sort >"$1"
