@@ -9,10 +9,10 @@
 
 #include "app/form.h"
 #include "app/ports.h"
+#include "app/program_search.h"
 #include "app/windows.h"
 #include "main_window/common_dialog.h"
 #include "main_window/conversion_command.h"
-#include "app/program_search.h"
 
 namespace framora {
 

@@ -49,9 +49,8 @@ class DescribedAccessible final : public IAccessible {
                                           DISPID* ids) override {
     return standard_->GetIDsOfNames(iid, names, count, lcid, ids);
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
-                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                   UINT* argument) override {
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argument) override {
     return standard_->Invoke(id, iid, lcid, flags, params, result, exception, argument);
   }
 

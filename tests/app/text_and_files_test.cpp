@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/program_search.h"
 #include "app/text.h"
 #include "app/wildcard.h"
-#include "app/program_search.h"
 #include "platform/posix/posix_files.h"
 #include "support/scoped_env.h"
 #include "support/temp_env.h"
