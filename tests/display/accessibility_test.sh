@@ -14,8 +14,7 @@ source "$(dirname "$0")/display_common.sh"
 a11y() { /usr/bin/python3 "$(dirname "$0")/accessibility.py" "$@"; }
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
-ffmpeg -v error -f lavfi -i color=c=blue:s=64x48 -frames:v 1 "$work/cwd/cover.png"
-ffmpeg -v error -f lavfi -i sine=duration=2 -c:a pcm_s16le "$work/cwd/song.wav"
+conversion_files 2 64x48
 start_xvfb
 # shellcheck disable=SC2119 # nothing to add to its environment
 start_program
@@ -40,13 +39,7 @@ streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/cw
 echo "ok: a video made from the keyboard alone"
 exit_from_menu
 
-cat >"$XDG_CONFIG_HOME/framora/Framora audio converter.ini" <<INI
-[config]
-ffmpeg-location=/usr/bin/ffmpeg
-image-file=$work/cwd/cover.png
-audio-file=$work/cwd/song.wav
-save-file=$work/cwd/read.avi
-INI
+saved_paths /usr/bin/ffmpeg "$work/cwd/read.avi"
 # shellcheck disable=SC2119
 start_program
 wait_main_window

@@ -11,17 +11,8 @@ work=$2
 source "$(dirname "$0")/display_common.sh"
 
 # Ten minutes of sound take FFmpeg a few seconds, with a progress update every half second.
-ffmpeg -v error -f lavfi -i color=c=blue:s=64x48 -frames:v 1 "$work/cwd/cover.png"
-ffmpeg -v error -f lavfi -i sine=frequency=440:duration=600:sample_rate=8000 -c:a pcm_s16le \
-  "$work/cwd/song.wav"
-mkdir -p "$XDG_CONFIG_HOME/framora"
-cat >"$XDG_CONFIG_HOME/framora/Framora audio converter.ini" <<INI
-[config]
-ffmpeg-location=/usr/bin/ffmpeg
-image-file=$work/cwd/cover.png
-audio-file=$work/cwd/song.wav
-save-file=$work/cwd/long video.avi
-INI
+conversion_files 600 64x48
+saved_paths /usr/bin/ffmpeg "$work/cwd/long video.avi"
 
 # The pane in the console's client area (8, 104, 689 x 209), inside its frame, less the
 # vertical scroll bar at its right.

@@ -82,6 +82,22 @@ start_program() { # [extra environment...]: the program, from the work folder's 
 
 alive() { kill -0 "$app_pid" 2>/dev/null || fail "the program ended early"; }
 
+# conversion_files <seconds of sound> <picture's size>: a picture and a sound for FFmpeg.
+conversion_files() {
+  ffmpeg -v error -f lavfi -i "color=c=blue:s=$2" -frames:v 1 "$work/cwd/cover.png"
+  ffmpeg -v error -f lavfi -i "sine=duration=$1:sample_rate=8000" -c:a pcm_s16le \
+    "$work/cwd/song.wav"
+}
+
+# saved_paths <FFmpeg> <output>: the four paths as an earlier session saved them, with the
+# picture and the sound of conversion_files.
+saved_paths() {
+  mkdir -p "$XDG_CONFIG_HOME/framora"
+  printf '[config]\nffmpeg-location=%s\nimage-file=%s\naudio-file=%s\nsave-file=%s\n' "$1" \
+    "$work/cwd/cover.png" "$work/cwd/song.wav" "$2" \
+    >"$XDG_CONFIG_HOME/framora/Framora audio converter.ini"
+}
+
 # Polls until exactly one visible window has this caption; prints its id.
 wait_window() {
   local caption=$1 pattern ids end=$((SECONDS + deadline))

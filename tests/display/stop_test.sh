@@ -9,16 +9,8 @@ work=$2
 source "$(dirname "$0")/display_common.sh"
 
 # Half an hour of sound behind a large picture: minutes of work for FFmpeg.
-ffmpeg -v error -f lavfi -i color=c=red:s=1920x1080 -frames:v 1 "$work/cwd/cover.png"
-ffmpeg -v error -f lavfi -i sine=duration=1800:sample_rate=8000 -c:a pcm_s16le "$work/cwd/song.wav"
-mkdir -p "$XDG_CONFIG_HOME/framora"
-cat >"$XDG_CONFIG_HOME/framora/Framora audio converter.ini" <<INI
-[config]
-ffmpeg-location=/usr/bin/ffmpeg
-image-file=$work/cwd/cover.png
-audio-file=$work/cwd/song.wav
-save-file=$work/cwd/long video.avi
-INI
+conversion_files 1800 1920x1080
+saved_paths /usr/bin/ffmpeg "$work/cwd/long video.avi"
 
 start_xvfb
 # shellcheck disable=SC2119 # nothing to add to its environment

@@ -9,10 +9,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <system_error>
-#include <thread>
 #include <utility>
+
+#include "platform/posix/posix_children.h"
 
 extern char** environ;
 
@@ -41,28 +42,6 @@ class OwnedFd {
   int fd_;
 };
 
-// A child we do not wait for is reaped at once if it has ended, else by a small thread that
-// does nothing else: never a zombie, and the caller never waits. (The process host reaps its
-// children the same way; a double fork would leave the orphan to whatever reaps orphans on the
-// system, and could not tell us whether the exec worked.)
-void ReapLater(pid_t pid) {
-  int status = 0;
-  pid_t result = 0;
-  do {
-    result = ::waitpid(pid, &status, WNOHANG);
-  } while (result < 0 && errno == EINTR);
-  if (result != 0) return;  // reaped, or not ours to reap
-  try {
-    std::thread([pid] {
-      int childStatus = 0;
-      while (::waitpid(pid, &childStatus, 0) < 0 && errno == EINTR) {
-      }
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread to be had: a zombie is still better than a window that hangs.
-  }
-}
-
 // Starts the command in a session of its own with standard input and error on /dev/null and
 // standard output on `output` (/dev/null when -1). 0 and the child's id, or the error; an exec
 // that fails is reported here, with the child already gone.
@@ -88,17 +67,7 @@ int Spawn(const std::vector<std::string>& command, int output, pid_t& pid) {
   }
   if (rc == 0) rc = ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
 
-  // No terminal to lose when ours closes, nothing of our signal set-up.
-  sigset_t all;
-  sigset_t none;
-  ::sigfillset(&all);
-  ::sigemptyset(&none);
-  if (rc == 0) {
-    rc = ::posix_spawnattr_setflags(
-        &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  }
-  if (rc == 0) rc = ::posix_spawnattr_setsigdefault(&attributes, &all);
-  if (rc == 0) rc = ::posix_spawnattr_setsigmask(&attributes, &none);
+  if (rc == 0) rc = NewSessionAttributes(attributes);
 
   if (rc == 0) {
     std::vector<char*> argv;

@@ -15,12 +15,12 @@
 #include <limits>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "platform/posix/posix_children.h"
 #include "runner/utf8_chunk_decoder.h"
 
 extern char** environ;
@@ -96,30 +96,6 @@ bool SignalProcess(pid_t pid, int signal) {
   return ::kill(target, signal) == 0;
 }
 
-// A child must be waited for, or it stays a zombie; yet the user interface must never wait for
-// it, and a command may well run on after its output has ended (a close request it ignores,
-// a daemon, the program ending). So a child that has not ended when its handle is closed is
-// waited for by a small detached thread that does nothing else. We do not fork twice instead:
-// the orphan would then depend on whatever reaps orphans on the system, which is not always
-// done.
-void Reap(pid_t pid) {
-  int status = 0;
-  pid_t result = 0;
-  do {
-    result = ::waitpid(pid, &status, WNOHANG);
-  } while (result < 0 && errno == EINTR);
-  if (result != 0) return;  // reaped, or not ours to reap (ECHILD)
-  try {
-    std::thread([pid] {
-      int childStatus = 0;
-      while (::waitpid(pid, &childStatus, 0) < 0 && errno == EINTR) {
-      }
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread to be had: a zombie is still better than a window that hangs.
-  }
-}
-
 }  // namespace
 
 struct PosixProcessHost::State {
@@ -138,7 +114,7 @@ struct PosixProcessHost::State {
 
   ~State() {
     for (auto& [handle, entry] : handles) {
-      if (entry.child && !entry.reaped) Reap(entry.pid);
+      if (entry.child && !entry.reaped) ReapLater(entry.pid);
     }
   }
 
@@ -254,18 +230,7 @@ bool PosixProcessHost::CreateProcess(const CommandLine& commandLine,
   // Whatever else is open in our process (without close-on-exec) is none of the child's business.
   if (rc == 0) rc = ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
 
-  // A new session: own process group, no terminal. Signals start as a fresh program's would,
-  // whatever our process ignores or blocks.
-  sigset_t all;
-  sigset_t none;
-  ::sigfillset(&all);
-  ::sigemptyset(&none);
-  if (rc == 0) {
-    rc = ::posix_spawnattr_setflags(
-        &spawnAttributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  }
-  if (rc == 0) rc = ::posix_spawnattr_setsigdefault(&spawnAttributes, &all);
-  if (rc == 0) rc = ::posix_spawnattr_setsigmask(&spawnAttributes, &none);
+  if (rc == 0) rc = NewSessionAttributes(spawnAttributes);
 
   pid_t pid = 0;
   if (rc == 0) {
@@ -388,7 +353,7 @@ void EndGroup(pid_t pid, std::uint32_t graceMs) {
   };
   if (waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs))) return;
   ::kill(-pid, SIGKILL);
-  if (!waitUntil(std::chrono::steady_clock::now() + kKillWait)) Reap(pid);
+  if (!waitUntil(std::chrono::steady_clock::now() + kKillWait)) ReapLater(pid);
 }
 
 }  // namespace
@@ -439,7 +404,7 @@ void PosixProcessHost::CloseHandle(HostHandle handle) {
   const bool child = found->second.child && !found->second.reaped;
   const pid_t pid = found->second.pid;
   state_->handles.erase(found);
-  if (child) Reap(pid);
+  if (child) ReapLater(pid);
 }
 
 HostHandle PosixProcessHost::OpenProcess(std::uint32_t /*dwDesiredAccess*/, bool /*bInheritHandle*/,

@@ -1,0 +1,42 @@
+#include "platform/posix/posix_children.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <system_error>
+#include <thread>
+
+namespace framora::posix {
+
+int NewSessionAttributes(posix_spawnattr_t& attributes) {
+  sigset_t all;
+  sigset_t none;
+  ::sigfillset(&all);
+  ::sigemptyset(&none);
+  int rc = ::posix_spawnattr_setflags(
+      &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  if (rc == 0) rc = ::posix_spawnattr_setsigdefault(&attributes, &all);
+  if (rc == 0) rc = ::posix_spawnattr_setsigmask(&attributes, &none);
+  return rc;
+}
+
+void ReapLater(pid_t pid) {
+  int status = 0;
+  pid_t result = 0;
+  do {
+    result = ::waitpid(pid, &status, WNOHANG);
+  } while (result < 0 && errno == EINTR);
+  if (result != 0) return;  // reaped, or not ours to reap (ECHILD)
+  try {
+    std::thread([pid] {
+      int childStatus = 0;
+      while (::waitpid(pid, &childStatus, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: a zombie is still better than a window that hangs.
+  }
+}
+
+}  // namespace framora::posix
