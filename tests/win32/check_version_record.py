@@ -16,7 +16,7 @@ IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 RT_BITMAP, RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 2, 3, 14, 24
 # Part of every Windows since XP (msvcrt.dll included: MinGW's C runtime of the system).
 WINDOWS_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
-                "msimg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll",
+                "msimg32.dll", "msvcrt.dll", "oleacc.dll", "ole32.dll", "oleaut32.dll", "shell32.dll",
                 "shlwapi.dll", "user32.dll", "uxtheme.dll", "version.dll"}
 
 
