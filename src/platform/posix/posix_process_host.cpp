@@ -312,21 +312,6 @@ ReadStatus PosixProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk,
 
 namespace {
 
-// Polls `ended` in slices of kWaitSliceMs, asking `wait` between them, for at most timeoutMs.
-template <typename Ended>
-WaitStatus WaitInSlices(std::uint32_t timeoutMs, ReadWait& wait, Ended ended) {
-  const auto start = std::chrono::steady_clock::now();
-  for (;;) {
-    if (ended()) return WaitStatus::Ended;
-    const auto waited = std::chrono::steady_clock::now() - start;
-    if (timeoutMs != kInfinite && waited >= std::chrono::milliseconds(timeoutMs)) {
-      return WaitStatus::TimedOut;
-    }
-    ::poll(nullptr, 0, kWaitSliceMs);
-    if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
-  }
-}
-
 // How long the members of a killed group get to be gone (a process stuck in the kernel may
 // take a while): one deadline for the whole group.
 constexpr auto kKillWait = std::chrono::seconds(2);
@@ -360,11 +345,19 @@ void EndGroup(pid_t pid, std::uint32_t graceMs) {
 
 WaitStatus PosixProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
                                             ReadWait& wait) {
-  return WaitInSlices(timeoutMs, wait, [this, hProcess] {
+  // Polls in slices of kWaitSliceMs, asking `wait` between them, for at most timeoutMs.
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
     // Looked up on every pass, as in ReadFile: the handlers run meanwhile may change the table.
     State::Entry* entry = state_->Find(hProcess);
-    return entry == nullptr || !entry->child || State::Ended(*entry);
-  });
+    if (entry == nullptr || !entry->child || State::Ended(*entry)) return WaitStatus::Ended;
+    const auto waited = std::chrono::steady_clock::now() - start;
+    if (timeoutMs != kInfinite && waited >= std::chrono::milliseconds(timeoutMs)) {
+      return WaitStatus::TimedOut;
+    }
+    ::poll(nullptr, 0, kWaitSliceMs);
+    if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
+  }
 }
 
 bool PosixProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) {

@@ -137,12 +137,12 @@ void Win32ProcessHost::CloseHandle(HostHandle handle) {
   ::CloseHandle(ToHandle(handle));
 }
 
-namespace {
-
-// Waits in slices that end early for a window message or the process's end, asking `wait`
-// between them, until `ended` holds or timeoutMs have passed.
-template <typename Ended>
-WaitStatus WaitInSlices(HANDLE process, std::uint32_t timeoutMs, ReadWait& wait, Ended ended) {
+WaitStatus Win32ProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
+                                            ReadWait& wait) {
+  // Waits in slices that end early for a window message or the process's end, asking `wait`
+  // between them.
+  HANDLE process = ToHandle(hProcess);
+  const auto ended = [process] { return ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT; };
   const DWORD start = ::GetTickCount();
   for (;;) {
     if (ended()) return WaitStatus::Ended;
@@ -154,15 +154,6 @@ WaitStatus WaitInSlices(HANDLE process, std::uint32_t timeoutMs, ReadWait& wait,
     if (ended()) return WaitStatus::Ended;
     if (!wait.KeepWaiting()) return WaitStatus::Interrupted;
   }
-}
-
-}  // namespace
-
-WaitStatus Win32ProcessHost::WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs,
-                                            ReadWait& wait) {
-  const HANDLE process = ToHandle(hProcess);
-  return WaitInSlices(process, timeoutMs, wait,
-                      [process] { return ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT; });
 }
 
 bool Win32ProcessHost::GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) {
