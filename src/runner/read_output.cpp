@@ -143,9 +143,13 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
   startup.hStdOutput = hWrite;
   startup.hStdError = hWrite;
 
+  // The pipe's write end must pass to the child, but the handles of the child's own process and
+  // thread must pass to nobody: a later run's command would hold this one's process for life.
+  SecurityAttributes processAttributes;
+  processAttributes.bInheritHandle = 0;
   const CommandLine commandLine{host_.GetComSpec(), std::move(sCommandLine)};
   ProcessInformation process;
-  if (!host_.CreateProcess(commandLine, attributes, startup, process)) {
+  if (!host_.CreateProcess(commandLine, processAttributes, startup, process)) {
     const std::int32_t code = host_.GetLastError();
     bProcessing = false;
     readEnd.Close();

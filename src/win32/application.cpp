@@ -18,18 +18,23 @@ namespace framora::win32 {
 
 namespace {
 
-// The folder of the program file, without a final backslash.
-std::string ProgramFolder() {
+// The full path of the program file.
+std::wstring ProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length =
         ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length < path.size()) {
       path.resize(length);
-      break;
+      return path;
     }
     path.resize(path.size() * 2);
   }
+}
+
+// The folder of the program file, without a final backslash.
+std::string ProgramFolder() {
+  std::wstring path = ProgramPath();
   const auto slash = path.find_last_of(L"\\/");
   if (slash != std::wstring::npos) path.resize(slash);
   return FromWide(path);
@@ -51,6 +56,8 @@ struct RichEditLibrary {
 struct Application::Adapters {
   // The yield gives each message to the windows' keyboard navigation first, as the main loop.
   explicit Adapters(Application& app) : yield([&app](MSG& msg) { return app.PreTranslate(msg); }) {}
+  // Goes last: closing it ends what is left of the commands, once every stop is over.
+  CommandJob commands;
   // Stops still going when the windows have gone: the program ends once they are over.
   BackgroundStops stops;
   RichEditLibrary richEdit;
@@ -94,7 +101,9 @@ Application::Application() {
   ctx_.registry = &adapters_->registry;
   ctx_.windows = windows_.get();
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
-    return std::make_unique<Win32ProcessHost>(adapters_->yield, &adapters_->stops);
+    // The program itself sends a command's console its Ctrl+C (see main.cpp).
+    return std::make_unique<Win32ProcessHost>(adapters_->yield, &adapters_->stops,
+                                              CommandControl{&adapters_->commands, ProgramPath()});
   };
   ctx_.programFolder = ProgramFolder();
   ctx_.programs = &adapters_->programs;

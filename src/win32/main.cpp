@@ -1,9 +1,12 @@
 // Wires the adapters and windows together and runs the program.
+#include "platform/win32/win32_console_interrupt.h"
 #include "platform/win32/windows_api.h"
 #include "win32/application.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
+  // A copy started by a stop to send a command's console its Ctrl+C; no window.
+  if (const auto sent = framora::win32::RunInterruptOption(::GetCommandLineW())) return *sent;
   framora::win32::Application program;
   return program.Run();
 }

@@ -124,14 +124,14 @@ TEST_F(RunTest, WithoutComSpecTheLineStartsWithTheSwitchesAndNoInterpreterIsPutI
   EXPECT_EQ(log.events.front(), "Starting");
 }
 
-TEST_F(RunTest, PipeAndProcessGetInheritableAttributesAndHiddenWindowWithPipeAsOutput) {
+TEST_F(RunTest, OnlyThePipeIsInheritableAndTheHiddenWindowHasThePipeAsOutput) {
   runner.SetCommand("dir");
   runner.ProcessCommand();
   EXPECT_EQ(host.pipeAttributes.nLength, 12u);
   EXPECT_EQ(host.pipeAttributes.bInheritHandle, -1);
   EXPECT_EQ(host.pipeSize, 0u);
   EXPECT_EQ(host.processAttributes.nLength, 12u);
-  EXPECT_EQ(host.processAttributes.bInheritHandle, -1);
+  EXPECT_EQ(host.processAttributes.bInheritHandle, 0);
   EXPECT_EQ(host.startup.cb, 68u);
   EXPECT_EQ(host.startup.dwFlags, 257u);
   EXPECT_EQ(host.startup.wShowWindow, 0);

@@ -41,6 +41,7 @@ class TrackingHost : public Win32ProcessHost {
     if (!Win32ProcessHost::CreateProcess(commandLine, attributes, startup, info)) return false;
     handed.push_back(info.hProcess);
     handed.push_back(info.hThread);
+    processInheritable = Inheritable(info.hProcess) || Inheritable(info.hThread);
     processId = static_cast<DWORD>(info.dwProcessId);
     return true;
   }
@@ -62,6 +63,7 @@ class TrackingHost : public Win32ProcessHost {
   std::vector<HostHandle> handed;
   bool readInheritable = true;
   bool writeInheritable = false;
+  bool processInheritable = true;
   DWORD processId = 0;
 };
 
@@ -159,7 +161,9 @@ TEST_F(RunTest, TheInterpreterIsStartedExactlyAsTheWindowsProgramStartsIt) {
   // 32-bit program, and larger in the 64-bit one, whose handles are twice as wide.
   const std::string cb = sizeof(void*) == 4 ? "68" : std::to_string(sizeof(STARTUPINFOA));
   EXPECT_NE(text.find("cb=" + cb + " flags=257 show=0\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("stdin=none stdout-is-stderr=yes\n"), std::string::npos) << text;
+  // Its input is nothing: reading it ends at once.
+  EXPECT_NE(text.find("stdout-is-stderr=yes\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("stdin=0\n"), std::string::npos) << text;
   EXPECT_NE(text.find("priority=32\n"), std::string::npos) << text;  // NORMAL_PRIORITY_CLASS
 }
 
@@ -179,6 +183,7 @@ TEST_F(RunTest, OnlyThePipesWriteEndIsInheritedAndEveryHandleIsReleased) {
   EXPECT_EQ(host.handed.size(), 4u) << "two pipe ends, the process and its thread";
   EXPECT_TRUE(host.writeInheritable);
   EXPECT_FALSE(host.readInheritable);
+  EXPECT_FALSE(host.processInheritable) << "no later command may hold this run's process";
   EXPECT_TRUE(host.StillOpen().empty());
 }
 

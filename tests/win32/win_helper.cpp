@@ -15,7 +15,11 @@
 //                         exit code 7
 //   family                starts a child that sleeps, then a window; prints
 //                         "ready <pid> child <pid>": WM_CLOSE ends it, the child runs on
-//   sleep                 prints "ready <pid>" and waits until it is terminated
+//   sleep                 prints "ready <pid>" and waits until it is terminated (Ctrl+C at
+//                         its console is ignored)
+//   ctrl-c                prints "ready <pid>", waits for Ctrl+C at its console, then prints
+//                         "interrupted" and exits with code 5, as FFmpeg finishes its file
+//   --send-ctrl-c PID     as the program does for a stop: sends Ctrl+C to PID's console
 //   flood                 prints "ready <pid>", then writes until a write fails and exits with
 //                         that failure's error code
 //   exit N                exits with code N
@@ -31,6 +35,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "platform/win32/win32_console_interrupt.h"
 
 namespace {
 
@@ -159,9 +165,19 @@ int Run(int argc, char** argv) {
   }
   if (mode == "exit" && argc > 1) return static_cast<int>(std::strtol(argv[1], nullptr, 10));
   if (mode == "sleep") {
+    ::SetConsoleCtrlHandler(nullptr, TRUE);
     Out(Ready());
     ::Sleep(INFINITE);
     return 0;
+  }
+  if (mode == "ctrl-c") {
+    static HANDLE interrupted = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ::SetConsoleCtrlHandler(
+        [](DWORD event) -> BOOL { return event == CTRL_C_EVENT && ::SetEvent(interrupted); }, TRUE);
+    Out(Ready());
+    ::WaitForSingleObject(interrupted, INFINITE);
+    Out("interrupted\n");
+    return 5;
   }
   if (mode == "-loop") {
     // The arguments as the system has them (UTF-16), printed in UTF-8 whatever our code page.
@@ -184,6 +200,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto sent = framora::win32::RunInterruptOption(::GetCommandLineW())) return *sent;
   if (argc < 2) return Started();
   // As the interpreter: its switches, then /c.
   int c = 1;
@@ -195,7 +212,8 @@ int main(int argc, char** argv) {
     std::string command = argv[c + 1];
     const std::string first = command.substr(0, command.find(' '));
     char* args[] = {command.data()};
-    if (first == "window" || first == "sleep" || first == "stdin" || first == "family") {
+    if (first == "window" || first == "sleep" || first == "stdin" || first == "family" ||
+        first == "ctrl-c") {
       command.resize(first.size());
       return Run(1, args);
     }

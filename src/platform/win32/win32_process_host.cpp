@@ -2,6 +2,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include "platform/win32/win32_console_interrupt.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_tree.h"
 
@@ -18,6 +19,10 @@ constexpr DWORD kWaitSliceMs = 10;
 // How long the members of an ended tree get to be gone (termination is asynchronous, and a
 // process stuck in I/O may take a while): one deadline for all of them.
 constexpr std::uint32_t kKillWaitMs = 2000;
+// How long the copy that sends Ctrl+C may take (it is a program start, slow under Wine), and
+// how long FFmpeg then has to finish its file: as long as after the runner's own close request.
+constexpr std::uint32_t kInterruptWaitMs = 5000;
+constexpr std::uint32_t kInterruptGraceMs = 3000;
 
 // The records the runner fills have these sizes in the 32-bit program.
 static_assert(sizeof(void*) != 4 || sizeof(SECURITY_ATTRIBUTES) == 12);
@@ -91,12 +96,38 @@ bool Win32ProcessHost::CreateProcess(const CommandLine& commandLine,
   si.hStdInput = ToHandle(startup.hStdInput);
   si.hStdOutput = ToHandle(startup.hStdOutput);
   si.hStdError = ToHandle(startup.hStdError);
+  // No input is the NUL device: a console of its own would otherwise stand in for a missing
+  // one (Wine does so), and a command that reads input would wait for keys nobody types.
+  KernelHandle noInput;
+  if ((si.dwFlags & STARTF_USESTDHANDLES) != 0 && si.hStdInput == nullptr) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    noInput.reset(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                &inherited, OPEN_EXISTING, 0, nullptr));
+    si.hStdInput = noInput.get();
+  }
 
   std::string line = ToNarrow(commandLine.Text());  // CreateProcessA may write into it
+  // A console of its own, hidden by wShowWindow. A program without a console gives its console
+  // children one anyway, but Wine gives them none, and Ctrl+C needs one to reach the command;
+  // it also keeps the command off a console the program itself is attached to, so that only
+  // the program's stop interrupts it. Suspended until it is in the job, so that nothing it
+  // starts escapes it.
+  DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_NEW_CONSOLE;
+  if (control_.job != nullptr) flags |= CREATE_SUSPENDED;
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(nullptr, line.data(), &processAttributes, &threadAttributes, TRUE,
-                        NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
+  if (!::CreateProcessA(nullptr, line.data(), &processAttributes, &threadAttributes, TRUE, flags,
+                        nullptr, nullptr, &si, &pi)) {
     return Fail();
+  }
+  if (control_.job != nullptr) {
+    control_.job->Adopt(pi.hProcess);
+    if (::ResumeThread(pi.hThread) == static_cast<DWORD>(-1)) {
+      Fail();
+      ::TerminateProcess(pi.hProcess, 1);
+      ::CloseHandle(pi.hThread);
+      ::CloseHandle(pi.hProcess);
+      return false;
+    }
   }
   info.hProcess = FromHandle(pi.hProcess);
   info.hThread = FromHandle(pi.hThread);
@@ -168,12 +199,21 @@ bool Win32ProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t gr
     lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
-  stops_.Start([hProcess, graceMs] {
+  stops_.Start([hProcess, graceMs, interrupter = control_.interrupter] {
+    // Held until the end: the id the console is found by cannot pass to another process.
     const KernelHandle root(ToHandle(hProcess));
+    const bool interrupted =
+        InterruptConsoleOf(interrupter, ::GetProcessId(root.get()), kInterruptWaitMs);
     Win32ProcessTable table;
-    EndProcessTree(table, hProcess, graceMs, kKillWaitMs, 0);
+    EndProcessTree(table, hProcess, interrupted ? std::max(graceMs, kInterruptGraceMs) : graceMs,
+                   kKillWaitMs, 0);
   });
   return true;
+}
+
+void Win32ProcessHost::LetOutliveProgram(HostHandle /*hProcess*/) {
+  // The job holds every command of the program; it is ending, so all of them go on.
+  if (control_.job != nullptr) control_.job->Release();
 }
 
 HostHandle Win32ProcessHost::OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
