@@ -64,6 +64,7 @@ check_installed() {
 snapshot before
 
 "$wine" msiexec /i "$(winepath -w "$msi")" /qn || fail "install: exit status $?"
+snapshot installed
 check_installed "$version"
 
 # From its shortcut, as a user does: the main window comes, and the program ends on a close.
@@ -81,15 +82,22 @@ else
   ! shown || fail "the program did not end on a close"
 fi
 
+snapshot started
 "$wine" msiexec /i "$(winepath -w "$higher")" /qn || fail "upgrade: exit status $?"
+snapshot upgraded
 check_installed "$higher_version"
 
 "$wine" msiexec /x "$(winepath -w "$higher")" /qn || fail "uninstall: exit status $?"
 snapshot after
-# Windows Installer's own folder and (empty) keys may stay, as may Wine's own state.
-left=$(LC_ALL=C comm -13 before after | grep -Ev -e '^C:\./windows/Installer$' \
+# What the two installations wrote is what the package can have written: all of it must go.
+# Nothing else is compared: Wine keeps state of its own that differs between machines (a
+# 32-bit program started on a machine that runs it registers Wine's fonts in the 32-bit view).
+# Windows Installer's own folder and (empty) keys may stay.
+written=$(LC_ALL=C sort -u <(LC_ALL=C comm -13 before installed) <(LC_ALL=C comm -13 started upgraded))
+left=$(LC_ALL=C comm -12 <(echo "$written") after | grep -Ev -e '^C:\./windows/Installer$' \
   -e '^\[.*\\(Installer\b.*|CurrentVersion\\Uninstall)\]$' \
   -e '^\[HKEY_CURRENT_USER\\Software\\Wine\b' || true)
+[ -n "$written" ] || fail "the snapshots saw nothing installed"
 [ -z "$left" ] || fail "left after uninstall: $left"
 gone=$(LC_ALL=C comm -23 before after)
 [ -z "$gone" ] || fail "gone after uninstall, not installed by the package (settings?): $gone"

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Conversions with a real Windows FFmpeg through the program under Wine, driven by
+# real_ffmpeg_test.cpp; then every file a case left is read here with ffprobe: a Motion JPEG
+# video, an audio stream, and the length the case expects (or, for a cancelled conversion, a
+# length at all: the file was finished). Arguments: the test program, ffmpeg.exe, a work folder,
+# then the command that runs Windows programs.
+set -euo pipefail
+driver=$1 windows_ffmpeg=$2 work=$3
+shift 3
+if [ ! -f "$windows_ffmpeg" ]; then
+  echo "No Windows FFmpeg at $windows_ffmpeg; scripts/test-windows fetches it."
+  exit 77
+fi
+rm -rf "$work" && mkdir -p "$work"
+
+# The media the cases copy under their own names.
+make() { ffmpeg -nostdin -v error -y "$@"; }
+make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/cover.jpg"
+make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/cover.png"
+make -f lavfi -i testsrc=s=1920x1080 -frames:v 1 "$work/big.jpg"
+make -f lavfi -i sine=f=440:d=8 "$work/song.wav"
+make -f lavfi -i sine=f=440:d=8 -b:a 128k "$work/song.mp3"
+make -f lavfi -i sine=f=440:d=600:r=16000 "$work/long.wav"
+
+windows() { printf 'Z:%s' "${1//\//\\}"; }
+FRAMORA_WINDOWS_FFMPEG=$(windows "$(realpath "$windows_ffmpeg")") FRAMORA_MEDIA=$(windows "$work") \
+  "$@" "$driver" --gtest_filter='RealFfmpeg.*'
+
+failures=0
+fail() { echo "FAIL: $*" && failures=$((failures + 1)); }
+while IFS=$'\t' read -r file seconds; do
+  if ! info=$(ffprobe -v error -show_entries stream=codec_type,codec_name:format=duration \
+    -of default=nw=1 "$work/$file"); then
+    fail "ffprobe cannot read $file"
+    continue
+  fi
+  echo "$file: $(echo "$info" | tr '\n' ' ')"
+  grep -qx 'codec_name=mjpeg' <<<"$info" || fail "$file has no Motion JPEG video"
+  grep -qx 'codec_type=audio' <<<"$info" || fail "$file has no audio"
+  duration=$(sed -n 's/^duration=//p' <<<"$info")
+  if ! [[ $duration =~ ^[0-9]+\.[0-9]+$ ]] || [ "$(awk -v d="$duration" 'BEGIN { print (d > 0) }')" != 1 ]; then
+    fail "$file: no length ($duration)"
+  elif [ "$seconds" != 0 ] && [ "$(awk -v d="$duration" -v s="$seconds" 'BEGIN { print (d - s < 0.2 && s - d < 0.2) }')" != 1 ]; then
+    fail "$file lasts $duration s, not $seconds s"
+  fi
+done <"$work/probe.txt"
+[ "$failures" -eq 0 ]
