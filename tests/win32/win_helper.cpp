@@ -76,6 +76,9 @@ int RunWindow(const std::string& ready) {
   return static_cast<int>(msg.wParam);
 }
 
+HANDLE interrupted = nullptr;
+BOOL WINAPI OnCtrlC(DWORD event) { return event == CTRL_C_EVENT && ::SetEvent(interrupted); }
+
 int Started() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -171,9 +174,8 @@ int Run(int argc, char** argv) {
     return 0;
   }
   if (mode == "ctrl-c") {
-    static HANDLE interrupted = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ::SetConsoleCtrlHandler(
-        [](DWORD event) -> BOOL { return event == CTRL_C_EVENT && ::SetEvent(interrupted); }, TRUE);
+    interrupted = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ::SetConsoleCtrlHandler(&OnCtrlC, TRUE);
     Out(Ready());
     ::WaitForSingleObject(interrupted, INFINITE);
     Out("interrupted\n");
