@@ -72,8 +72,12 @@ class ProgramTest : public ::testing::Test {
       ::TerminateProcess(process.get(), 99);
   }
 
+  // The program built beside the tests, or another one (an installed copy) in FRAMORA_PROGRAM.
   void Start() {
-    const std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
+    char other[MAX_PATH] = {};
+    const std::string program = ::GetEnvironmentVariableA("FRAMORA_PROGRAM", other, MAX_PATH) > 0
+                                    ? std::string(other)
+                                    : test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
     std::string line = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
