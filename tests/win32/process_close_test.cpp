@@ -222,66 +222,22 @@ TEST_F(CloseTest, ClosingTheConsoleDuringARunEndsCmdAndTheCommandItStarted) {
       static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
-// --- Ctrl+C at the command's console, and the job that ties commands to the program ---
-
-// Starts `command` with the helper as the interpreter, through the host as the runner does.
-struct Started {
-  KernelHandle process;
-  KernelHandle output;
-};
-Started StartThroughHost(Win32ProcessHost& host, const std::string& command) {
-  HostHandle readEnd = kNoHandle;
-  HostHandle writeEnd = kNoHandle;
-  Started started;
-  if (!host.CreatePipe(readEnd, writeEnd, SecurityAttributes{}, 0)) return started;
-  started.output.reset(reinterpret_cast<HANDLE>(readEnd));
-  StartupInfo startup;
-  startup.dwFlags = kStartfUseShowWindow | kStartfUseStdHandles;
-  startup.hStdOutput = startup.hStdError = writeEnd;
-  ProcessInformation info;
-  SecurityAttributes notInherited;
-  notInherited.bInheritHandle = 0;
-  const bool ok = host.CreateProcess({test::HelperPath(), command}, notInherited, startup, info);
-  host.CloseHandle(writeEnd);
-  if (!ok) return started;
-  started.process.reset(reinterpret_cast<HANDLE>(info.hProcess));
-  host.CloseHandle(info.hThread);
-  char c = 0;  // waits for "ready <pid>\n"
-  DWORD read = 0;
-  while (::ReadFile(started.output.get(), &c, 1, &read, nullptr) && read == 1 && c != '\n') {
-  }
-  return started;
-}
-
-TEST_F(CloseTest, AStopAsksTheCommandWithCtrlCAndLetsItFinishWithinTheGrace) {
-  Win32ProcessHost host{yield, &stops, {nullptr, ToWide(test::HelperPath())}};
-  Started command = StartThroughHost(host, "ctrl-c");
-  ASSERT_TRUE(command.process);
-  // No window to send a close request to: only the Ctrl+C reaches it, and it is given the grace.
-  ASSERT_TRUE(host.EndProcessTreeLater(reinterpret_cast<HostHandle>(command.process.get()), 0));
-  const HANDLE process = command.process.release();  // the stop's now
-  KernelHandle watched;
-  ::DuplicateHandle(::GetCurrentProcess(), process, ::GetCurrentProcess(), watched.put(),
-                    SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, 0);
-  stops.WaitAll();
-  DWORD code = 0;
-  ASSERT_EQ(::WaitForSingleObject(watched.get(), 0), WAIT_OBJECT_0);
-  ::GetExitCodeProcess(watched.get(), &code);
-  EXPECT_EQ(code, 5u) << "ended by itself after Ctrl+C, not by the tree's end (0)";
-}
+// --- The job that ties the commands to the program ---
 
 TEST_F(CloseTest, TheProgramsJobEndsItsCommandsWhenClosedUnlessReleasedFirst) {
   for (const bool released : {false, true}) {
     SCOPED_TRACE(released ? "released" : "closed");
+    Helper command("sleep");
+    ASSERT_TRUE(command.Ready());
     auto job = std::make_unique<CommandJob>();
-    Win32ProcessHost host{yield, &stops, {job.get(), {}}};
-    Started command = StartThroughHost(host, "sleep");
-    ASSERT_TRUE(command.process);
-    if (released) host.LetOutliveProgram(reinterpret_cast<HostHandle>(command.process.get()));
+    KernelHandle process(::OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                                       static_cast<DWORD>(command.Id())));
+    ASSERT_TRUE(job->Adopt(process.get()));
+    if (released) job->Release();
     job.reset();  // as when the program ends, however it ends
-    const DWORD waited = ::WaitForSingleObject(command.process.get(), released ? 1000 : 60000);
-    EXPECT_EQ(waited, released ? WAIT_TIMEOUT : WAIT_OBJECT_0);
-    ::TerminateProcess(command.process.get(), 1);
+    // Ended at once, or still running well after that.
+    EXPECT_EQ(::WaitForSingleObject(process.get(), released ? 2000 : 60000),
+              released ? WAIT_TIMEOUT : WAIT_OBJECT_0);
   }
 }
 

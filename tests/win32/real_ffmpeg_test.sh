@@ -13,17 +13,20 @@ if [ ! -f "$windows_ffmpeg" ]; then
 fi
 rm -rf "$work" && mkdir -p "$work"
 
-# The media the cases copy under their own names.
+# The media, under the names the cases use.
 make() { ffmpeg -nostdin -v error -y "$@"; }
 make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/cover.jpg"
-make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/cover.png"
-make -f lavfi -i testsrc=s=1920x1080 -frames:v 1 "$work/big.jpg"
-make -f lavfi -i sine=f=440:d=8 "$work/song.wav"
-make -f lavfi -i sine=f=440:d=8 -b:a 128k "$work/song.mp3"
-make -f lavfi -i sine=f=440:d=600:r=16000 "$work/long.wav"
+cp "$work/cover.jpg" "$work/曲 🎵.jpg"
+make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/пример (1).png"
+make -f lavfi -i testsrc=s=1920x1080 -frames:v 1 "$work/обложка.jpg" # slow enough to cancel
+: >"$work/empty.jpg"
+make -f lavfi -i sine=d=8 "$work/song.wav"
+cp "$work/song.wav" "$work/100% fun %USERNAME%.wav"
+make -f lavfi -i sine=d=8 -b:a 128k "$work/rock & roll!.mp3"
+make -f lavfi -i sine=d=600:r=16000 "$work/долгая.wav"
 
 windows() { printf 'Z:%s' "${1//\//\\}"; }
-FRAMORA_WINDOWS_FFMPEG=$(windows "$(realpath "$windows_ffmpeg")") FRAMORA_MEDIA=$(windows "$work") \
+FFMPEG_EXE=$(windows "$(realpath "$windows_ffmpeg")") MEDIA=$(windows "$work") \
   "$@" "$driver" --gtest_filter='RealFfmpeg.*'
 
 failures=0

@@ -17,9 +17,6 @@
 //                         "ready <pid> child <pid>": WM_CLOSE ends it, the child runs on
 //   sleep                 prints "ready <pid>" and waits until it is terminated (Ctrl+C at
 //                         its console is ignored)
-//   ctrl-c                prints "ready <pid>", waits for Ctrl+C at its console, then prints
-//                         "interrupted" and exits with code 5, as FFmpeg finishes its file
-//   --send-ctrl-c PID     as the program does for a stop: sends Ctrl+C to PID's console
 //   flood                 prints "ready <pid>", then writes until a write fails and exits with
 //                         that failure's error code
 //   exit N                exits with code N
@@ -35,8 +32,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-
-#include "platform/win32/win32_console_interrupt.h"
 
 namespace {
 
@@ -75,9 +70,6 @@ int RunWindow(const std::string& ready) {
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
   return static_cast<int>(msg.wParam);
 }
-
-HANDLE interrupted = nullptr;
-BOOL WINAPI OnCtrlC(DWORD event) { return event == CTRL_C_EVENT && ::SetEvent(interrupted); }
 
 int Started() {
   STARTUPINFOA startup{};
@@ -173,14 +165,6 @@ int Run(int argc, char** argv) {
     ::Sleep(INFINITE);
     return 0;
   }
-  if (mode == "ctrl-c") {
-    interrupted = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ::SetConsoleCtrlHandler(&OnCtrlC, TRUE);
-    Out(Ready());
-    ::WaitForSingleObject(interrupted, INFINITE);
-    Out("interrupted\n");
-    return 5;
-  }
   if (mode == "-loop") {
     // The arguments as the system has them (UTF-16), printed in UTF-8 whatever our code page.
     int count = 0;
@@ -202,7 +186,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto sent = framora::win32::RunInterruptOption(::GetCommandLineW())) return *sent;
   if (argc < 2) return Started();
   // As the interpreter: its switches, then /c.
   int c = 1;
@@ -214,8 +197,7 @@ int main(int argc, char** argv) {
     std::string command = argv[c + 1];
     const std::string first = command.substr(0, command.find(' '));
     char* args[] = {command.data()};
-    if (first == "window" || first == "sleep" || first == "stdin" || first == "family" ||
-        first == "ctrl-c") {
+    if (first == "window" || first == "sleep" || first == "stdin" || first == "family") {
       command.resize(first.size());
       return Run(1, args);
     }
