@@ -44,6 +44,7 @@ class Win32ProcessHost : public ProcessHost {
   WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
   bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override;
+  void LetOutliveProgram(HostHandle) override {}
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;
