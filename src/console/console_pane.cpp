@@ -34,8 +34,10 @@ void ConsolePane::Replace(std::string text) {
 }
 
 void ConsolePane::Bind() {
+  // The first block, then blocks of the newest text: once there is one more of those than the
+  // bound keeps (besides the one being filled), the oldest go.
   const std::size_t blocks = text_.BlockCount();
-  if (blocks < bound_.tailBlocks + 2) return;
+  if (blocks < bound_.tailBlocks + 3) return;
   const std::size_t size = text_.size();
   const bool first = resumeAt_ == 0;
   if (first) {

@@ -299,25 +299,29 @@ void PaneRows::Cut(std::size_t keep, std::size_t resume, std::size_t inserted) {
   }
 
   // The rows from `resume` on stay as they were, moved; the row that holds `keep` is cut
-  // again from its start, through the inserted bytes.
-  const auto after = std::lower_bound(starts_.begin(), starts_.end(), resume);
-  std::deque<std::size_t> moved;
-  for (auto it = after; it != starts_.end(); ++it) moved.push_back(shifted(*it));
-  const bool openMoved = !moved.empty();
-  auto holder = std::upper_bound(starts_.begin(), starts_.end(), keep) - 1;
+  // again from its start, through the inserted bytes. The rows before are few (the start the
+  // pane keeps), so the deque moves those when the rows between go and the new ones come.
+  const auto holder = std::upper_bound(starts_.begin(), starts_.end(), keep) - 1;
   const std::size_t from = *holder;
-  starts_.erase(holder + 1, starts_.end());
+  const auto after = std::lower_bound(holder + 1, starts_.end(), resume);
+  const bool openMoved = after != starts_.end();
+  for (auto it = after; it != starts_.end(); ++it) *it = shifted(*it);
+  const std::size_t index = static_cast<std::size_t>(holder - starts_.begin());
+  starts_.erase(holder + 1, after);
+  std::deque<std::size_t> cut;
   Wrap w{from, from, 0, from, 0, false};
-  Run(w, end, starts_);
+  Run(w, end, cut);
   indexed_ = shifted(indexed_);
   if (openMoved) {
-    if (moved.front() == starts_.back()) moved.pop_front();
-    starts_.insert(starts_.end(), moved.begin(), moved.end());
+    if (!cut.empty() && cut.back() == starts_[index + 1]) cut.pop_back();
+    starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(index + 1), cut.begin(),
+                   cut.end());
     open_.rowStart = shifted(open_.rowStart);
     open_.pos = shifted(open_.pos);
     open_.breakAt = shifted(open_.breakAt);
   } else {
     // What is left of the last row, after the inserted bytes.
+    starts_.insert(starts_.end(), cut.begin(), cut.end());
     Run(w, indexed_, starts_);
     open_ = w;
   }
