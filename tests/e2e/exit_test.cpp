@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/temp_env.h"
 
@@ -46,28 +47,36 @@ bool Running(pid_t pid) {
   return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
 }
 
-// Starts the driver in `mode` and returns the command's id once it runs.
-pid_t StartDriver(QProcess& driver, const char* mode) {
-  const QString pidFile = QString::fromStdString(framora::test::MakeTempDir("exit")) + "/pid";
+// Waits for a file that is bound to come, up to a deadline that only keeps a broken build from
+// hanging the test run.
+bool WaitForFile(const QString& path) {
+  QElapsedTimer t;
+  t.start();
+  while (!QFile::exists(path) && t.elapsed() < 60000) QThread::msleep(5);
+  return QFile::exists(path);
+}
+
+// Starts the driver in `mode` and returns the ids of the command's processes once they run.
+std::vector<pid_t> StartDriver(QProcess& driver, const char* mode, QString& pidFile) {
+  pidFile = QString::fromStdString(framora::test::MakeTempDir("exit")) + "/pid";
   driver.setProcessChannelMode(QProcess::ForwardedChannels);
   driver.start(FRAMORA_EXIT_DRIVER, {pidFile, mode});
   EXPECT_TRUE(driver.waitForStarted());
+  std::vector<pid_t> pids;
   QFile f(pidFile);
-  for (QElapsedTimer t; !t.isValid() || t.elapsed() < 60000; t.isValid() ? void() : t.start()) {
-    if (f.open(QIODevice::ReadOnly)) {
-      const pid_t pid = f.readAll().trimmed().toInt();
-      f.close();
-      if (pid > 0) return pid;
-    }
-    QThread::msleep(5);
+  if (!WaitForFile(pidFile) || !f.open(QIODevice::ReadOnly)) return pids;
+  for (const QByteArray& line : f.readAll().split('\n')) {
+    if (line.toInt() > 0) pids.push_back(line.toInt());
   }
-  return 0;
+  return pids;
 }
 
 TEST(ExitDuringARun, TheProgramEndsPromptlyAndLeavesTheCommandRunning) {
   QProcess driver;
-  const pid_t command = StartDriver(driver, "exit");
-  ASSERT_GT(command, 0);
+  QString pidFile;
+  const std::vector<pid_t> pids = StartDriver(driver, "exit", pidFile);
+  ASSERT_EQ(pids.size(), 1u);
+  const pid_t command = pids[0];
   // The command sleeps for 300 s: a program that waited for it, or hung in its run loop,
   // would still be running at the deadline.
   const bool ended = driver.waitForFinished(60000);
@@ -87,19 +96,30 @@ TEST(ExitDuringARun, TheProgramEndsPromptlyAndLeavesTheCommandRunning) {
   kill(command, SIGKILL);
 }
 
+// FFmpeg, and a process that ignores SIGTERM, end with the program that is killed (SIGKILL, as
+// a crash or an out-of-memory kill would): during the run, and while the stop of a closed
+// console is still waiting for them to end.
 TEST(ExitDuringARun, AKilledProgramTakesItsCommandWithIt) {
-  QProcess driver;
-  const pid_t ffmpeg = StartDriver(driver, "run");
-  ASSERT_GT(ffmpeg, 0);
-  ASSERT_TRUE(Running(ffmpeg));
-  QElapsedTimer sinceKill;
-  sinceKill.start();
-  driver.kill();  // SIGKILL, as a crash or an out-of-memory kill would
-  ASSERT_TRUE(driver.waitForFinished(60000));
-  while (Running(ffmpeg) && sinceKill.elapsed() < 60000) QThread::msleep(5);
-  EXPECT_FALSE(Running(ffmpeg)) << "FFmpeg runs on after the program was killed";
-  std::printf("FFmpeg ended %lld ms after the program was killed\n",
-              static_cast<long long>(sinceKill.elapsed()));
+  for (const char* mode : {"run", "stop"}) {
+    SCOPED_TRACE(mode);
+    QProcess driver;
+    QString pidFile;
+    const std::vector<pid_t> pids = StartDriver(driver, mode, pidFile);
+    ASSERT_EQ(pids.size(), 2u);
+    if (std::string(mode) == "stop") {
+      ASSERT_TRUE(WaitForFile(pidFile + ".stopping"));
+    }
+    ASSERT_TRUE(Running(pids[1]));
+    QElapsedTimer sinceKill;
+    sinceKill.start();
+    driver.kill();
+    ASSERT_TRUE(driver.waitForFinished(60000));
+    const auto running = [&] { return Running(pids[0]) || Running(pids[1]); };
+    while (running() && sinceKill.elapsed() < 60000) QThread::msleep(5);
+    EXPECT_FALSE(running()) << "the command runs on after the program was killed";
+    std::printf("%s: the command ended %lld ms after the program was killed\n", mode,
+                static_cast<long long>(sinceKill.elapsed()));
+  }
 }
 
 }  // namespace
