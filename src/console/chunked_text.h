@@ -35,6 +35,11 @@ class ChunkedText {
 
   // For the blocks taken from now on.
   void SetBlockMemory(BlockMemory memory) { memory_ = memory; }
+  // Another size empties the text.
+  void SetBlockSize(std::size_t blockSize) {
+    Clear();
+    blockSize_ = blockSize;
+  }
 
   void Append(std::string_view piece);
   void Assign(std::string_view text);

@@ -14,6 +14,12 @@ bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0
 
 ConsolePane::ConsolePane(Bound bound) : bound_(bound), text_(bound.blockSize) {}
 
+void ConsolePane::SetBound(Bound bound) {
+  bound_ = bound;
+  text_.SetBlockSize(bound.blockSize);
+  Replace({});
+}
+
 void ConsolePane::Append(std::string_view piece) {
   text_.Append(piece);
   length_ += Utf8Length(piece);

@@ -32,6 +32,8 @@ class ConsolePane {
 
   ConsolePane() : ConsolePane(Bound{}) {}
   explicit ConsolePane(Bound bound);
+  // Another bound, for tests that reach it with a few lines; the text is emptied.
+  void SetBound(Bound bound);
 
   // The whole text, copied out; the display reads Chars() piece by piece instead.
   std::string Text() const { return text_.str(); }
