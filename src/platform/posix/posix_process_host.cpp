@@ -188,6 +188,7 @@ struct PosixProcessHost::State {
   ~State() {
     for (auto& [handle, entry] : handles) {
       if (entry.child && !entry.reaped) ReapLater(entry.pid);
+      if (entry.guard > 0) ReapLater(entry.guard);
     }
   }
 
@@ -521,6 +522,7 @@ bool PosixProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t gr
     // Its id may be anybody's now, so no signal of ours goes there; the guard still keeps the
     // group's and ends what is left of it when its end of the tie closes without a word.
     life->Reset();
+    if (guard > 0) ReapLater(guard);
     return true;
   }
   stops_.Start([pid, guard, life, graceMs] { EndGroup(pid, guard, *life, graceMs); });
