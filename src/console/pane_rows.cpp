@@ -234,9 +234,7 @@ void PaneRows::SetWidth(std::int64_t width) {
   starts_.push_back(splice);
   open_ = Wrap{splice, splice, 0, splice, 0, false};
   Run(open_, indexed_, starts_);
-  pending_.emplace();
-  pending_->splice = splice;
-  pending_->exact = exact;
+  pending_.emplace(Pending{{0}, Wrap{}, splice, exact});
 }
 
 bool PaneRows::Settle(std::size_t budget) {
