@@ -14,6 +14,7 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/linux/app.metainfo.xml.in
                ${FRAMORA_LINUX_DIR}/${FRAMORA_APP_ID}.metainfo.xml @ONLY)
 
 install(TARGETS Framoraaudioconverter RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS framora_guard RUNTIME DESTINATION ${FRAMORA_GUARD_DIR})
 install(FILES ${FRAMORA_LINUX_DIR}/${FRAMORA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${FRAMORA_LINUX_DIR}/${FRAMORA_APP_ID}.metainfo.xml

@@ -88,9 +88,11 @@ class View : public console::ConsoleView {
     if (!pane) return;
     CheckLineBreaks(pane->Text());
     if (!rows) return;
-    if (pane->TakeDelta().replaced) {
+    const console::ConsolePane::Delta delta = pane->TakeDelta();
+    if (delta.replaced) {
       rows->Reset();
     } else {
+      if (delta.cut) rows->Cut(delta.keep, delta.resume, delta.inserted);
       rows->Append();
     }
   }

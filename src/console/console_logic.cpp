@@ -77,10 +77,12 @@ void ConsoleLogic::rtfOutputChange() {
 }
 
 void ConsoleLogic::ShowProgress() {
-  const std::optional<double> fraction = progress_.Fraction();
-  if (taskbar_ == nullptr || !fraction || fraction == shownProgress_) return;
+  // The clock first: the reader reads its latest line only when it is asked.
+  if (taskbar_ == nullptr) return;
   const std::int64_t now = now_();
   if (shownProgress_ && now - shownAt_ < kProgressEveryMs) return;
+  const std::optional<double> fraction = progress_.Fraction();
+  if (!fraction || fraction == shownProgress_) return;
   taskbar_->ShowProgress(*fraction);
   shownProgress_ = fraction;
   shownAt_ = now;

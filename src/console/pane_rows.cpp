@@ -109,14 +109,10 @@ std::size_t PaneRows::SkipShortLine(const unsigned char* bytes, std::size_t from
 }
 
 void PaneRows::Reset() {
+  pending_.reset();
   starts_.assign(1, 0);
-  lines_ = 1;
   indexed_ = 0;
-  done_ = 0;
-  x_ = 0;
-  breakAt_ = 0;
-  breakX_ = 0;
-  blank_ = false;
+  open_ = Wrap{};
   Append();
 }
 
@@ -127,19 +123,25 @@ void PaneRows::Append() {
     return;
   }
   indexed_ = size;
+  Run(open_, size, starts_);
+}
+
+bool PaneRows::Run(Wrap& w, std::size_t until, std::deque<std::size_t>& starts) const {
+  until = std::min(until, text_.size());
   const std::int64_t width = width_ > 0 ? width_ : std::numeric_limits<std::int64_t>::max() / 2;
 
-  // The open row's state in locals, so that the loop keeps it in registers.
-  std::size_t rowStart = starts_.back();
-  std::size_t pos = done_;
-  std::int64_t x = x_;
-  std::size_t breakAt = breakAt_;
-  std::int64_t breakX = breakX_;
-  bool blank = blank_;
+  // The row's state in locals, so that the loop keeps it in registers.
+  std::size_t rowStart = w.rowStart;
+  std::size_t pos = w.pos;
+  std::int64_t x = w.x;
+  std::size_t breakAt = w.breakAt;
+  std::int64_t breakX = w.breakX;
+  bool blank = w.blank;
 
   bool waiting = false;  // for the rest of a character that has not arrived yet
-  while (pos < size && !waiting) {
-    const std::string_view span = text_.SpanAt(pos);
+  while (pos < until && !waiting) {
+    std::string_view span = text_.SpanAt(pos);
+    if (span.size() > until - pos) span = span.substr(0, until - pos);
     const auto* bytes = reinterpret_cast<const unsigned char*>(span.data());
     const std::size_t base = pos;
     const std::size_t n = span.size();
@@ -153,8 +155,7 @@ void PaneRows::Append() {
         if (w < 0) {
           if (w == kLineFeed) {
             rowStart = base + i + 1;
-            starts_.push_back(rowStart);
-            ++lines_;
+            starts.push_back(rowStart);
             x = 0;
             breakAt = rowStart;
             blank = false;
@@ -192,12 +193,12 @@ void PaneRows::Append() {
       if (w > 0 && x + w > width && at > rowStart) {
         if (breakAt > rowStart) {  // the word goes to a new row
           rowStart = breakAt;
-          starts_.push_back(rowStart);
+          starts.push_back(rowStart);
           x -= breakX;
         }
         if (x + w > width && at > rowStart) {  // a word wider than a row is cut
           rowStart = at;
-          starts_.push_back(rowStart);
+          starts.push_back(rowStart);
           x = 0;
         }
         breakAt = rowStart;
@@ -208,11 +209,128 @@ void PaneRows::Append() {
     if (!waiting) pos = base + i;
   }
 
-  done_ = pos;
-  x_ = x;
-  breakAt_ = breakAt;
-  breakX_ = breakX;
-  blank_ = blank;
+  w = Wrap{rowStart, pos, x, breakAt, breakX, blank};
+  return !waiting;
+}
+
+void PaneRows::SetWidth(std::int64_t width) {
+  width_ = width;
+  // Near the end a line start, so that the rows from it on are the final ones at once; or,
+  // within a line too long for that, a character start, where the rows soon fall in step.
+  constexpr std::size_t kNear = 64 * 1024;
+  const std::size_t size = Indexed();
+  if (size <= 2 * kNear) {
+    Reset();
+    return;
+  }
+  std::size_t splice = size - kNear;
+  while (splice > size - 2 * kNear && text_[splice - 1] != '\n') --splice;
+  const bool exact = text_[splice - 1] == '\n';
+  if (!exact) {
+    splice = size - kNear;
+    while (IsContinuation(static_cast<unsigned char>(text_[splice]))) ++splice;
+  }
+  starts_.erase(std::lower_bound(starts_.begin(), starts_.end(), splice), starts_.end());
+  starts_.push_back(splice);
+  open_ = Wrap{splice, splice, 0, splice, 0, false};
+  Run(open_, indexed_, starts_);
+  pending_.emplace(Pending{{0}, Wrap{}, splice, exact});
+}
+
+bool PaneRows::Settle(std::size_t budget) {
+  if (!pending_) return true;
+  Pending& p = *pending_;
+  const std::size_t size = Indexed();
+  std::size_t until = std::min(size, p.wrap.pos + budget);
+  if (p.exact) until = std::min(until, p.splice);
+  const std::size_t before = p.starts.size();
+  const bool whole = Run(p.wrap, until, p.starts);
+
+  // Where the rows before meet those already worked out: from there on they are the same.
+  auto meet = starts_.end();
+  std::size_t mine = p.starts.size();
+  if (p.exact && p.wrap.pos >= p.splice) {
+    meet = std::lower_bound(starts_.begin(), starts_.end(), p.splice);
+    mine = static_cast<std::size_t>(std::lower_bound(p.starts.begin(), p.starts.end(), p.splice) -
+                                    p.starts.begin());
+  } else if (!p.exact) {
+    for (std::size_t i = before; i < p.starts.size() && meet == starts_.end(); ++i) {
+      if (p.starts[i] < p.splice) continue;
+      const auto same = std::lower_bound(starts_.begin(), starts_.end(), p.starts[i]);
+      if (same != starts_.end() && *same == p.starts[i]) {
+        meet = same;
+        mine = i;
+      }
+    }
+  }
+  if (meet != starts_.end()) {
+    p.starts.resize(mine);
+    p.starts.insert(p.starts.end(), meet, starts_.end());
+    starts_.swap(p.starts);
+    pending_.reset();
+    return true;
+  }
+  if (p.wrap.pos >= size || !whole) {  // all of the text, worked out again
+    starts_.swap(p.starts);
+    open_ = p.wrap;
+    pending_.reset();
+    return true;
+  }
+  return false;
+}
+
+void PaneRows::Cut(std::size_t keep, std::size_t resume, std::size_t inserted) {
+  const std::size_t end = keep + inserted;
+  const auto shifted = [&](std::size_t at) { return at - resume + end; };
+  if (pending_) {
+    Pending& p = *pending_;
+    if (p.wrap.pos > keep) {
+      p.starts.assign(1, 0);
+      p.wrap = Wrap{};
+    }
+    if (p.splice >= resume) {
+      p.splice = shifted(p.splice);
+    } else if (p.splice > keep) {
+      p.splice = end;  // just after the inserted line, a line start
+      p.exact = true;
+    }
+  }
+
+  // The rows from `resume` on stay as they were, moved; the row that holds `keep` is cut
+  // again from its start, through the inserted bytes. The rows before are few (the start the
+  // pane keeps), so the deque moves those when the rows between go and the new ones come.
+  const auto holder = std::upper_bound(starts_.begin(), starts_.end(), keep) - 1;
+  const std::size_t from = *holder;
+  const auto after = std::lower_bound(holder + 1, starts_.end(), resume);
+  const bool openMoved = after != starts_.end();
+  for (auto it = after; it != starts_.end(); ++it) *it = shifted(*it);
+  const std::size_t index = static_cast<std::size_t>(holder - starts_.begin());
+  starts_.erase(holder + 1, after);
+  std::deque<std::size_t> cut;
+  Wrap w{from, from, 0, from, 0, false};
+  Run(w, end, cut);
+  indexed_ = shifted(indexed_);
+  if (openMoved) {
+    if (!cut.empty() && cut.back() == starts_[index + 1]) cut.pop_back();
+    starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(index + 1), cut.begin(),
+                   cut.end());
+    open_.rowStart = shifted(open_.rowStart);
+    open_.pos = shifted(open_.pos);
+    open_.breakAt = shifted(open_.breakAt);
+  } else {
+    // What is left of the last row, after the inserted bytes.
+    starts_.insert(starts_.end(), cut.begin(), cut.end());
+    Run(w, indexed_, starts_);
+    open_ = w;
+  }
+}
+
+std::size_t PaneRows::Lines() const {
+  std::size_t lines = 1;
+  for (std::size_t row = 1; row < starts_.size(); ++row) {
+    if (text_[starts_[row] - 1] == '\n') ++lines;
+  }
+  return lines;
 }
 
 std::size_t PaneRows::End(std::size_t row) const {

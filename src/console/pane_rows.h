@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 #include "console/chunked_text.h"
@@ -23,24 +24,34 @@ class PaneRows {
   using Measure = std::function<std::int32_t(char32_t)>;
   static constexpr int kTabColumns = 8;  // a tab goes to the next multiple of eight blanks
 
-  // `text` must outlive the rows; it may only grow at its end between calls of Append(), or be
-  // replaced followed by Reset().
+  // `text` must outlive the rows; between calls it may only grow at its end (then Append()),
+  // lose a stretch (then Cut()), or be replaced (then Reset()).
   explicit PaneRows(const ChunkedText& text);
 
   // A new measure or width; the rows are worked out afresh. A width of 0 or less never wraps.
   void SetLayout(Measure measure, std::int64_t width);
   std::int64_t Width() const { return width_; }
+  // A new width for the same measure, for a pane being resized: the rows of the last 64 KiB
+  // or so (what a pane that follows the output shows) are worked out at once; those before
+  // keep their old cuts until Settle() has worked them out again, a slice at a time.
+  void SetWidth(std::int64_t width);
+  // Works out about `budget` more bytes of what SetWidth left; true once nothing is left.
+  bool Settle(std::size_t budget);
+  bool Settled() const { return !pending_; }
 
   // The text grew at its end: only the new part is measured.
   void Append();
   // The text was replaced whole.
   void Reset();
+  // Bytes [keep, resume) of the text as the rows last saw it were cut out and `inserted` bytes
+  // put in their place: only the row they were in and the inserted bytes are measured again.
+  void Cut(std::size_t keep, std::size_t resume, std::size_t inserted);
 
   // How much of the text the rows cover: its size when Append() or Reset() last saw it.
   std::size_t Indexed() const { return indexed_ < text_.size() ? indexed_ : text_.size(); }
   std::size_t Count() const { return starts_.size(); }
-  // Lines ended by LF so far, plus the one still open.
-  std::size_t Lines() const { return lines_; }
+  // Lines ended by LF so far, plus the one still open; counted when asked.
+  std::size_t Lines() const;
   // Byte offsets into the text, at character boundaries.
   std::size_t Start(std::size_t row) const { return starts_[row]; }
   // Where the row's text ends: before its line break, or where the next row goes on.
@@ -68,6 +79,27 @@ class PaneRows {
   static constexpr std::int32_t kBlank = -2;
   static constexpr std::int32_t kTab = -3;
 
+  // A row being cut: it starts at rowStart and is measured up to pos; x is its width so far.
+  // breakAt is where it may be cut after blanks (rowStart for nowhere), breakX the width
+  // before that point, and blank says the last character was a blank.
+  struct Wrap {
+    std::size_t rowStart = 0;
+    std::size_t pos = 0;
+    std::int64_t x = 0;
+    std::size_t breakAt = 0;
+    std::int64_t breakX = 0;
+    bool blank = false;
+  };
+  // A re-wrap for a new width that goes on a slice at a time: its rows so far, up to
+  // wrap.pos. From `splice` on, starts_ has rows of the new width already: once the re-wrap
+  // has got there (a line start, `exact`), or has cut a row where they do, it takes them over.
+  struct Pending {
+    std::deque<std::size_t> starts{0};
+    Wrap wrap;
+    std::size_t splice = 0;
+    bool exact = false;
+  };
+
   Character At(std::size_t i) const;
   std::int32_t WidthOf(char32_t c) const;
   std::int64_t Advance(const Character& c) const {
@@ -78,6 +110,9 @@ class PaneRows {
   // `from` when it might reach it or does not end before bytes[n].
   std::size_t SkipShortLine(const unsigned char* bytes, std::size_t from, std::size_t n,
                             std::int64_t width) const;
+  // Cuts the text from w.pos up to `until` into rows, pushing each new row's start to
+  // `starts`. False when it stopped short, at a character the text has not all of yet.
+  bool Run(Wrap& w, std::size_t until, std::deque<std::size_t>& starts) const;
 
   const ChunkedText& text_;
   Measure measure_;
@@ -89,17 +124,9 @@ class PaneRows {
   mutable std::unordered_map<char32_t, std::int32_t> others_;
   // Where each row starts; a deque, so that a growing index never copies itself.
   std::deque<std::size_t> starts_{0};
-  std::size_t lines_ = 1;
   std::size_t indexed_ = 0;  // the text's size when it was last looked at
-
-  // The last row, still open: measured up to `done_`; `x_` is its width so far. `breakAt_` is
-  // where it may be cut after blanks (the row's own start for nowhere), `breakX_` the width
-  // before that point, and `blank_` says the last character was a blank.
-  std::size_t done_ = 0;
-  std::int64_t x_ = 0;
-  std::size_t breakAt_ = 0;
-  std::int64_t breakX_ = 0;
-  bool blank_ = false;
+  Wrap open_;                // the last row, still open
+  std::optional<Pending> pending_;
 };
 
 template <typename F>

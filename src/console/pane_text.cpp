@@ -69,6 +69,24 @@ std::string NormalizeLineBreaks(std::string_view chunk) {
   return out;
 }
 
+std::string NotShownLine(std::uint64_t bytes, std::uint64_t lines) {
+  const std::string digits = std::to_string(lines);
+  std::string count;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) count += ',';
+    count += digits[i];
+  }
+  char megabytes[32];
+  std::snprintf(megabytes, sizeof megabytes, "%.1f MB",
+                static_cast<double>(bytes) / (1024.0 * 1024.0));
+  std::string line = "[**] ";
+  line += count;
+  line += lines == 1 ? " line (" : " lines (";
+  line += megabytes;
+  line += ") of output not shown [**]";
+  return line;
+}
+
 bool IsClearScreen(std::string_view chunk) { return chunk == "\f"; }
 
 std::string FailedCommandMessage(std::int32_t exitCode) {

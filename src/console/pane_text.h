@@ -35,6 +35,10 @@ std::string NormalizeLineBreaks(std::string_view chunk);
 // The same, appended to `out` (so a caller can reuse one buffer for every chunk).
 void AppendNormalizedLineBreaks(std::string_view chunk, std::string& out);
 
+// The line between the start of a long output and its newest part, which the pane keeps:
+// "[**] 1,234 lines (98.5 MB) of output not shown [**]".
+std::string NotShownLine(std::uint64_t bytes, std::uint64_t lines);
+
 // The interpreter's screen-clearing command writes one form feed and nothing else.
 bool IsClearScreen(std::string_view chunk);
 

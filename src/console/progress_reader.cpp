@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace framora::console {
 
@@ -74,61 +75,146 @@ Value ReadTime(std::string_view text, bool ended, double& seconds) {
   return Value::Read;
 }
 
+// Where the line that starts at `from` ends: its CR or LF, or the end of the text.
+const char* LineEnd(const char* from, const char* end) {
+  for (; from != end; ++from) {
+    if (*from == '\n' || *from == '\r') return from;
+  }
+  return end;
+}
+
+// A progress line with a time in it, at a glance: it starts with a name and its '=', and a
+// number follows "time=" somewhere. Read as a whole only when it is the latest (see Fraction).
+bool LooksLikeProgress(std::string_view line) {
+  line = SkipBlanks(line);
+  std::size_t name = 0;
+  while (name < line.size() && IsName(line[name])) ++name;
+  if (name == 0 || name == line.size() || line[name] != '=') return false;
+  const std::size_t time = line.find("time=");
+  if (time == std::string_view::npos) return false;
+  const std::string_view value = SkipBlanks(line.substr(time + 5));
+  return !value.empty() && (IsDigit(value.front()) || value.front() == '-');
+}
+
 }  // namespace
 
 void ProgressReader::Start() {
   line_.clear();
   lineCut_ = false;
+  lineRead_ = true;
   input_ = -1;
+  totalRead_ = false;
   outputSeen_ = false;
+  latest_.clear();
+  latestCut_ = false;
+  latestRead_ = true;
   total_.reset();
   time_.reset();
 }
 
+void ProgressReader::Carry(std::string_view piece) {
+  if (!lineCut_) {
+    const std::size_t room = kKeptOfALine - line_.size();
+    line_.append(piece.substr(0, room));
+    lineCut_ = piece.size() > room;
+  }
+  lineRead_ = false;
+}
+
 void ProgressReader::Feed(std::string_view chunk) {
   // FFmpeg ends header lines with LF and rewrites its progress line after each CR.
-  while (!chunk.empty()) {
-    const std::size_t end = chunk.find_first_of("\r\n");
-    const std::string_view piece = chunk.substr(0, end);
-    if (!lineCut_) {
-      const std::size_t room = kKeptOfALine - line_.size();
-      line_.append(piece.substr(0, room));
-      lineCut_ = piece.size() > room;
-    }
-    if (end == std::string_view::npos) break;
+  while (!outputSeen_ && !chunk.empty()) {
+    const char* end = LineEnd(chunk.data(), chunk.data() + chunk.size());
+    const auto length = static_cast<std::size_t>(end - chunk.data());
+    Carry(chunk.substr(0, length));
+    if (length == chunk.size()) break;
     ReadLine(line_, true);
     line_.clear();
     lineCut_ = false;
-    chunk.remove_prefix(end + 1);
+    chunk.remove_prefix(length + 1);
   }
-  if (!line_.empty()) ReadLine(line_, false);
+  if (outputSeen_) {
+    FeedProgress(chunk);
+  } else if (!lineRead_) {
+    lineRead_ = true;
+    ReadLine(line_, false);
+  }
+}
+
+void ProgressReader::FeedProgress(std::string_view chunk) {
+  // A chunk holds a few lines at most, and of them only the latest progress line counts: the
+  // lines are found with memchr, and only that one is copied. CR and LF are looked for apart.
+  const char* p = chunk.data();
+  const char* const end = p + chunk.size();
+  const auto next = [end](const char* from, char c) {
+    const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+    return found != nullptr ? static_cast<const char*>(found) : end;
+  };
+  const char* cr = next(p, '\r');
+  const char* lf = next(p, '\n');
+  std::string_view latest;
+  for (bool first = true;; first = false) {
+    const char* stop = cr < lf ? cr : lf;
+    if (stop == end) break;
+    const std::string_view line(p, static_cast<std::size_t>(stop - p));
+    if (first) {
+      // The end of the line the last chunk began.
+      Carry(line);
+      if (LooksLikeProgress(line_)) {
+        latest_ = line_;
+        latestCut_ = lineCut_;
+        latestRead_ = false;
+      }
+      line_.clear();
+      lineCut_ = false;
+      lineRead_ = true;
+    } else if (LooksLikeProgress(line)) {
+      latest = line;
+    }
+    if (stop == cr) cr = next(stop + 1, '\r');
+    if (stop == lf) lf = next(stop + 1, '\n');
+    p = stop + 1;
+  }
+  if (latest.data() != nullptr) {
+    latest_.assign(latest.substr(0, kKeptOfALine));
+    latestCut_ = latest.size() > kKeptOfALine;
+    latestRead_ = false;
+  }
+  if (p != end) Carry(std::string_view(p, static_cast<std::size_t>(end - p)));
 }
 
 void ProgressReader::ReadLine(std::string_view line, bool ended) {
-  line = SkipBlanks(line);
+  std::size_t indent = 0;
+  while (indent < line.size() && IsBlank(line[indent])) ++indent;
+  line.remove_prefix(indent);
   if (line.empty()) return;
   // What was cut off a long line may have been the rest of a value.
   if (IsName(line.front())) ReadProgress(line, ended && !lineCut_);
-  if (ended && !outputSeen_) ReadHeader(line);
+  if (ended && !outputSeen_) ReadHeader(line, indent);
 }
 
-void ProgressReader::ReadHeader(std::string_view line) {
-  if (line.starts_with(kOutput)) {
-    outputSeen_ = true;
+void ProgressReader::ReadHeader(std::string_view line, std::size_t indent) {
+  if (indent == 0) {
+    // Anything else at the margin ends the header of the input before it.
     input_ = -1;
-  } else if (line.starts_with(kInput)) {
-    line.remove_prefix(kInput.size());
-    int number = 0;
-    std::size_t digits = 0;
-    while (digits < line.size() && digits < 4 && IsDigit(line[digits])) {
-      number = number * 10 + (line[digits++] - '0');
+    if (line.starts_with(kOutput)) {
+      outputSeen_ = true;
+    } else if (line.starts_with(kInput)) {
+      line.remove_prefix(kInput.size());
+      int number = 0;
+      std::size_t digits = 0;
+      while (digits < line.size() && digits < 4 && IsDigit(line[digits])) {
+        number = number * 10 + (line[digits++] - '0');
+      }
+      if (digits > 0 && (digits == line.size() || !IsDigit(line[digits]))) input_ = number;
     }
-    input_ = digits > 0 && (digits == line.size() || !IsDigit(line[digits])) ? number : -1;
-  } else if (line.starts_with(kDuration)) {
+  } else if (indent == 2 && input_ == 1 && !totalRead_ && line.starts_with(kDuration)) {
+    // The second input is the audio; N/A or a broken value leaves the total unknown. Its first
+    // such line is its own; nothing later can be.
+    totalRead_ = true;
     double seconds = 0;
-    // The second input is the audio; N/A or a broken value leaves the total unknown.
     if (ReadTime(SkipBlanks(line.substr(kDuration.size())), true, seconds) == Value::Read &&
-        input_ == 1 && seconds > 0) {
+        seconds > 0) {
       total_ = seconds;
     }
   }
@@ -155,7 +241,17 @@ void ProgressReader::ReadProgress(std::string_view line, bool ended) {
   }
 }
 
-std::optional<double> ProgressReader::Fraction() const {
+std::optional<double> ProgressReader::Fraction() {
+  // The latest whole progress line, then the start of the one still coming, which is newer.
+  if (!latestRead_) {
+    latestRead_ = true;
+    const std::string_view line = SkipBlanks(latest_);
+    if (!line.empty() && IsName(line.front())) ReadProgress(line, !latestCut_);
+  }
+  if (!lineRead_) {
+    lineRead_ = true;
+    ReadLine(line_, false);
+  }
   if (!total_ || !time_) return std::nullopt;
   return std::clamp(*time_ / *total_, 0.0, 1.0);
 }

@@ -4,11 +4,16 @@
 // -shortest the video is as long as the sound, and the still image (the first input) has no
 // useful length of its own. The progress is the latest "time=" of FFmpeg's progress lines.
 //
-// Only FFmpeg's own lines count, read line by line: a header ("Input #", "Output #",
-// "Duration:") where it starts a line after blanks, and "time=" as a field of a progress line,
-// which is made of nothing but "name= value" fields. A file name or a tag that holds the same
-// words sits elsewhere in its line and moves nothing. Of each line only its start is kept (no
-// header or time lies further in), so memory use stays constant.
+// Only FFmpeg's own lines count, read line by line: a header ("Input #", "Output #") where it
+// starts a line, the input's "Duration:" where it starts a line after exactly two blanks (what
+// FFmpeg indents deeper is metadata and chapters, whose keys may be called anything), and
+// "time=" as a field of a progress line, which is made of nothing but "name= value" fields. A
+// file name or a tag that holds the same words sits elsewhere and moves nothing. Of each line
+// only its start is kept (no header or time lies further in), so memory use stays constant.
+//
+// Once the output's header has come, only progress lines follow, and they come in floods:
+// each chunk is only searched, from its end, for its latest progress line, which is read when
+// someone asks how far the conversion has got.
 #pragma once
 
 #include <optional>
@@ -25,19 +30,29 @@ class ProgressReader {
   void Feed(std::string_view chunk);
   // Time over total, between 0 and 1; nothing while either is unknown (a command that is not
   // an FFmpeg conversion, or output that says nothing usable).
-  std::optional<double> Fraction() const;
+  std::optional<double> Fraction();
 
  private:
   // A whole line (`ended`), or the start of the line still being written: a progress line may
-  // be read before its end, a header only once it is whole.
+  // be read before its end, a header only once it is whole. `line` has its indentation.
   void ReadLine(std::string_view line, bool ended);
-  void ReadHeader(std::string_view line);
+  void ReadHeader(std::string_view line, std::size_t indent);
   void ReadProgress(std::string_view line, bool ended);
+  // After the output's header: only the latest progress line of the chunk is kept.
+  void FeedProgress(std::string_view chunk);
+  // Adds to the start of the line being received.
+  void Carry(std::string_view piece);
 
-  std::string line_;      // the start of the line being received
-  bool lineCut_ = false;  // it was longer than what is kept of it
-  int input_ = -1;        // the input whose header came last; -1 before any, and after an output's
+  std::string line_;         // the start of the line being received
+  bool lineCut_ = false;     // it was longer than what is kept of it
+  bool lineRead_ = true;     // its progress has been looked at as it is now
+  int input_ = -1;           // the input whose header came last; -1 before any, and after it ended
+  bool totalRead_ = false;   // the audio's "Duration:" line has come (its value may be N/A)
   bool outputSeen_ = false;  // the output's header has come: only progress lines follow
+  // The latest whole progress line since the output's header, and whether it has been read.
+  std::string latest_;
+  bool latestCut_ = false;
+  bool latestRead_ = true;
   std::optional<double> total_;
   std::optional<double> time_;
 };

@@ -55,7 +55,8 @@ class ClickLabelAccessible : public QAccessibleWidget {
 
 // The pane's text, with offsets in UTF-16 units as screen readers count them, while the pane
 // keeps UTF-8 bytes. The count up to the end is kept and only grows with the text, so that
-// what lies near the end (the caret, the latest output) is found without reading megabytes.
+// what lies near the end (the caret, the latest output) is found without reading megabytes;
+// when the pane cuts old text out, it is counted afresh (a few megabytes at most).
 class ConsolePaneAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
  public:
   explicit ConsolePaneAccessible(ConsolePaneView* view)
@@ -114,8 +115,8 @@ class ConsolePaneAccessible : public QAccessibleWidget, public QAccessibleTextIn
   // Counted up to the end of the text, counting only what came since the last time.
   Count End() const {
     const console::ChunkedText& text = View()->Text();
-    if (View()->Resets() != resets_ || text.size() < end_.bytes) {
-      resets_ = View()->Resets();
+    if (View()->Revision() != revision_ || text.size() < end_.bytes) {
+      revision_ = View()->Revision();
       end_ = {};
     }
     text.ForEachSpan(end_.bytes, text.size() - end_.bytes, [this](std::string_view span) {
@@ -162,7 +163,7 @@ class ConsolePaneAccessible : public QAccessibleWidget, public QAccessibleTextIn
   }
 
   mutable Count end_;
-  mutable std::size_t resets_ = 0;
+  mutable std::size_t revision_ = 0;
 };
 
 QAccessibleInterface* MakeAccessible(const QString& className, QObject* object) {

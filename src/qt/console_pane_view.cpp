@@ -71,6 +71,9 @@ ConsolePaneView::ConsolePaneView(const console::ChunkedText& text, QWidget* pare
   bars.setColor(QPalette::ButtonText, QColor(0xC8, 0xC8, 0xC8));
   bars.setColor(QPalette::WindowText, QColor(0xC8, 0xC8, 0xC8));
   verticalScrollBar()->setPalette(bars);
+  settleTimer_.setSingleShot(true);
+  settleTimer_.setInterval(0);
+  connect(&settleTimer_, &QTimer::timeout, this, &ConsolePaneView::Settle);
   Layout(true);
 }
 
@@ -80,19 +83,24 @@ void ConsolePaneView::Layout(bool force) {
   const std::int64_t width =
       static_cast<std::int64_t>(viewport()->width() - 2 * kMargin) * static_cast<int>(kUnits);
   if (!force && width == rows_.Width()) return;
-  drawFont_ = font();
-  drawFont_.setKerning(false);
-  drawFont_.setStyleStrategy(
-      QFont::StyleStrategy(drawFont_.styleStrategy() | QFont::PreferNoShaping));
-  const QFontMetricsF metrics(drawFont_, viewport());
-  rows_.SetLayout(
-      [metrics](char32_t c) -> std::int32_t {
-        if (Invisible(c)) return 0;
-        const qreal advance = c < 0x10000 ? metrics.horizontalAdvance(QChar(c))
-                                          : metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
-        return static_cast<std::int32_t>(std::lround(advance * kUnits));
-      },
-      width);
+  if (force) {
+    drawFont_ = font();
+    drawFont_.setKerning(false);
+    drawFont_.setStyleStrategy(
+        QFont::StyleStrategy(drawFont_.styleStrategy() | QFont::PreferNoShaping));
+    const QFontMetricsF metrics(drawFont_, viewport());
+    rows_.SetLayout(
+        [metrics](char32_t c) -> std::int32_t {
+          if (Invisible(c)) return 0;
+          const qreal advance = c < 0x10000 ? metrics.horizontalAdvance(QChar(c))
+                                            : metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+          return static_cast<std::int32_t>(std::lround(advance * kUnits));
+        },
+        width);
+  } else {
+    rows_.SetWidth(width);  // the rows near the end now, the others in slices
+    if (!rows_.Settled()) settleTimer_.start();
+  }
   anchor_ = std::min(anchor_, Indexed());
   caret_ = std::min(caret_, Indexed());
   UpdateScrollBar();
@@ -106,8 +114,32 @@ void ConsolePaneView::Append() {
   viewport()->update();
 }
 
+void ConsolePaneView::Settle() {
+  // The text at the top of the pane stays there while the rows before it change.
+  QScrollBar* v = verticalScrollBar();
+  const bool atEnd = v->value() == v->maximum();
+  const std::size_t top = rows_.Start(FirstVisibleRow());
+  constexpr std::size_t kSliceBytes = std::size_t{1} << 20;  // a few milliseconds
+  if (!rows_.Settle(kSliceBytes)) settleTimer_.start();
+  UpdateScrollBar();
+  v->setValue(atEnd ? v->maximum() : static_cast<int>(rows_.RowOf(top)));
+  viewport()->update();
+}
+
+void ConsolePaneView::Cut(std::size_t keep, std::size_t resume, std::size_t inserted) {
+  ++revision_;
+  const auto moved = [&](std::size_t at) {
+    return at < keep ? at : at < resume ? keep : at - resume + keep + inserted;
+  };
+  anchor_ = moved(anchor_);
+  caret_ = moved(caret_);
+  rows_.Cut(keep, resume, inserted);
+  UpdateScrollBar();
+  viewport()->update();
+}
+
 void ConsolePaneView::Reset() {
-  ++resets_;
+  ++revision_;
   anchor_ = caret_ = 0;
   selecting_ = false;
   rows_.Reset();

@@ -8,6 +8,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QTimer>
 #include <cstddef>
 
 #include "console/chunked_text.h"
@@ -18,14 +19,17 @@ namespace framora::qt {
 class ConsolePaneView : public QAbstractScrollArea {
   Q_OBJECT
  public:
-  // `text` is the string shown; it must outlive the view and may only grow at its end between
-  // calls of Append(), or be replaced followed by Reset().
+  // `text` is the string shown; it must outlive the view, and between calls it may only grow
+  // at its end (then Append()), lose a stretch (then Cut()), or be replaced (then Reset()).
   ConsolePaneView(const console::ChunkedText& text, QWidget* parent);
 
   // The text grew at its end.
   void Append();
   // The text was replaced whole.
   void Reset();
+  // Bytes [keep, resume) of the text as shown were cut out and `inserted` bytes put in their
+  // place; the selection stays on the text it was on.
+  void Cut(std::size_t keep, std::size_t resume, std::size_t inserted);
 
   // The text as shown and its selection. Positions and the length are counted in bytes of the
   // UTF-8 text, positions at character boundaries; anchor and caret may be in any order. The
@@ -42,8 +46,10 @@ class ConsolePaneView : public QAbstractScrollArea {
   void Copy() const;
   // Everything shown, lines joined by LF.
   QString PlainText() const;
-  // How often the text was replaced whole: what was counted of it before is void.
-  std::size_t Resets() const { return resets_; }
+  // How often the text was replaced or cut: what was counted of it before is void.
+  std::size_t Revision() const { return revision_; }
+  // Whether the rows of a new width are all worked out (see Settle()).
+  bool Settled() const { return rows_.Settled(); }
 
   // Rows on screen: a line wider than the pane takes several.
   std::size_t RowCount() const { return rows_.Count(); }
@@ -78,6 +84,9 @@ class ConsolePaneView : public QAbstractScrollArea {
   int VisibleRows() const;
   qreal XOf(std::size_t row, std::size_t position) const;
   std::size_t PositionAt(QPoint point) const;
+  // After a resize, the rows away from the end are cut for the new width a slice at a time,
+  // between the events, so that dragging the window's edge never waits for megabytes.
+  void Settle();
   void UpdateScrollBar();
   void ScrollToCaret();
   void DrawRow(QPainter& painter, std::size_t row, std::size_t from, std::size_t to,
@@ -91,7 +100,8 @@ class ConsolePaneView : public QAbstractScrollArea {
   std::size_t anchor_ = 0;
   std::size_t caret_ = 0;
   bool selecting_ = false;
-  std::size_t resets_ = 0;
+  std::size_t revision_ = 0;
+  QTimer settleTimer_;
 };
 
 }  // namespace framora::qt

@@ -108,9 +108,11 @@ void ConsoleWindow::FlushPane() {
   paneTimer_.stop();
   console::ConsolePane& pane = core_.Logic().Pane();
   if (pane.HasUnseenChange()) {
-    if (pane.TakeDelta().replaced) {
+    const console::ConsolePane::Delta delta = pane.TakeDelta();
+    if (delta.replaced) {
       rtfOutput_->Reset();
     } else {
+      if (delta.cut) rtfOutput_->Cut(delta.keep, delta.resume, delta.inserted);
       rtfOutput_->Append();  // only the new tail is looked at
     }
   }

@@ -141,6 +141,9 @@ class ProcessHost {
   // whatever still runs is ended. Returns at once; the program waits for it before it ends.
   // The handle is the host's from now on. False when there is no such process to hand over.
   virtual bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) = 0;
+  // The program is ending and leaves the command running (File > Exit): from now on the
+  // process and what it started no longer end with the program.
+  virtual void LetOutliveProgram(HostHandle hProcess) = 0;
 
   virtual HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                                  std::int32_t dwProcessId) = 0;

@@ -216,7 +216,9 @@ void ReadOutput::RunCommandLine(std::string sCommandLine) {
     }
   }
 
-  // When the program is ending the child is left alone: nobody is left to hear about it.
+  // When the program is ending the child is left alone, and left running after the program:
+  // nobody is left to hear about it.
+  if (end == RunEnd::ProgramEnding) host_.LetOutliveProgram(processHandle.get());
   if (end == RunEnd::Cancel) {
     exitCode_.reset();
     const std::int32_t processId = process.dwProcessId;

@@ -38,6 +38,25 @@ LONG EditPosition(const std::string& text, std::size_t index) {
   return position;
 }
 
+// The same count for bytes [from, from + count) of the pane's text.
+LONG EditUnits(const console::ChunkedText& text, std::size_t from, std::size_t count) {
+  LONG units = 0;
+  bool afterCr = false;
+  text.ForEachSpan(from, count, [&](std::string_view span) {
+    for (const char ch : span) {
+      const auto c = static_cast<unsigned char>(ch);
+      if ((c & 0xC0) == 0x80) continue;
+      if (c == '\n' && afterCr) {
+        afterCr = false;
+        continue;
+      }
+      afterCr = c == '\r';
+      units += c >= 0xF0 ? 2 : 1;
+    }
+  });
+  return units;
+}
+
 LONG EditLength(HWND edit) {
   GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
   return static_cast<LONG>(
@@ -109,7 +128,17 @@ void ConsoleWindow::FlushPane() {
     const console::ConsolePane::Delta delta = pane.TakeDelta();
     if (delta.replaced) {
       PutText(edit, chars.str().c_str(), ST_DEFAULT);
-    } else if (delta.from < chars.size()) {
+    } else if (delta.cut) {
+      // What the pane cut out goes from the RichEdit too, in place, with the line that says so
+      // in its stead: from the end of the start it keeps to where the newest text it holds
+      // resumes, counted back from its end.
+      const std::size_t resumed = delta.keep + delta.inserted;
+      const LONG keep = EditUnits(chars, 0, delta.keep);
+      const LONG kept = EditUnits(chars, resumed, delta.from - resumed);
+      Select(edit, keep, EditLength(edit) - kept);
+      PutText(edit, chars.Substr(delta.keep, delta.inserted).c_str(), ST_SELECTION);
+    }
+    if (!delta.replaced && delta.from < chars.size()) {
       // Only the new tail goes in; it takes the format of the text before it.
       const LONG end = EditLength(edit);
       Select(edit, end, end);

@@ -19,6 +19,7 @@ class ConsoleWindow : public Win32Window, private console::ConsoleView {
 
   // The pane's text is the logic's; the window stays while a run of its own is on the stack.
   WindowView& View() override { return core_.View(); }
+  console::ConsoleLogic& Logic() { return core_.Logic(); }
   bool CanDestroyNow() override;
   void Load() override;
 

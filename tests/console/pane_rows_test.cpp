@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "console/console_pane.h"
+
 namespace framora::console {
 namespace {
 
@@ -119,6 +121,61 @@ TEST(PaneRows, AMegabyteLineArrivingInPiecesIsCutAsWhenWhole) {
     while (end > all.Start(r) && line[end - 1] == ' ') --end;  // blanks may hang past the edge
     ASSERT_LE(all.X(r, end), 97) << r;
     ASSERT_NE(static_cast<unsigned char>(line[all.Start(r)]) & 0xC0, 0x80) << r;
+  }
+}
+
+// The rows a display keeps of a bounded pane, told only what changed, are the rows of its
+// text worked out afresh: the cut text's rows go, the rest move, only the row at the cut and
+// the line put there are measured again.
+TEST(PaneRows, ACutTextKeepsItsRowsAsIfWorkedOutAfresh) {
+  for (const std::string line :
+       {"frame= 1 time=00:00:01.00 \xC3\xA9t\xC3\xA9\r\n", "W\tab cd\r\n"}) {
+    ConsolePane pane(ConsolePane::Bound{40, 2, 64});
+    PaneRows rows(pane.Chars());
+    rows.SetLayout(Cells, 9);
+    for (int i = 0; i < 400; ++i) {
+      pane.Append(line);
+      if (i % 3 != 0) continue;  // the display looks now and then
+      const ConsolePane::Delta d = pane.TakeDelta();
+      if (d.cut) rows.Cut(d.keep, d.resume, d.inserted);
+      rows.Append();
+      PaneRows fresh(pane.Chars());
+      fresh.SetLayout(Cells, 9);
+      ASSERT_EQ(Cut(rows, pane.Chars()), Cut(fresh, pane.Chars())) << i;
+    }
+    EXPECT_GT(pane.BytesNotShown(), 0u);
+  }
+}
+
+// A new width works out the rows at the end at once and the others a slice at a time, with
+// text arriving and old text cut out meanwhile; once settled they are the rows of the text
+// worked out afresh. Lines of a few words, and one line longer than the first rows worked out.
+TEST(PaneRows, ANewWidthSettlesToTheRowsWorkedOutAfresh) {
+  std::string words;
+  for (int i = 0; words.size() < 300000; ++i) words += "w" + std::to_string(i % 97) + " \xC3\xA9 ";
+  for (const bool lines : {true, false}) {
+    SCOPED_TRACE(lines ? "lines" : "one line");
+    ConsolePane pane(ConsolePane::Bound{40, 2, 1 << 17});
+    for (std::size_t at = 0; at < words.size(); at += 50) {
+      pane.Append(words.substr(at, 50) + (lines ? "\r\n" : ""));
+    }
+    PaneRows rows(pane.Chars());
+    rows.SetLayout(Cells, 30);
+    (void)pane.TakeDelta();
+    rows.SetWidth(11);
+    EXPECT_FALSE(rows.Settled());
+    const std::size_t last = rows.Count() - 1;
+    for (int slice = 0; !rows.Settle(20000); ++slice) {
+      if (slice == 3) pane.Append(words);  // past the bound: a cut
+      const ConsolePane::Delta d = pane.TakeDelta();
+      if (d.cut) rows.Cut(d.keep, d.resume, d.inserted);
+      rows.Append();
+    }
+    EXPECT_GT(pane.BytesNotShown(), 0u);
+    PaneRows fresh(pane.Chars());
+    fresh.SetLayout(Cells, 11);
+    EXPECT_EQ(Cut(rows, pane.Chars()), Cut(fresh, pane.Chars()));
+    EXPECT_GT(rows.Count(), last);
   }
 }
 

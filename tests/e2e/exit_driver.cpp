@@ -1,12 +1,20 @@
 // The whole program, driven from inside: it starts a long command in the console window and,
-// once the command runs, chooses File > Exit. The exit test measures that this process ends.
+// once the command runs, chooses File > Exit ("exit"), goes on until it is killed ("run"), or
+// closes the console, which stops the command, and writes "<pid file>.stopping" ("stop"). The
+// exit test watches this process and the command.
 //
-//   exit_driver <pid file>
+//   exit_driver <pid file> exit|run|stop
+//
+// "exit" runs a shell that becomes `sleep 300` and writes its own id. The others run, under a
+// shell that waits for them, FFmpeg for ten minutes and a `sleep` that ignores SIGTERM, and
+// write their ids.
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTimer>
+#include <string>
 
 #include "console/console_form.h"
 #include "main_window/main_form.h"
@@ -21,8 +29,10 @@ class SilentMessages : public framora::MessageBoxPort {
 
 int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
-  if (argc < 2) return 2;
+  if (argc < 3) return 2;
   const QString pidFile = QString::fromLocal8Bit(argv[1]);
+  const std::string mode = argv[2];
+  const bool exit = mode == "exit";
   SilentMessages messages;
   framora::qt::Application program(
       framora::qt::Application::Overrides{&messages, nullptr, nullptr});
@@ -30,8 +40,14 @@ int main(int argc, char** argv) {
   auto& windows = program.Windows();
   windows.Show(framora::WindowId::frmReadOutput);
   auto* console = program.Window(framora::WindowId::frmReadOutput);
+  const std::string quoted = "'" + pidFile.toStdString() + "'";
+  // The process that ignores SIGTERM writes its own id once it does, and the file whole.
+  const std::string stubborn = "sh -c \"trap '' TERM; echo \\$\\$ >> " + quoted + ".new; mv " +
+                               quoted + ".new " + quoted + "; exec sleep 600\"";
   console->SetText(framora::console_form::Text1,
-                   "echo $$ > '" + pidFile.toStdString() + "'; exec sleep 300");
+                   exit ? "echo $$ > " + quoted + "; exec sleep 300"
+                        : "ffmpeg -nostdin -re -f lavfi -i sine=duration=600 -y " + quoted +
+                              ".wav & echo $! > " + quoted + ".new; " + stubborn + " & wait");
 
   QTimer::singleShot(0, console, [console] {
     console->findChild<QPushButton*>("cmdExecute")->click();  // returns when the run does
@@ -40,7 +56,12 @@ int main(int argc, char** argv) {
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (QFileInfo(pidFile).size() == 0) return;
     poll.stop();
-    program.Window(framora::WindowId::Form1)->MenuItem(framora::main_form::mnuExit)->trigger();
+    if (exit) {
+      program.Window(framora::WindowId::Form1)->MenuItem(framora::main_form::mnuExit)->trigger();
+    } else if (mode == "stop") {
+      console->findChild<QPushButton*>("cmdCancel")->click();
+      QFile(pidFile + ".stopping").open(QIODevice::WriteOnly);
+    }
   });
   poll.start(5);
   return QApplication::exec();

@@ -212,6 +212,10 @@ class FakeProcessHost : public ProcessHost {
     return true;
   }
 
+  void LetOutliveProgram(HostHandle hProcess) override {
+    calls.push_back("LetOutliveProgram(" + Name(hProcess) + ")");
+  }
+
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override {
     calls.push_back("OpenProcess(" + std::to_string(dwDesiredAccess) + "," +

@@ -12,6 +12,7 @@ expected_files() {
   local id=$1 size
   {
     echo "bin/Framoraaudioconverter"
+    echo "libexec/framora-audio-converter/framora-guard"
     echo "share/applications/$id.desktop"
     echo "share/metainfo/$id.metainfo.xml"
     for size in 16 24 32 48 64 128 256; do
@@ -38,9 +39,11 @@ check_tree() {
   [[ $kind == SVG* ]] || fail "scalable icon is: $kind"
 
   local program=$prefix/bin/Framoraaudioconverter
-  [ -x "$program" ] || fail "the program is not executable"
-  kind=$(file -b "$program" 2>&1)
-  [[ $kind == ELF*executable* ]] || fail "the program is: $kind"
+  for p in "$program" "$prefix/libexec/framora-audio-converter/framora-guard"; do
+    [ -x "$p" ] || fail "$p is not executable"
+    kind=$(file -b "$p" 2>&1)
+    [[ $kind == ELF*executable* ]] || fail "$p is: $kind"
+  done
   local dynamic
   dynamic=$(readelf -d "$program" 2>&1) || fail "readelf: $dynamic"
   [[ $dynamic != *"$FRAMORA_BUILD_DIR"* ]] ||

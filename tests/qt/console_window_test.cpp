@@ -293,6 +293,55 @@ TEST_F(ConsoleWidgetActions, LongOutputIsShownWholeWhileItArrives) {
   EXPECT_GT(flushes, 5);
 }
 
+TEST_F(ConsoleWidgetActions, AFloodKeepsThePaneBoundedAndTheViewInStepThroughAResize) {
+  Open();
+  // FFmpeg's header, then the error an unreadable picture repeats for ever: 16 MB of it.
+  const std::string header = "Input #0, image2, from 'cover.jpg':\n  Duration: 00:00:00.04\n";
+  const std::string error =
+      "[mjpeg @ 0x55d0c0a0] No JPEG data found in image\nError while decoding stream #0:0: "
+      "Invalid data found when processing input\n";
+  std::string flood = header;
+  for (int i = 0; flood.size() < (16u << 20); ++i) flood += std::to_string(i) + " " + error;
+  for (std::size_t at = 0; at < flood.size(); at += 256) {
+    fake->reads.push_back({flood.substr(at, 256)});
+  }
+  auto* rtfOutput = Child<ConsolePaneView>("rtfOutput");
+  const int width = rtfOutput->width();
+  const int narrow = rtfOutput->width() - rtfOutput->viewport()->width() + 4 +
+                     rtfOutput->fontMetrics().horizontalAdvance('W');
+  const std::size_t reads = fake->reads.size();
+  fake->onYield = [] {  // as the program's yield: the pane's timers run between the reads
+    QCoreApplication::processEvents();
+    return true;
+  };
+  fake->onRead = [&] {
+    // A resize to one character's width and back while the output pours in.
+    if (fake->reads.size() == reads * 2 / 3) rtfOutput->resize(narrow, rtfOutput->height());
+    if (fake->reads.size() == reads / 3) rtfOutput->resize(width, rtfOutput->height());
+    if (fake->reads.size() % 4000 == 0) window->FlushPane();  // as the frame timer would
+  };
+  Child<QLineEdit>("Text1")->setText("ffmpeg");
+  Child<QPushButton>("cmdExecute")->click();
+  window->FlushPane();
+  while (!rtfOutput->Settled()) QCoreApplication::processEvents();
+
+  const std::string text = window->View().Text(console_form::rtfOutput);
+  EXPECT_LT(text.size(), 7u << 20) << "memory stays flat";
+  EXPECT_EQ(text.substr(0, kFresh.size() + 8), kFresh + "ffmpeg\r\n");
+  EXPECT_NE(text.find("  Duration: 00:00:00.04\r\n"), std::string::npos) << "the header stays";
+  EXPECT_NE(text.find(" of output not shown [**]\r\n"), std::string::npos);
+  const std::string last = flood.substr(flood.rfind('\n', flood.size() - 2) + 1);
+  EXPECT_EQ(Shown(text.substr(text.size() - last.size() - 8)).toStdString(),
+            last.substr(0, last.size() - 1) + "\n\nC:\\> ");
+  // What is drawn, copied and read out is the pane's text.
+  EXPECT_EQ(PaneShown(), Shown(text));
+  rtfOutput->SelectAll();
+  EXPECT_EQ(rtfOutput->SelectedText(), Shown(text));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(rtfOutput)->textInterface()->characterCount(),
+            QString::fromStdString(text).size());
+  EXPECT_TRUE(RowsFitThePane());
+}
+
 TEST_F(ConsoleWidgetActions, EnterInCommandBoxRunsAndIsSwallowed) {
   Open();
   Child<QLineEdit>("Text1")->setText("echo hi");

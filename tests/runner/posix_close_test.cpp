@@ -136,6 +136,32 @@ TEST_F(PosixCloseTest, AStopLetsTheCommandEndOnTheRequestAndKillsItAfterTheGrace
   }
 }
 
+TEST_F(PosixCloseTest, AStopKeepsTheGroupsLeaderUnreapedUntilItsLastSignalHasGone) {
+  // The shell, which leads the group, ends on the request; the helper it started keeps the
+  // group until the kill after the grace. Were the shell reaped meanwhile, its id could lead
+  // another group by the time of that kill.
+  OnceWaitingAfterPid([this] {
+    runner.StopProcess();
+    return true;
+  });
+  Run(test::ShellQuote(test::kHelper) + " wait ignore-term & wait");
+  const pid_t leader = host.lastProcessId;
+  ASSERT_NE(leader, helperPid);
+  // Looked at over the whole grace: while the helper runs, the leader (seen just before) is
+  // still there, running or a zombie.
+  bool held = true;
+  ASSERT_TRUE(test::WaitUntil([&] {
+    const bool leaderThere = test::ProcessState(leader).has_value();
+    if (!test::IsRunning(helperPid)) return true;
+    held = held && leaderThere;
+    return false;
+  }));
+  EXPECT_TRUE(held) << "the leader was reaped before the group's kill";
+  stops.WaitAll();
+  EXPECT_TRUE(test::ReapOrphan(helperPid));
+  EXPECT_TRUE(test::IsGone(leader)) << "reaped once the stop is over";
+}
+
 TEST_F(PosixCloseTest, OnTheWindows9xPathTheNoticeIsFollowedByTermination) {
   OsVersionInfo windows98;
   windows98.dwPlatformId = kVerPlatformWin32Windows;

@@ -91,6 +91,7 @@ class RecordingHost : public ProcessHost {
   bool EndProcessTreeLater(HostHandle h, std::uint32_t graceMs) override {
     return real_.EndProcessTreeLater(h, graceMs);
   }
+  void LetOutliveProgram(HostHandle h) override { real_.LetOutliveProgram(h); }
   HostHandle OpenProcess(std::uint32_t a, bool i, std::int32_t id) override {
     return real_.OpenProcess(a, i, id);
   }

@@ -503,6 +503,9 @@ TEST_F(RunTest, ProgramEndingWhileWaitingForTheCommandAbandonsTheRun) {
   EXPECT_THAT(host.posted, IsEmpty());
   EXPECT_THAT(host.open, IsEmpty());
   EXPECT_TRUE(host.running) << "left alone";
+  // ... and let go before its handle goes, so that it outlives the program.
+  const auto let = std::find(host.calls.begin(), host.calls.end(), "LetOutliveProgram(process)");
+  EXPECT_LT(let, std::find(host.calls.begin(), host.calls.end(), "CloseHandle(process)"));
 }
 
 TEST_F(RunTest, ProgramEndingAtAYieldAbandonsTheRunWithoutEventsOrSignals) {

@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "app/window_registry.h"
 #include "console/console_form.h"
+#include "console/pane_text.h"
 #include "fakes/fake_ports.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
@@ -161,6 +162,34 @@ TEST(Win32ConsolePane, ALongLineWrapsAndTheLastRowStaysInView) {
   for (LRESULT i = lineEnd - static_cast<LRESULT>(line.size()); i < lineEnd; ++i) {
     ASSERT_LT(at(i).x, client.right) << i;  // nothing of the long line is out to the right
   }
+}
+
+// What the pane cuts out of a long output goes from the RichEdit too, in place: the RichEdit
+// holds the pane's text, characters beyond the BMP and line breaks included.
+TEST(Win32ConsolePane, WhatThePaneCutsOutGoesFromTheRichEditToo) {
+  struct RichEdit {
+    HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
+    ~RichEdit() { ::FreeLibrary(module); }
+  } richEdit;  // outlives the window
+  test::FakePorts fakes;
+  ConsoleWindow console(fakes.ctx, nullptr);
+  console.Load();
+  console::ConsolePane& pane = console.Logic().Pane();
+  pane.SetBound({40, 2, 256});
+  pane.Replace(console::FreshPaneText());
+  for (int i = 0; i < 400; ++i) {
+    pane.Append("\xE2\x82\xAC line " + std::to_string(i) + " \xF0\x9F\x8E\xB5\r\n");
+    if (i % 7 == 0) ::SendMessageW(console.Handle(), WM_TIMER, 1, 0);  // the frame timer
+  }
+  ::SendMessageW(console.Handle(), WM_TIMER, 1, 0);
+  ASSERT_GT(pane.BytesNotShown(), 0u);
+  const HWND edit = console.Control(console_form::rtfOutput);
+  std::wstring text(pane.Text().size() + 1, L'\0');
+  GETTEXTEX how{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_USECRLF, 1200, nullptr,
+                nullptr};
+  text.resize(static_cast<std::size_t>(::SendMessageW(
+      edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(&text[0]))));
+  EXPECT_EQ(FromWide(text), pane.Text());
 }
 
 }  // namespace

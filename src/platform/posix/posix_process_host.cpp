@@ -5,14 +5,19 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -57,14 +62,77 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-// A descriptor 0 to 2 would be overwritten by the child's own standard handles before it could
-// be copied onto them; keep ours above them (only happens when those were closed in our process).
-bool MoveAboveStandard(UniqueFd& fd) {
-  if (fd.get() > STDERR_FILENO) return true;
-  const int moved = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+// What the guard gets besides the standard handles (see guard/framora_guard.cpp): its end of
+// the socket that ties the command to the program, and the pipe it reports on.
+constexpr int kGuardLife = 3;
+constexpr int kGuardReport = 4;
+
+// A descriptor 0 to 4 would be overwritten by the descriptors the child is given before it
+// could be copied onto them; keep ours above them.
+bool MoveAboveChilds(UniqueFd& fd) {
+  if (fd.get() > kGuardReport) return true;
+  const int moved = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, kGuardReport + 1);
   if (moved < 0) return false;
   fd = UniqueFd(moved);
   return true;
+}
+
+// The guard as built and as installed: in the libexec folder beside the program's folder, or
+// one level further up (the build tree keeps its programs a folder deeper). Empty if none.
+std::string GuardProgram() {
+  char self[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return {};
+  std::string folder(self, static_cast<std::size_t>(n));
+  folder.erase(folder.rfind('/') + 1);
+  for (const char* up : {"../", "../../"}) {
+    const std::string path = folder + up + FRAMORA_GUARD_PATH;
+    if (::access(path.c_str(), X_OK) == 0) return path;
+  }
+  return {};
+}
+
+// Lets the command go: the guard ends without a signal. Its end may be gone already.
+void ReleaseGuard(UniqueFd& life, pid_t guard) {
+  if (life.get() < 0) return;
+  const char release = 'r';
+  ::send(life.get(), &release, 1, MSG_NOSIGNAL);
+  life.Reset();
+  // Ours to reap only where orphans come to us (a subreaper); otherwise this returns at once.
+  if (guard > 0) ReapLater(guard);
+}
+
+// Whether a live process other than `leader` and `guard` is in the group: zombies are not.
+// Where /proc cannot say, there may be.
+bool OthersInGroup(pid_t group, pid_t leader, pid_t guard) {
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return true;
+  bool found = false;
+  while (const dirent* item = ::readdir(proc)) {
+    char* end = nullptr;
+    const long pid = std::strtol(item->d_name, &end, 10);
+    if (*end != '\0' || pid <= 0 || pid == leader || pid == guard) continue;
+    const std::string path = "/proc/" + std::string(item->d_name) + "/stat";
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    char buffer[512];
+    const ssize_t n = fd.get() < 0 ? -1 : ::read(fd.get(), buffer, sizeof buffer - 1);
+    if (n <= 0) continue;
+    buffer[n] = '\0';
+    // "pid (name) S ppid pgrp ...": the name may hold anything, so the fields follow the last ')'.
+    const char* close = std::strrchr(buffer, ')');
+    char state = 0;
+    long parent = 0;
+    long pgrp = 0;
+    if (close == nullptr || std::sscanf(close + 1, " %c %ld %ld", &state, &parent, &pgrp) != 3) {
+      continue;
+    }
+    if (pgrp == group && state != 'Z' && state != 'X') {
+      found = true;
+      break;
+    }
+  }
+  ::closedir(proc);
+  return found;
 }
 
 // Running and ours to signal: zombies and other users' processes are no windows of anybody.
@@ -110,11 +178,17 @@ struct PosixProcessHost::State {
     bool statusKnown = false;  // children: someone else reaped it, so nobody knows how
     int status = 0;
     bool drained = false;  // read ends: the last read found the pipe (nearly) empty
+    // Children: our end of the socket that ties the command to the program, and the guard at
+    // its other end. Closed without a word (the program died, or the handle was dropped
+    // unclosed), it ends the command.
+    UniqueFd life;
+    pid_t guard = 0;
   };
 
   ~State() {
     for (auto& [handle, entry] : handles) {
       if (entry.child && !entry.reaped) ReapLater(entry.pid);
+      if (entry.guard > 0) ReapLater(entry.guard);
     }
   }
 
@@ -151,6 +225,7 @@ struct PosixProcessHost::State {
     return false;
   }
 
+  std::string guard = GuardProgram();
   std::unordered_map<HostHandle, Entry> handles;
   HostHandle nextHandle = 1;
   std::int32_t lastError = 0;
@@ -185,7 +260,7 @@ bool PosixProcessHost::CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
   if (::pipe2(fds, O_CLOEXEC) != 0) return state_->Fail(errno);
   UniqueFd readEnd(fds[0]);
   UniqueFd writeEnd(fds[1]);
-  if (!MoveAboveStandard(readEnd) || !MoveAboveStandard(writeEnd)) return state_->Fail(errno);
+  if (!MoveAboveChilds(readEnd) || !MoveAboveChilds(writeEnd)) return state_->Fail(errno);
   // Only our end waits without blocking; the child's end stays an ordinary blocking pipe.
   const int flags = ::fcntl(readEnd.get(), F_GETFL);
   if (flags < 0 || ::fcntl(readEnd.get(), F_SETFL, flags | O_NONBLOCK) != 0) {
@@ -211,6 +286,24 @@ bool PosixProcessHost::CreateProcess(const CommandLine& commandLine,
   const int output = stdHandles ? state_->Fd(startup.hStdOutput) : -1;
   const int error = stdHandles ? state_->Fd(startup.hStdError) : -1;
 
+  // The command starts through the guard (see guard/framora_guard.cpp), which ties it to the
+  // program's life. Our ends are close-on-exec: no other program we start holds them.
+  if (state_->guard.empty()) return state_->Fail(ENOENT);
+  int sockets[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
+    return state_->Fail(errno);
+  }
+  UniqueFd life(sockets[0]);
+  UniqueFd guardsLife(sockets[1]);
+  int pipes[2];
+  if (::pipe2(pipes, O_CLOEXEC) != 0) return state_->Fail(errno);
+  UniqueFd report(pipes[0]);
+  UniqueFd guardsReport(pipes[1]);
+  if (!MoveAboveChilds(life) || !MoveAboveChilds(guardsLife) || !MoveAboveChilds(report) ||
+      !MoveAboveChilds(guardsReport)) {
+    return state_->Fail(errno);
+  }
+
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t spawnAttributes;
   if (int rc = ::posix_spawn_file_actions_init(&actions); rc != 0) return state_->Fail(rc);
@@ -220,35 +313,61 @@ bool PosixProcessHost::CreateProcess(const CommandLine& commandLine,
   }
 
   int rc = 0;
-  // Our descriptors are all above 2 (see MoveAboveStandard), so these copies cannot clash.
+  // Our descriptors are all above 4 (see MoveAboveChilds), so these copies cannot clash.
   if (rc == 0 && output >= 0) rc = ::posix_spawn_file_actions_adddup2(&actions, output, 1);
   if (rc == 0 && error >= 0) rc = ::posix_spawn_file_actions_adddup2(&actions, error, 2);
   if (rc == 0) {
     rc = input >= 0 ? ::posix_spawn_file_actions_adddup2(&actions, input, 0)
                     : ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   }
+  if (rc == 0) rc = ::posix_spawn_file_actions_adddup2(&actions, guardsLife.get(), kGuardLife);
+  if (rc == 0) rc = ::posix_spawn_file_actions_adddup2(&actions, guardsReport.get(), kGuardReport);
   // Whatever else is open in our process (without close-on-exec) is none of the child's business.
-  if (rc == 0) rc = ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+  if (rc == 0) rc = ::posix_spawn_file_actions_addclosefrom_np(&actions, kGuardReport + 1);
 
   if (rc == 0) rc = NewSessionAttributes(spawnAttributes);
 
   pid_t pid = 0;
   if (rc == 0) {
+    std::string guard = state_->guard;
     std::string interpreter = commandLine.interpreter;
     std::string option = "-c";
     std::string command = commandLine.command;
-    char* argv[] = {interpreter.data(), option.data(), command.data(), nullptr};
-    // An exec that fails is reported here, with the child already gone.
-    rc = ::posix_spawnp(&pid, interpreter.c_str(), &actions, &spawnAttributes, argv, environ);
+    char* argv[] = {guard.data(), interpreter.data(), option.data(), command.data(), nullptr};
+    rc = ::posix_spawn(&pid, guard.c_str(), &actions, &spawnAttributes, argv, environ);
   }
   ::posix_spawnattr_destroy(&spawnAttributes);
   ::posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return state_->Fail(rc);
+  guardsLife.Reset();
+  guardsReport.Reset();
+
+  // The guard's id, then, only if the interpreter could not be started, the error: the report
+  // ends when the interpreter starts (close-on-exec) or the child gives up. A few milliseconds.
+  struct {
+    pid_t guard = -1;
+    int error = EIO;
+  } said;
+  std::size_t got = 0;
+  for (auto* bytes = reinterpret_cast<char*>(&said); got < sizeof said;) {
+    const ssize_t n = ::read(report.get(), bytes + got, sizeof said - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got != sizeof said.guard) {
+    // An exec that failed is reported here, with the child gone or going.
+    ReleaseGuard(life, said.guard);
+    ReapLater(pid);
+    return state_->Fail(got == sizeof said ? said.error : EIO);
+  }
 
   State::Entry process;
   process.kind = State::Kind::Process;
   process.pid = pid;
   process.child = true;
+  process.life = std::move(life);
+  process.guard = said.guard;
   State::Entry thread;
   thread.kind = State::Kind::Thread;
   thread.pid = pid;
@@ -316,19 +435,24 @@ namespace {
 // take a while): one deadline for the whole group.
 constexpr auto kKillWait = std::chrono::seconds(2);
 
+// Whether the child has ended; it stays unreaped, a zombie, so that its id (its group's id)
+// cannot pass to anybody else meanwhile.
+bool LeaderEnded(pid_t pid) {
+  siginfo_t info{};
+  int rc = 0;
+  do {
+    rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+  } while (rc < 0 && errno == EINTR);
+  return rc != 0 || info.si_pid == pid;  // an error: not ours to wait for (any more)
+}
+
 // The stop of a child's process group beside the user interface: the group has graceMs to end
-// by itself after the close request, then what is left of it is killed. The group outlives its
-// leader while any member is left, zombies included, so whatever of it is ours to reap (the
-// leader; orphans too where we adopt them) is reaped as soon as it ends.
-void EndGroup(pid_t pid, std::uint32_t graceMs) {
-  const auto gone = [pid] {
-    int status = 0;
-    pid_t reaped = 0;
-    do {
-      reaped = ::waitpid(-pid, &status, WNOHANG);
-    } while (reaped > 0 || (reaped < 0 && errno == EINTR));
-    return ::kill(-pid, 0) != 0 && errno == ESRCH;
-  };
+// by itself after the close request, then what is left of it is killed. The leader is reaped
+// only after the last signal to the group: until then its id cannot lead another group, which
+// the signal would reach instead. The group is gone when the leader has ended and nothing but
+// the guard is left alive in it; the guard is let go last, once nothing needs it any more.
+void EndGroup(pid_t pid, pid_t guard, UniqueFd& life, std::uint32_t graceMs) {
+  const auto gone = [pid, guard] { return LeaderEnded(pid) && !OthersInGroup(pid, pid, guard); };
   const auto waitUntil = [&gone](std::chrono::steady_clock::time_point end) {
     while (!gone()) {
       if (std::chrono::steady_clock::now() >= end) return false;
@@ -336,9 +460,12 @@ void EndGroup(pid_t pid, std::uint32_t graceMs) {
     }
     return true;
   };
-  if (waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs))) return;
-  ::kill(-pid, SIGKILL);
-  if (!waitUntil(std::chrono::steady_clock::now() + kKillWait)) ReapLater(pid);
+  if (!waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs))) {
+    ::kill(-pid, SIGKILL);
+    waitUntil(std::chrono::steady_clock::now() + kKillWait);
+  }
+  ReleaseGuard(life, guard);
+  ReapLater(pid);
 }
 
 }  // namespace
@@ -385,10 +512,25 @@ bool PosixProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t gr
   if (found == state_->handles.end() || !found->second.child || found->second.pid <= 0) {
     return state_->Fail(EBADF);
   }
-  const pid_t pid = found->second.pid;
+  State::Entry& entry = found->second;
+  const pid_t pid = entry.pid;
+  const pid_t guard = entry.guard;
+  auto life = std::make_shared<UniqueFd>(std::move(entry.life));
+  const bool reaped = entry.reaped;
   state_->handles.erase(found);  // the stop reaps it now
-  stops_.Start([pid, graceMs] { EndGroup(pid, graceMs); });
+  if (reaped) {
+    // Its id may be anybody's now, so no signal of ours goes there; the guard still keeps the
+    // group's and ends what is left of it when its end of the tie closes without a word.
+    life->Reset();
+    if (guard > 0) ReapLater(guard);
+    return true;
+  }
+  stops_.Start([pid, guard, life, graceMs] { EndGroup(pid, guard, *life, graceMs); });
   return true;
+}
+
+void PosixProcessHost::LetOutliveProgram(HostHandle hProcess) {
+  if (State::Entry* entry = state_->Find(hProcess)) ReleaseGuard(entry->life, entry->guard);
 }
 
 void PosixProcessHost::CloseHandle(HostHandle handle) {
@@ -396,6 +538,8 @@ void PosixProcessHost::CloseHandle(HostHandle handle) {
   if (found == state_->handles.end()) return;
   const bool child = found->second.child && !found->second.reaped;
   const pid_t pid = found->second.pid;
+  // The run is over: what the command left running is no longer tied to the program.
+  ReleaseGuard(found->second.life, found->second.guard);
   state_->handles.erase(found);
   if (child) ReapLater(pid);
 }

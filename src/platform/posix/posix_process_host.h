@@ -15,7 +15,11 @@
 // - A child is reaped when a wait sees it end, else when its handle is closed (by a small
 //   thread of its own if it is still running then); its exit code is the shell's view of its
 //   status. Its tree is its process group, which it leads: ending the tree is SIGKILL to the
-//   group, after the grace, on a thread of the program's BackgroundStops.
+//   group, after the grace, on a thread of the program's BackgroundStops; the leader is reaped
+//   only after that last signal, so that its id leads no other group meanwhile.
+// - Every command starts through a small guard program (framora-guard, see guard/), which
+//   stays in the command's group and ends the group when the program dies without letting the
+//   command go. Closing the process handle, and LetOutliveProgram, let it go.
 #pragma once
 
 #include <memory>
@@ -49,6 +53,7 @@ class PosixProcessHost final : public ProcessHost {
   WaitStatus WaitForProcess(HostHandle hProcess, std::uint32_t timeoutMs, ReadWait& wait) override;
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
   bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override;
+  void LetOutliveProgram(HostHandle hProcess) override;
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;

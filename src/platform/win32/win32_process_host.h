@@ -61,7 +61,7 @@ class Win32ProcessHost : public ProcessHost {
   // Asks the command with Ctrl+C first; if that reached it, the tree has at least the grace a
   // delivered close request gets.
   bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override;
-  void LetOutliveProgram(HostHandle hProcess);
+  void LetOutliveProgram(HostHandle hProcess) override;
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;
