@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "console/console_form.h"
 #include "fakes/fake_desktop.h"
@@ -39,20 +40,23 @@ QString RunTool(const QString& program, const QStringList& args) {
 struct Probe {
   QStringList streams;  // "codec_type:codec_name"
   double duration = -1;
+  QString picture;  // the video's "width x height pixel format"
 };
 
 Probe ProbeFile(const fs::path& file) {
   Probe probe;
-  const QString out = RunTool(
-      "ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,codec_name:format=duration",
-                  "-of", "compact=p=0:nk=0", Q(file.string())});
+  const QString out =
+      RunTool("ffprobe", {"-v", "error", "-show_entries",
+                          "stream=codec_type,codec_name,width,height,pix_fmt:format=duration",
+                          "-of", "compact=p=0:nk=0", Q(file.string())});
   for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
-    if (line.startsWith("codec_name=")) {
-      const QStringList kv = line.split('|');
-      probe.streams << kv.value(1).section('=', 1) + ":" + kv.value(0).section('=', 1);
-    } else if (line.startsWith("duration=")) {
-      probe.duration = line.section('=', 1).toDouble();
-    }
+    QMap<QString, QString> field;
+    for (const QString& kv : line.split('|')) field[kv.section('=', 0, 0)] = kv.section('=', 1);
+    if (field.contains("codec_name"))
+      probe.streams << field["codec_type"] + ":" + field["codec_name"];
+    if (field["codec_type"] == "video")
+      probe.picture = field["width"] + "x" + field["height"] + " " + field["pix_fmt"];
+    if (field.contains("duration")) probe.duration = field["duration"].toDouble();
   }
   return probe;
 }
@@ -105,29 +109,33 @@ class ConversionEndToEnd : public ::testing::Test {
   }
 
   // Launches, checks the hand-off, runs Execute to the end, and checks the video.
-  void Convert(const std::string& ffmpeg, const std::string& image, const std::string& audio,
-               const std::string& output, const QString& audioCodec) {
+  Probe Convert(const std::string& ffmpeg, const std::string& image, const std::string& audio,
+                const std::string& output, const QString& audioCodec,
+                const QString& videoCodec = "mjpeg") {
     Fill(ffmpeg, image, audio, output);
     FramoraWindow* console = ClickConvert();
-    ASSERT_NE(console, nullptr);
-    ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].prompt;
+    if (console == nullptr || !messages.shown.empty()) {
+      ADD_FAILURE() << "not launched";
+      return {};
+    }
     const std::string command =
         BuildConversionCommand(ffmpeg, image, audio, output, ShellKind::Posix);
     EXPECT_EQ(console->Text(console_form::Text1), command);
     EXPECT_EQ(console->Text(console_form::txtCommand), command);
 
     QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].prompt, "Complete reading output!");
-    EXPECT_EQ(messages.shown[0].title, "Success!");
     const std::string pane = console->View().Text(console_form::rtfOutput);
+    EXPECT_EQ(messages.shown.size(), 1u) << pane;
+    EXPECT_EQ(messages.shown.at(0).title, "Success!");
+    EXPECT_EQ(messages.shown.at(0).prompt, "Complete reading output!");
     EXPECT_NE(pane.find("C:\\> " + command + "\r\n"), std::string::npos) << pane;
 
-    ASSERT_TRUE(fs::is_regular_file(output)) << pane;
+    EXPECT_TRUE(fs::is_regular_file(output)) << pane;
     const Probe video = ProbeFile(output);
-    EXPECT_EQ(video.streams, (QStringList{"video:mjpeg", "audio:" + audioCodec})) << pane;
+    EXPECT_EQ(video.streams, (QStringList{"video:" + videoCodec, "audio:" + audioCodec})) << pane;
     const Probe sound = ProbeFile(audio);
     EXPECT_NEAR(video.duration, sound.duration, 0.5);
+    return video;
   }
 
   static inline std::string media;
@@ -157,6 +165,49 @@ TEST_F(ConversionEndToEnd, PathsWithBlanksQuotesAndShellCharactersWorkAndRunNoth
   const std::string output = work + "/Vidéo | ünïcode & more.avi";
   Convert((tools / "ff mpeg").string(), image, audio, output, "pcm_s16le");
   EXPECT_FALSE(fs::exists(fs::path(work) / "X"));
+}
+
+TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AndAacAtThePicturesSizeAndEndWithTheSound) {
+  // A half-transparent PNG and a GIF of odd sizes, a tiny and a huge picture; WAV, MP3 and AMR
+  // (this FFmpeg cannot write AMR: 100 frames of 20 ms, each a header and 31 bytes).
+  const auto make = [&](const QString& source, const QString& name) {
+    RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", source, "-frames:v", "1",
+                       Q(work + "/" + name.toStdString())});
+  };
+  make("color=black:s=101x77,format=rgba,geq=r=255:g=0:b=0:a='255*gte(X,W/2)'", "half.png");
+  make("testsrc=s=33x21", "odd.gif");
+  make("testsrc=s=16x16", "tiny.png");
+  make("testsrc=s=6000x4000", "huge.jpg");
+  std::ofstream amr(work + "/tone.amr", std::ios::binary);
+  amr << "#!AMR\n";
+  for (int frame = 0; frame < 100; ++frame) amr << '\x3c' << std::string(31, '\0');
+  amr.close();
+  const struct {
+    std::string image, audio, output;
+    QString picture;
+    double seconds;
+  } cases[] = {
+      {work + "/half.png", media + "/tone.wav", work + "/half.mp4", "102x78 yuv420p", 2},
+      {work + "/odd.gif", media + "/tone.mp3", work + "/Vidéo 'it's' \"odd\".MP4", "34x22 yuv420p",
+       2},
+      {work + "/tiny.png", work + "/tone.amr", work + "/tiny.mp4", "16x16 yuv420p", 2},
+      {work + "/huge.jpg", media + "/tone.wav", work + "/huge.mp4", "6000x4000 yuv420p", 2},
+  };
+  for (const auto& c : cases) {
+    messages.shown.clear();
+    const Probe video = Convert("/usr/bin/ffmpeg", c.image, c.audio, c.output, "aac", "h264");
+    EXPECT_EQ(video.picture, c.picture) << c.output;
+    EXPECT_NEAR(video.duration, c.seconds, 0.1) << c.output;
+  }
+  // The transparent half is black, the other one red (as grey: a fair part of white).
+  const auto grey = [&](int x) {
+    return RunTool("ffmpeg", {"-v", "error", "-i", Q(work + "/half.mp4"), "-frames:v", "1", "-vf",
+                              QString("crop=2:2:%1:10,format=gray").arg(x), "-f", "rawvideo", "-"})
+        .toLatin1()
+        .at(0);
+  };
+  EXPECT_EQ(grey(10), 0);
+  EXPECT_GT(grey(80), 0x30);
 }
 
 TEST_F(ConversionEndToEnd, AFailedConversionSaysSoWithFfmpegsExitCode) {
