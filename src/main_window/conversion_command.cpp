@@ -130,6 +130,10 @@ std::vector<std::string> ConversionArguments(const std::string& image, const std
           "-movflags", "+faststart", output};
 }
 
+std::string OutputExistsMessage(const std::string& output) {
+  return "File " + output + " allready exists - Please choose another filename";
+}
+
 std::string BuildConversionCommand(const std::string& ffmpeg, const std::string& image,
                                    const std::string& audio, const std::string& output,
                                    ShellKind shell) {

@@ -22,6 +22,9 @@ bool IsMp4Output(const std::string& output);
 std::vector<std::string> ConversionArguments(const std::string& image, const std::string& audio,
                                              const std::string& output);
 
+// What the launch says of an output that exists already, which FFmpeg would overwrite.
+std::string OutputExistsMessage(const std::string& output);
+
 // FFmpeg's path and its arguments, each quoted for the interpreter when it needs it.
 std::string BuildConversionCommand(const std::string& ffmpeg, const std::string& image,
                                    const std::string& audio, const std::string& output,

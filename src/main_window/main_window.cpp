@@ -136,8 +136,7 @@ void MainWindow::FilesDropped(ControlId control, const std::vector<std::string>&
 void MainWindow::LaunchConversion() {
   const std::string output = view_.Text(Text4);
   if (ports_.files.FindFirstFile(output)) {
-    Message("File " + output + " allready exists - Please choose another filename",
-            MessageIcon::Critical, identity::kTitle);
+    Message(OutputExistsMessage(output), MessageIcon::Critical, identity::kTitle);
     return;
   }
   Write(kKeySave, output);
