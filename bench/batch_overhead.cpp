@@ -18,8 +18,9 @@ namespace {
 
 bool Run(const QString& program, const QStringList& args) {
   QProcess p;
-  p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  // FFmpeg run directly writes to nobody; the batch reads all of it through its pipe.
   p.setStandardOutputFile(QProcess::nullDevice());
+  p.setStandardErrorFile(QProcess::nullDevice());
   p.start(program, args);
   return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
