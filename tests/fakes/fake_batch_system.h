@@ -29,7 +29,8 @@ class FakeBatchSystem : public batch::BatchSystem {
     };
     return made;
   }
-  void WaitForStops() override { ++stopWaits; }
+  // What the batch waits for: the processes handed over to be ended so far.
+  void WaitForStops() override { stopWaits.push_back(host->handedOver.size()); }
   void RemoveFile(const std::string& path) override { removed.push_back(path); }
 
   bool terminal = false;
@@ -37,10 +38,10 @@ class FakeBatchSystem : public batch::BatchSystem {
   std::int32_t processError = 0;  // given to each host: its runs cannot start
   std::string out;
   std::string err;
-  FakeProcessHost* host = nullptr;
+  FakeProcessHost* host = nullptr;  // the latest host, during its batch only
   std::vector<std::string> commands;
   std::function<void(FakeProcessHost&, const std::string& command)> onRun;
-  int stopWaits = 0;
+  std::vector<std::size_t> stopWaits;
   std::vector<std::string> removed;
 };
 
