@@ -20,6 +20,17 @@ install(FILES ${FRAMORA_LINUX_DIR}/${FRAMORA_APP_ID}.desktop
 install(FILES ${FRAMORA_LINUX_DIR}/${FRAMORA_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+# The manual page of the command line, compressed as Debian keeps manual pages.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/linux/Framoraaudioconverter.1.in
+               ${FRAMORA_LINUX_DIR}/Framoraaudioconverter.1 @ONLY)
+add_custom_command(OUTPUT ${FRAMORA_LINUX_DIR}/Framoraaudioconverter.1.gz
+                   COMMAND gzip -9nkf Framoraaudioconverter.1
+                   DEPENDS ${FRAMORA_LINUX_DIR}/Framoraaudioconverter.1
+                   WORKING_DIRECTORY ${FRAMORA_LINUX_DIR} VERBATIM)
+add_custom_target(framora_manual_page ALL DEPENDS ${FRAMORA_LINUX_DIR}/Framoraaudioconverter.1.gz)
+install(FILES ${FRAMORA_LINUX_DIR}/Framoraaudioconverter.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # The 45 px icon is for the Windows icon file only; hicolor has no such size.
 set(FRAMORA_ICON_SIZES 16 24 32 48 64 128 256)
 foreach(size ${FRAMORA_ICON_SIZES})

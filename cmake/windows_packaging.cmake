@@ -1,6 +1,6 @@
 # The Windows packages of this build's architecture, in packages/ of the build folder: the
-# installer (wixl, from packaging/windows/framora.wxs) and the portable zip (the program and
-# a short text on how to use it). scripts/package-windows collects them into dist/.
+# installer (wixl, from packaging/windows/framora.wxs) and the portable zip (the program, its
+# console twin and a short text on how to use them). scripts/package-windows collects them into dist/.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(FRAMORA_WIX_ARCH x64)
   set(FRAMORA_PACKAGE_ARCH win64)
@@ -34,8 +34,9 @@ function(framora_msi msi version)
             -D "Title=${FRAMORA_TITLE}" -D "Description=${FRAMORA_DESCRIPTION}"
             -D "Publisher=${FRAMORA_PUBLISHER}" -D "HelpLink=${FRAMORA_SUPPORT_URL}"
             -D "AboutLink=${FRAMORA_HOME_URL}" -D Program=src/win32/Framoraaudioconverter.exe
-            -D Icon=${icon_path} -o ${msi} ${wxs}
-    DEPENDS ${wxs} ${icon} Framoraaudioconverter
+            -D ConsoleTwin=src/win32/Framoraaudioconverter.com -D Icon=${icon_path} -o ${msi}
+            ${wxs}
+    DEPENDS ${wxs} ${icon} Framoraaudioconverter Framoraaudioconverter_console
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     COMMENT "Windows installer ${msi}"
     VERBATIM)
@@ -49,9 +50,11 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt.in
                "${zip_stage}/${FRAMORA_TITLE}/README.txt" @ONLY NEWLINE_STYLE CRLF)
 add_custom_command(
   OUTPUT ${FRAMORA_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Framoraaudioconverter> "${FRAMORA_TITLE}/"
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Framoraaudioconverter>
+          $<TARGET_FILE:Framoraaudioconverter_console> "${FRAMORA_TITLE}/"
   COMMAND ${CMAKE_COMMAND} -E tar cf ${FRAMORA_ZIP} --format=zip "${FRAMORA_TITLE}"
-  DEPENDS Framoraaudioconverter "${zip_stage}/${FRAMORA_TITLE}/README.txt"
+  DEPENDS Framoraaudioconverter Framoraaudioconverter_console
+          "${zip_stage}/${FRAMORA_TITLE}/README.txt"
   WORKING_DIRECTORY ${zip_stage}
   COMMENT "Portable zip ${FRAMORA_ZIP}"
   VERBATIM)

@@ -31,7 +31,7 @@ class MessageBoxPort {
 enum class FileDialogKind { Open, Save };
 
 // What the shared file dialog shows; the front-end's dialog reads it and returns the chosen
-// full path, or nothing when the user cancelled.
+// full path (see FileDialogChoice), or nothing when the user cancelled.
 struct FileDialogRequest {
   FileDialogKind kind = FileDialogKind::Open;
   std::string fileName;
@@ -40,10 +40,18 @@ struct FileDialogRequest {
   std::string dialogTitle;
 };
 
+// What the user chose: the file, and the entry of the filter that was selected then (1 is
+// the first), by which a save dialog tells what kind of file the user asked for.
+struct FileDialogChoice {
+  std::string fileName;
+  int filterIndex = 1;
+};
+
 class FileDialogPort {
  public:
   virtual ~FileDialogPort() = default;
-  virtual std::optional<std::string> Run(const FileDialogRequest& request) = 0;
+  // Opens on the filter's first entry; nothing when the user cancelled.
+  virtual std::optional<FileDialogChoice> Run(const FileDialogRequest& request) = 0;
 };
 
 // Opening web addresses and starting programs; both fire and forget.

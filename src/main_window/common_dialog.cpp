@@ -4,7 +4,10 @@ namespace framora {
 
 void CommonDialog::Show(FileDialogKind kind) {
   FileDialogRequest request{kind, FileName, Filter, DefaultExt, DialogTitle};
-  if (auto chosen = port_.Run(request)) FileName = *chosen;
+  if (auto chosen = port_.Run(request)) {
+    FileName = chosen->fileName;
+    FilterIndex = chosen->filterIndex;
+  }
 }
 
 }  // namespace framora

@@ -16,8 +16,12 @@ class CommonDialog {
   std::string Filter;
   std::string DefaultExt;
   std::string DialogTitle;
+  // The entry of Filter that was selected when the dialog was last left with OK (1 is the
+  // first); the dialog always opens on the first.
+  int FilterIndex = 1;
 
-  // Modal; after OK FileName holds the chosen full path, after Cancel it is unchanged.
+  // Modal; after OK FileName holds the chosen full path, after Cancel it and FilterIndex are
+  // unchanged.
   void ShowOpen() { Show(FileDialogKind::Open); }
   void ShowSave() { Show(FileDialogKind::Save); }
 

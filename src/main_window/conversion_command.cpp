@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "app/text.h"
+
 namespace framora {
 
 namespace {
@@ -83,15 +85,66 @@ std::string QuoteForShell(const std::string& path, ShellKind shell) {
   return quoted + "'";
 }
 
+bool IsMp4Output(const std::string& output) {
+  return output.size() >= 4 && AsciiLower(output.substr(output.size() - 4)) == ".mp4";
+}
+
+std::vector<std::string> ConversionArguments(const std::string& image, const std::string& audio,
+                                             const std::string& output) {
+  if (!IsMp4Output(output)) {
+    return {"-loop",     "1",       "-y",   "-i",      image,   "-i",  audio,
+            "-shortest", "-acodec", "copy", "-vcodec", "mjpeg", output};
+  }
+  // The picture is read and converted once, then shown 30 times a second, of which every
+  // fifteenth frame is encoded: 2 frames a second, so the encoder's work follows the length
+  // of the sound, while the picture's end can still fall within a 30th of a second.
+  //  - premultiply: what is transparent in a PNG or GIF becomes black, not whatever colour
+  //    its hidden pixels hold;
+  //  - pad: H.264 in yuv420p needs even sizes; an odd one gains a line rather than being
+  //    scaled, which would blur every pixel;
+  //  - loop, not the reader's -loop 1: that one decodes the picture anew for every frame, and
+  //    GIF's reader has no such option;
+  //  - setpts: 30 frames a second whatever the picture's own timing (a GIF's delay);
+  //  - the sound drawn as a tiny picture (showwaves) ends exactly when the sound does, and
+  //    the overlay, placed outside the frame so that it shows nothing, ends the picture there.
+  //    -shortest alone lets the picture run on by a frame or two, 0.5 s each here; it is not
+  //    given, as it could cut the sound at the last encoded frame.
+  static constexpr const char* kStillPicture =
+      "[0:v]premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,loop=-1:1,"
+      "setpts=N/30/TB,select=not(mod(n\\,15))[m];"
+      "[1:a]asplit[a][s];[s]showwaves=s=16x16:r=30[w];[m][w]overlay=x=-16:y=-16:shortest=1[v]";
+  return {"-y",
+          // frames of a 30th of a second: so long is the last one
+          "-r", "30", "-i", image, "-i", audio, "-filter_complex", kStillPicture, "-map", "[v]",
+          "-map", "[a]",
+          // the encoded frames keep their times; otherwise the gaps are filled with copies
+          "-vsync", "vfr",
+          // H.264 tuned for a still picture, visually lossless; the slower presets only spend
+          // time on a picture that does not change
+          "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "18",
+          // the colour format every player and sharing site decodes
+          "-pix_fmt", "yuv420p",
+          // AAC at the rate the sharing sites recommend
+          "-c:a", "aac", "-b:a", "192k",
+          // the index first: playing starts before the whole file has arrived
+          "-movflags", "+faststart", output};
+}
+
+std::string OutputExistsMessage(const std::string& output) {
+  return "File " + output + " allready exists - Please choose another filename";
+}
+
 std::string BuildConversionCommand(const std::string& ffmpeg, const std::string& image,
                                    const std::string& audio, const std::string& output,
                                    ShellKind shell) {
-  const std::string program = shell == ShellKind::Cmd && NeedsQuotes(ffmpeg, shell)
-                                  ? CmdQuoteProgram(ffmpeg)
-                                  : QuoteForShell(ffmpeg, shell);
-  return program + " -loop 1 -y -i " + QuoteForShell(image, shell) + " -i " +
-         QuoteForShell(audio, shell) + " -shortest -acodec copy -vcodec mjpeg " +
-         QuoteForShell(output, shell);
+  std::string command = shell == ShellKind::Cmd && NeedsQuotes(ffmpeg, shell)
+                            ? CmdQuoteProgram(ffmpeg)
+                            : QuoteForShell(ffmpeg, shell);
+  for (const std::string& argument : ConversionArguments(image, audio, output)) {
+    command += ' ';
+    command += QuoteForShell(argument, shell);
+  }
+  return command;
 }
 
 }  // namespace framora

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace framora {
 
@@ -12,6 +13,19 @@ enum class ShellKind { Posix, Cmd };
 // interpret; a path that needs nothing, and the empty path, come back unchanged.
 std::string QuoteForShell(const std::string& path, ShellKind shell);
 
+// An output whose name ends in ".mp4", in any letter case, becomes an MP4 video (H.264 and AAC);
+// every other output an AVI (Motion JPEG and the sound as it is).
+bool IsMp4Output(const std::string& output);
+
+// What FFmpeg gets after its own name, for the kind of video the output's name asks for; the
+// paths are in their places unchanged.
+std::vector<std::string> ConversionArguments(const std::string& image, const std::string& audio,
+                                             const std::string& output);
+
+// What the launch says of an output that exists already, which FFmpeg would overwrite.
+std::string OutputExistsMessage(const std::string& output);
+
+// FFmpeg's path and its arguments, each quoted for the interpreter when it needs it.
 std::string BuildConversionCommand(const std::string& ffmpeg, const std::string& image,
                                    const std::string& audio, const std::string& output,
                                    ShellKind shell);

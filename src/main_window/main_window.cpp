@@ -18,6 +18,8 @@ namespace {
 constexpr const char* kSelectFile = "Select File";
 // Fields of this length or shorter draw a warning at launch; shorter than it stops the launch.
 constexpr std::size_t kShortField = 5;
+// The output chooser's entry for MP4 videos, after the one for AVI videos.
+constexpr int kMp4Entry = 2;
 }  // namespace
 
 MainWindow::MainWindow(WindowView& view, MainWindowPorts ports)
@@ -78,12 +80,15 @@ void MainWindow::Chosen(ControlId field, const std::string& path) {
   if (field == Text1) Write(kKeyFfmpeg, view_.Text(field));
   if (field == Text2) Write(kKeyImage, view_.Text(field));
   if (field == Text3) Write(kKeyAudio, view_.Text(field));
-  if (field == Text4) ApplyAviRule();  // the output path is stored only by the launch
+  if (field == Text4) ApplyExtensionRule(false);  // the output path is stored only by the launch
 }
 
-void MainWindow::ApplyAviRule() {
+void MainWindow::ApplyExtensionRule(bool mp4Chosen) {
+  // A name that ends in .mp4 makes an MP4, one that holds .avi anywhere an AVI; any other name
+  // gets the extension of the kind chosen in the dialog, an AVI unless it was the MP4 entry.
   const std::string text = view_.Text(Text4);
-  if (AsciiLower(text).find(".avi") == std::string::npos) view_.SetText(Text4, text + ".avi");
+  if (IsMp4Output(text) || AsciiLower(text).find(".avi") != std::string::npos) return;
+  view_.SetText(Text4, text + (mp4Chosen ? ".mp4" : ".avi"));
 }
 
 void MainWindow::Command2_Click() {
@@ -98,12 +103,14 @@ void MainWindow::Command3_Click() {
 
 void MainWindow::Command4_Click() {
   dialog_.FileName = "";
-  dialog_.Filter = "AVI (*.avi)";
+  dialog_.FilterIndex = 1;  // what a cancelled dialog leaves: the AVI entry
+  // Each entry, a description alone, lists every file.
+  dialog_.Filter = "AVI (*.avi)||MP4 (*.mp4)";
   dialog_.DefaultExt = "";
   dialog_.DialogTitle = kSelectFile;
   dialog_.ShowSave();
   view_.SetText(Text4, dialog_.FileName);
-  ApplyAviRule();
+  ApplyExtensionRule(dialog_.FilterIndex == kMp4Entry);
   // The output path is stored only by the launch.
 }
 
@@ -129,8 +136,7 @@ void MainWindow::FilesDropped(ControlId control, const std::vector<std::string>&
 void MainWindow::LaunchConversion() {
   const std::string output = view_.Text(Text4);
   if (ports_.files.FindFirstFile(output)) {
-    Message("File " + output + " allready exists - Please choose another filename",
-            MessageIcon::Critical, identity::kTitle);
+    Message(OutputExistsMessage(output), MessageIcon::Critical, identity::kTitle);
     return;
   }
   Write(kKeySave, output);

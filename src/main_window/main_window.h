@@ -64,7 +64,8 @@ class MainWindow {
   void ChooseMedia(const char* filter, ControlId field, const char* key);
   // What a chooser does with the file the user picked, once it is in the field.
   void Chosen(ControlId field, const std::string& path);
-  void ApplyAviRule();
+  // Gives the output path the extension that it lacks.
+  void ApplyExtensionRule(bool mp4Chosen);
 
   WindowView& view_;
   MainWindowPorts ports_;

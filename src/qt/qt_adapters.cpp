@@ -59,11 +59,25 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
   }
 }
 
-std::optional<std::string> QtFileDialog::Run(const FileDialogRequest& request) {
+std::optional<FileDialogChoice> QtFileDialog::Run(const FileDialogRequest& request) {
   QFileDialog dialog(QApplication::activeWindow());
   ConfigureFileDialog(dialog, request);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst().toUtf8().toStdString();
+  return Chosen(dialog);
+}
+
+FileDialogChoice Chosen(const QFileDialog& dialog) {
+  // With the details hidden the dialog names the entry by its description alone.
+  const QString selected = dialog.selectedNameFilter();
+  const QStringList filters = dialog.nameFilters();
+  int entry = 1;
+  for (int i = 0; i < filters.size(); ++i) {
+    if (filters[i] == selected || filters[i].startsWith(selected + " (")) {
+      entry = i + 1;
+      break;
+    }
+  }
+  return {dialog.selectedFiles().constFirst().toUtf8().toStdString(), entry};
 }
 
 void QtDesktop::OpenUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(Q(url))); }

@@ -18,7 +18,7 @@ class QtMessageBox : public MessageBoxPort {
 
 class QtFileDialog : public FileDialogPort {
  public:
-  std::optional<std::string> Run(const FileDialogRequest& request) override;
+  std::optional<FileDialogChoice> Run(const FileDialogRequest& request) override;
 };
 
 // Turns "description|pattern|..." into Qt's name filters. A description without a pattern
@@ -28,6 +28,9 @@ QStringList NameFilters(const std::string& filter);
 // Everything the request asks of the dialog: title, kind, filters shown by their descriptions
 // alone, default extension, the file name; no flags beyond the plain dialog's behaviour.
 void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+
+// The file of a dialog left with OK, and which of its filter's entries was selected.
+FileDialogChoice Chosen(const QFileDialog& dialog);
 
 class QtDesktop : public DesktopPort {
  public:

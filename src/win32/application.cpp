@@ -18,28 +18,6 @@ namespace framora::win32 {
 
 namespace {
 
-// The full path of the program file.
-std::wstring ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-// The folder of the program file, without a final backslash.
-std::string ProgramFolder() {
-  std::wstring path = ProgramPath();
-  const auto slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) path.resize(slash);
-  return FromWide(path);
-}
-
 // The RichEdit control lives in its own library, loaded for the life of the program.
 struct RichEditLibrary {
   HMODULE module = ::LoadLibraryW(L"Msftedit.dll");

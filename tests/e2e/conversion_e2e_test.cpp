@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "console/console_form.h"
 #include "fakes/fake_desktop.h"
@@ -106,7 +107,8 @@ class ConversionEndToEnd : public ::testing::Test {
 
   // Launches, checks the hand-off, runs Execute to the end, and checks the video.
   void Convert(const std::string& ffmpeg, const std::string& image, const std::string& audio,
-               const std::string& output, const QString& audioCodec) {
+               const std::string& output, const QString& audioCodec,
+               const QString& videoCodec = "mjpeg") {
     Fill(ffmpeg, image, audio, output);
     FramoraWindow* console = ClickConvert();
     ASSERT_NE(console, nullptr);
@@ -125,7 +127,7 @@ class ConversionEndToEnd : public ::testing::Test {
 
     ASSERT_TRUE(fs::is_regular_file(output)) << pane;
     const Probe video = ProbeFile(output);
-    EXPECT_EQ(video.streams, (QStringList{"video:mjpeg", "audio:" + audioCodec})) << pane;
+    EXPECT_EQ(video.streams, (QStringList{"video:" + videoCodec, "audio:" + audioCodec})) << pane;
     const Probe sound = ProbeFile(audio);
     EXPECT_NEAR(video.duration, sound.duration, 0.5);
   }
@@ -157,6 +159,47 @@ TEST_F(ConversionEndToEnd, PathsWithBlanksQuotesAndShellCharactersWorkAndRunNoth
   const std::string output = work + "/Vidéo | ünïcode & more.avi";
   Convert((tools / "ff mpeg").string(), image, audio, output, "pcm_s16le");
   EXPECT_FALSE(fs::exists(fs::path(work) / "X"));
+}
+
+TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AndAacAtThePicturesSizeAndEndWithTheSound) {
+  // A half-transparent PNG and a GIF of odd sizes, a tiny and a huge picture; WAV, MP3 and AMR
+  // (this FFmpeg cannot write AMR: 100 frames of 20 ms, each a header and 31 bytes).
+  for (const auto& [source, name] : {std::pair{"color=black:s=101x77,format=rgba,geq=r=255:g=0:"
+                                               "b=0:a='255*gte(X,W/2)'",
+                                               "half.png"},
+                                     {"testsrc=s=33x21", "odd.gif"},
+                                     {"testsrc=s=16x16", "tiny.png"},
+                                     {"testsrc=s=6000x4000", "huge.jpg"}}) {
+    RunTool("ffmpeg",
+            {"-v", "error", "-f", "lavfi", "-i", source, "-frames:v", "1", Q(work + "/" + name)});
+  }
+  std::ofstream amr(work + "/tone.amr", std::ios::binary);
+  amr << "#!AMR\n";
+  for (int frame = 0; frame < 100; ++frame) amr << '\x3c' << std::string(31, '\0');
+  amr.close();
+  const std::string cases[][4] = {
+      {"half.png", media + "/tone.wav", "half.mp4", "102,78,yuv420p"},
+      {"odd.gif", media + "/tone.mp3", "Vidéo 'it's' \"odd\".MP4", "34,22,yuv420p"},
+      {"tiny.png", work + "/tone.amr", "tiny.mp4", "16,16,yuv420p"},
+      {"huge.jpg", media + "/tone.wav", "huge.mp4", "6000,4000,yuv420p"},
+  };
+  for (const auto& [image, audio, output, picture] : cases) {
+    messages.shown.clear();
+    Convert("/usr/bin/ffmpeg", work + "/" + image, audio, work + "/" + output, "aac", "h264");
+    // The sound lasts 2 s; so does the video, within a tenth of a second.
+    const QStringList probe = RunTool("ffprobe", {"-v", "error", "-show_entries",
+                                                  "stream=width,height,pix_fmt:format=duration",
+                                                  "-of", "csv=p=0", Q(work + "/" + output)})
+                                  .split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(probe.value(0), Q(picture)) << output;
+    EXPECT_NEAR(probe.value(1).toDouble(), 2, 0.1) << output;
+  }
+  // The transparent half is black: grey 0 (red would be a fair part of white).
+  EXPECT_EQ(RunTool("ffmpeg", {"-v", "error", "-i", Q(work + "/half.mp4"), "-frames:v", "1", "-vf",
+                               "crop=2:2:10:10,format=gray", "-f", "rawvideo", "-"})
+                .toLatin1()
+                .toHex(),
+            "00000000");
 }
 
 TEST_F(ConversionEndToEnd, AFailedConversionSaysSoWithFfmpegsExitCode) {

@@ -68,6 +68,8 @@ class FakeProcessHost : public ProcessHost {
   std::function<bool()> onYield;
   // Called at the start of every ReadFile, before anything is delivered.
   std::function<void()> onRead;
+  // Called as each process starts (not when starting it fails): a test scripts each run there.
+  std::function<void(const CommandLine&)> onStart;
 
   // --- Records ---
   std::vector<std::string> calls;  // "CreatePipe", "CreateProcess", "CloseHandle(read)", ...
@@ -150,6 +152,7 @@ class FakeProcessHost : public ProcessHost {
       lastError_ = processError;
       return false;
     }
+    if (onStart) onStart(commandLine);
     info.hProcess = Give(kProcess);
     info.hThread = Give(kThread);
     running = true;

@@ -111,28 +111,40 @@ TEST_F(MainWindowTest, CancellingImageOrAudioEmptiesTheFieldAndStoresEmpty) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(MainWindowTest, OutputChooserAppendsAviUnlessPresentInAnyCase) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"/out/clip", "/out/clip.avi"},     {"/out/clip.mp4", "/out/clip.mp4.avi"},
-      {"/out/Clip.AVI", "/out/Clip.AVI"}, {"/out/clip.avi.bak", "/out/clip.avi.bak"},
-      {"/out/CLIP", "/out/CLIP.avi"},
+TEST_F(MainWindowTest, OutputChooserAddsTheChosenKindsExtensionUnlessTheNameHasOne) {
+  const struct {
+    const char* chosen;
+    int entry;  // 1: AVI, 2: MP4
+    const char* expected;
+  } cases[] = {
+      {"/out/clip", 1, "/out/clip.avi"},
+      {"/out/Clip.AVI", 1, "/out/Clip.AVI"},
+      {"/out/clip.avi.bak", 1, "/out/clip.avi.bak"},
+      {"/out/clip.MP4", 1, "/out/clip.MP4"},  // typed as an MP4: one
+      {"/out/clip.mp4.bak", 1, "/out/clip.mp4.bak.avi"},
+      {"/out/clip", 2, "/out/clip.mp4"},
+      {"/out/clip.wav", 2, "/out/clip.wav.mp4"},
+      {"/out/clip.avi", 2, "/out/clip.avi"},  // typed as an AVI: one
   };
-  for (const auto& [chosen, expected] : cases) {
-    dialog.answers = {std::string(chosen)};
+  for (const auto& c : cases) {
+    dialog.answers = {std::string(c.chosen)};
+    dialog.filterIndex = c.entry;
     form.Command4_Click();
-    EXPECT_EQ(view.Text("Text4"), expected) << chosen;
+    EXPECT_EQ(view.Text("Text4"), c.expected) << c.chosen << " " << c.entry;
   }
   EXPECT_EQ(dialog.requests.back().kind, FileDialogKind::Save);
-  EXPECT_EQ(dialog.requests.back().filter, "AVI (*.avi)");
+  EXPECT_EQ(dialog.requests.back().filter, "AVI (*.avi)||MP4 (*.mp4)");
   EXPECT_EQ(dialog.requests.back().fileName, "");
   EXPECT_TRUE(settings.writes.empty()) << "the output chooser stores nothing";
 }
 
 TEST_F(MainWindowTest, CancellingTheOutputChooserLeavesJustTheExtension) {
   view.texts["Text4"] = "/out/old.avi";
-  dialog.answers = {std::nullopt};
+  dialog.answers = {std::string("/out/new"), std::nullopt};
+  dialog.filterIndex = 2;
   form.Command4_Click();
-  EXPECT_EQ(view.Text("Text4"), ".avi");
+  form.Command4_Click();
+  EXPECT_EQ(view.Text("Text4"), ".avi") << "the MP4 entry of the run before counts no more";
   EXPECT_FALSE(Stored(kKeySave).has_value());
 }
 

@@ -25,6 +25,29 @@ TEST(ConversionCommand, PlainPathsGoInExactlyAsTheyAre) {
             "-acodec copy -vcodec mjpeg out.avi");
 }
 
+TEST(ConversionCommand, AnOutputEndingInMp4InAnyCaseGetsTheMp4Command) {
+  const std::string graph =
+      "[0:v]premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,loop=-1:1,"
+      "setpts=N/30/TB,select=not(mod(n\\,15))[m];[1:a]asplit[a][s];[s]showwaves=s=16x16:r=30[w];"
+      "[m][w]overlay=x=-16:y=-16:shortest=1[v]";
+  const std::string options =
+      " -vsync vfr -c:v libx264 -preset veryfast -tune stillimage -crf 18 -pix_fmt yuv420p "
+      "-c:a aac -b:a 192k -movflags +faststart ";
+  EXPECT_EQ(BuildConversionCommand("C:\\ffmpeg\\ffmpeg.exe", "C:\\pics\\cover.jpg",
+                                   "C:\\music\\song.mp3", "C:\\out\\video.MP4", ShellKind::Cmd),
+            "C:\\ffmpeg\\ffmpeg.exe -y -r 30 -i C:\\pics\\cover.jpg -i C:\\music\\song.mp3 "
+            "-filter_complex \"" +
+                graph + "\" -map [v] -map [a]" + options + "C:\\out\\video.MP4");
+  EXPECT_EQ(BuildConversionCommand("/usr/bin/ffmpeg", "/p/cover.png", "/m/a.wav", "out.mp4",
+                                   ShellKind::Posix),
+            "/usr/bin/ffmpeg -y -r 30 -i /p/cover.png -i /m/a.wav -filter_complex '" + graph +
+                "' -map '[v]' -map '[a]'" + options + "out.mp4");
+  for (const char* avi : {"song.mp4.avi", "song.mp4 ", "mp4", "song.mp3"}) {
+    EXPECT_EQ(ConversionArguments("i", "a", avi).back(), avi);
+    EXPECT_EQ(ConversionArguments("i", "a", avi)[0], "-loop") << avi;
+  }
+}
+
 TEST(ConversionCommand, EmptyPathsLeaveTheirPlacesEmpty) {
   for (ShellKind shell : {ShellKind::Posix, ShellKind::Cmd}) {
     EXPECT_EQ(BuildConversionCommand("", "", "", "", shell),
@@ -118,6 +141,9 @@ TEST(ConversionCommand, AwkwardPathsReachFfmpegWhole) {
                                                "-i",      audio,   "-shortest", "-acodec", "copy",
                                                "-vcodec", "mjpeg", output};
     EXPECT_EQ(ArgumentsAsShellSeesThem(image, audio, output), expected) << image;
+    EXPECT_EQ(ArgumentsAsShellSeesThem(image, audio, output + ".Mp4"),
+              ConversionArguments(image, audio, output + ".Mp4"))
+        << image;
   }
 }
 

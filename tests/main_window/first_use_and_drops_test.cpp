@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, AFileDroppedOnAFieldIsChosenForItAsItsChooserWouldHave) {
   EXPECT_EQ(view.Text("Text1"), "/opt/ff mpeg/ffmpeg");
   EXPECT_EQ(view.Text("Text2"), "/tmp/My Pictures/café.png");
   EXPECT_EQ(view.Text("Text3"), "/music/a song.mp3");
-  EXPECT_EQ(view.Text("Text4"), "/videos/clip.mp4.avi");
+  EXPECT_EQ(view.Text("Text4"), "/videos/clip.mp4");
   EXPECT_EQ(Stored(kKeyFfmpeg), "/opt/ff mpeg/ffmpeg");
   EXPECT_EQ(Stored(kKeyImage), "/tmp/My Pictures/café.png");
   EXPECT_EQ(Stored(kKeyAudio), "/music/a song.mp3");

@@ -19,6 +19,7 @@ expected_files() {
       echo "share/icons/hicolor/${size}x${size}/apps/$id.png"
     done
     echo "share/icons/hicolor/scalable/apps/$id.svg"
+    echo "share/man/man1/Framoraaudioconverter.1.gz"
   } | LC_ALL=C sort
 }
 
@@ -43,6 +44,14 @@ check_tree() {
     [ -x "$p" ] || fail "$p is not executable"
     kind=$(file -b "$p" 2>&1)
     [[ $kind == ELF*executable* ]] || fail "$p is: $kind"
+  done
+  # The manual page tells of every option the program's usage text lists (which needs no
+  # display: there is none here).
+  local manual option
+  manual=$(MANWIDTH=100 man -l "$prefix/share/man/man1/Framoraaudioconverter.1.gz" 2>&1) ||
+    fail "man: $manual"
+  for option in $(env -u DISPLAY "$program" --help | grep -oE '^  --[a-z-]+'); do
+    [[ $manual == *"$option"* ]] || fail "the manual page lacks $option"
   done
   local dynamic
   dynamic=$(readelf -d "$program" 2>&1) || fail "readelf: $dynamic"

@@ -171,7 +171,7 @@ TEST_F(MainWindowWidget, AFileDroppedOnAFieldLandsThereAsAPath) {
       {"Text1", "/opt/ff mpeg/ffmpeg", "/opt/ff mpeg/ffmpeg", kKeyFfmpeg},
       {"Text2", "/tmp/My Pictures/café #1.png", "/tmp/My Pictures/café #1.png", kKeyImage},
       {"Text3", "/tmp/100%41.wav", "/tmp/100%41.wav", kKeyAudio},
-      {"Text4", "/tmp/clip.mp4", "/tmp/clip.mp4.avi", nullptr},
+      {"Text4", "/tmp/clip.mov", "/tmp/clip.mov.avi", nullptr},
   };
   for (const auto& c : cases) {
     std::unique_ptr<QMimeData> mime(test::Files({c.dropped}));
@@ -224,7 +224,7 @@ TEST(FileDialogs, ShowEachFilterOnceAsGivenAndTakeAnyTypedName) {
       {"Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png",
        {"Jpegs (*.jpg)", "GIF files (*.gif)", "PNG files (*.png)"},
        {"*.jpg"}},
-      {"AVI (*.avi)", {"AVI (*.avi)"}, {"*"}},
+      {"AVI (*.avi)||MP4 (*.mp4)", {"AVI (*.avi)", "MP4 (*.mp4)"}, {"*"}},
   };
   for (const auto& c : cases) {
     QFileDialog dialog;
@@ -237,6 +237,11 @@ TEST(FileDialogs, ShowEachFilterOnceAsGivenAndTakeAnyTypedName) {
     EXPECT_EQ(Strings(shown), Strings(c.shown));
     EXPECT_EQ(Strings(dialog.findChild<QFileSystemModel*>()->nameFilters()), Strings(c.listed));
     EXPECT_EQ(dialog.windowTitle(), "Select File");
+    // The entry selected when the dialog is left is the one reported.
+    dialog.selectFile("/typed");
+    dialog.selectNameFilter(dialog.nameFilters().back());
+    QMetaObject::invokeMethod(&dialog, "accept");
+    EXPECT_EQ(Chosen(dialog).filterIndex, c.shown.size()) << c.filter;
   }
 
   // A name that does not exist is taken on Open; an existing one on Save, without a question.

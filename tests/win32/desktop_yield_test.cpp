@@ -37,6 +37,8 @@ TEST(FileDialogFilter, PairsBecomeZeroSeparatedAndADescriptionAloneListsEverythi
   EXPECT_EQ(CommonDialogFilter("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif"),
             "Jpegs (*.jpg)\0*.jpg\0GIF files (*.gif)\0*.gif\0\0"s);
   EXPECT_EQ(CommonDialogFilter("FFMPEG App (*.exe)"), "FFMPEG App (*.exe)\0*.*\0\0"s);
+  EXPECT_EQ(CommonDialogFilter("AVI (*.avi)||MP4 (*.mp4)"),
+            "AVI (*.avi)\0*.*\0MP4 (*.mp4)\0*.*\0\0"s);
   EXPECT_EQ(CommonDialogFilter(""), "");
 }
 

@@ -39,7 +39,8 @@ snapshot() {
 # check_installed <version>: the program, its one shortcut and its one installed-programs entry.
 check_installed() {
   cmp -s "$installed/Framoraaudioconverter.exe" "$built" || fail "the installed program is not the built one"
-  [ "$(ls "$installed")" = Framoraaudioconverter.exe ] || fail "installed files: $(ls "$installed" 2>&1)"
+  [ "$(cd "$installed" && echo *)" = "Framoraaudioconverter.com Framoraaudioconverter.exe" ] ||
+    fail "installed files: $(ls "$installed" 2>&1)"
   shortcut=$(find "$drive" -name "$title.lnk")
   echo "The shortcut is ${shortcut#"$drive"/}"
   [[ $shortcut == */"Start Menu/Programs/$title.lnk" && $shortcut != *$'\n'* ]] ||

@@ -20,8 +20,8 @@
 //   flood                 prints "ready <pid>", then writes until a write fails and exits with
 //                         that failure's error code
 //   exit N                exits with code N
-//   -loop ...             as FFmpeg: prints each argument as "[argument]" on its own line,
-//                         in UTF-8
+//   -loop ..., -y ...     as FFmpeg (the AVI and the MP4 command): prints each argument as
+//                         "[argument]" on its own line, in UTF-8
 #include <windows.h>
 
 // Needs <windows.h> first.
@@ -165,7 +165,7 @@ int Run(int argc, char** argv) {
     ::Sleep(INFINITE);
     return 0;
   }
-  if (mode == "-loop") {
+  if (mode == "-loop" || mode == "-y") {
     // The arguments as the system has them (UTF-16), printed in UTF-8 whatever our code page.
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);

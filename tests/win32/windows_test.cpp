@@ -101,10 +101,10 @@ TEST_F(Win32MainWindow, SpaceAndEnterOnTheExecutePicturePressIt) {
 
 TEST_F(Win32MainWindow, AFileDroppedOnAFieldLandsThere) {
   Drop(CentreOf(main_form::Text2), {"C:\\My Pictures\\café 日本.png", "C:\\second.png"});
-  Drop(CentreOf(main_form::Text4), {"C:\\Videos\\clip.mp4"});
+  Drop(CentreOf(main_form::Text4), {"C:\\Videos\\clip.mov"});
   EXPECT_EQ(form->Text(main_form::Text2), "C:\\My Pictures\\café 日本.png");
   EXPECT_EQ(Stored(kKeyImage), "C:\\My Pictures\\café 日本.png");
-  EXPECT_EQ(form->Text(main_form::Text4), "C:\\Videos\\clip.mp4.avi");
+  EXPECT_EQ(form->Text(main_form::Text4), "C:\\Videos\\clip.mov.avi");
   EXPECT_EQ(Stored(kKeySave), std::nullopt);
 }
 

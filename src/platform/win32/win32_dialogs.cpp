@@ -86,7 +86,7 @@ std::string CommonDialogFilter(const std::string& filter) {
   return out;
 }
 
-std::optional<std::string> Win32FileDialog::Run(const FileDialogRequest& request) {
+std::optional<FileDialogChoice> Win32FileDialog::Run(const FileDialogRequest& request) {
   const std::string filter = ToNarrow(CommonDialogFilter(request.filter));
   const std::string defaultExt = ToNarrow(request.defaultExt);
   const std::string title = ToNarrow(request.dialogTitle);
@@ -107,7 +107,7 @@ std::optional<std::string> Win32FileDialog::Run(const FileDialogRequest& request
   const BOOL chosen =
       request.kind == FileDialogKind::Save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
   if (!chosen) return std::nullopt;
-  return FromNarrow(file.data());
+  return FileDialogChoice{FromNarrow(file.data()), static_cast<int>(ofn.nFilterIndex)};
 }
 
 }  // namespace framora::win32

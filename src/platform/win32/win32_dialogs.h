@@ -18,7 +18,7 @@ class Win32MessageBox : public MessageBoxPort {
 // GetOpenFileNameA / GetSaveFileNameA. The dialog's own flags stay at their defaults.
 class Win32FileDialog : public FileDialogPort {
  public:
-  std::optional<std::string> Run(const FileDialogRequest& request) override;
+  std::optional<FileDialogChoice> Run(const FileDialogRequest& request) override;
 };
 
 // "description|pattern|..." as the dialog wants it: every part ended by a zero, the list by a

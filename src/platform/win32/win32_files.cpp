@@ -48,4 +48,24 @@ bool Win32FileSystem::IsNormalFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotNormal) == 0;
 }
 
+std::wstring ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string ProgramFolder() {
+  std::wstring path = ProgramPath();
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) path.resize(slash);
+  return FromWide(path);
+}
+
 }  // namespace framora::win32

@@ -2,6 +2,8 @@
 // or folders.
 #pragma once
 
+#include <string>
+
 #include "app/ports.h"
 
 namespace framora::win32 {
@@ -20,5 +22,10 @@ class Win32ProgramSearch : public ProgramSearchPort {
   std::string SearchPath() override;
   bool IsProgramFile(const std::string& path) override;
 };
+
+// The full path of the program file.
+std::wstring ProgramPath();
+// The folder of the program file, without a final backslash.
+std::string ProgramFolder();
 
 }  // namespace framora::win32

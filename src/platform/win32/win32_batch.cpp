@@ -1,0 +1,131 @@
+#include "platform/win32/win32_batch.h"
+
+#include "platform/win32/windows_api.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <string>
+
+#include "batch/batch.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_process_host.h"
+#include "platform/win32/win32_text.h"
+
+namespace framora::win32 {
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+std::atomic<bool> batchOver{false};
+
+// Runs on a thread of its own. Closing the console ends the program once this returns, so
+// that event waits a little for the stop to be carried out.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  stopRequested = true;
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+    for (int waited = 0; waited < 4000 && !batchOver; waited += 50) ::Sleep(50);
+  }
+  return TRUE;
+}
+
+bool Usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+class ConsoleSystem final : public batch::BatchSystem {
+ public:
+  bool IsTerminal() override {
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+  }
+  void Out(std::string_view text) override { Write(STD_OUTPUT_HANDLE, text); }
+  void Err(std::string_view text) override { Write(STD_ERROR_HANDLE, text); }
+  bool StopRequested() override { return stopRequested; }
+  // As in the window: each command in the job, and a stop asks it with Ctrl+C at its own
+  // console (this program, started again, sends it), so that FFmpeg finishes its file.
+  std::unique_ptr<ProcessHost> MakeProcessHost(YieldPort& yield) override {
+    return std::make_unique<Win32ProcessHost>(yield, &stops_,
+                                              CommandControl{&commands_, ProgramPath()});
+  }
+  void WaitForStops() override { stops_.WaitAll(); }
+  void RemoveFile(const std::string& path) override { ::DeleteFileW(ToWide(path).c_str()); }
+
+ private:
+  // A console shows UTF-16 whatever its code page; a file or pipe gets the UTF-8 as it is.
+  static void Write(DWORD which, std::string_view text) {
+    const HANDLE handle = ::GetStdHandle(which);
+    if (!Usable(handle)) return;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (::GetConsoleMode(handle, &mode)) {
+      const std::wstring wide = ToWide(text);
+      ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+      return;
+    }
+    while (!text.empty() &&
+           ::WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written > 0) {
+      text.remove_prefix(written);
+    }
+  }
+
+  CommandJob commands_;    // closed last: what is left of the commands ends with the program
+  BackgroundStops stops_;  // the program ends only once every stop is over
+};
+
+}  // namespace
+
+std::vector<std::string> CommandLineArguments() {
+  int count = 0;
+  LPWSTR* words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; words != nullptr && i < count; ++i) args.push_back(FromWide(words[i]));
+  if (words != nullptr) ::LocalFree(words);
+  return args;
+}
+
+bool UseParentConsole() {
+  const bool attached = ::AttachConsole(ATTACH_PARENT_PROCESS) != 0;
+  bool usable = false;
+  for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    // Redirected output came as a handle; otherwise the console's own one is opened.
+    if (attached && !Usable(::GetStdHandle(which))) {
+      ::SetStdHandle(which, ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    }
+    usable = usable || Usable(::GetStdHandle(which));
+  }
+  return usable;
+}
+
+int RunCommandLine(const std::vector<std::string>& args) {
+  ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+  ConsoleSystem system;
+  Win32FileSystem files;
+  Win32ProgramSearch programs;
+  const int status = batch::RunCommandLine(
+      args, batch::BatchPorts{system, files, programs, WindowsFfmpegSearch(ProgramFolder()),
+                              ShellKind::Cmd});
+  system.WaitForStops();
+  batchOver = true;
+  return status;
+}
+
+int StartWindowProgram() {
+  const std::wstring program = ToWide(ProgramFolder()) + L"\\Framoraaudioconverter.exe";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    const DWORD error = ::GetLastError();
+    ConsoleSystem().Err("Framoraaudioconverter: cannot start " + FromWide(program) + " (error " +
+                        std::to_string(error) + ")\n");
+    return 1;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return 0;
+}
+
+}  // namespace framora::win32

@@ -1,0 +1,211 @@
+// The command line over fakes: what it answers, the files it makes, how it says what became of
+// each, and how it stops.
+#include <gtest/gtest.h>
+
+#include "batch/batch.h"
+#include "fakes/fake_batch_system.h"
+#include "fakes/fake_file_system.h"
+
+namespace framora::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+class BatchTest : public ::testing::Test {
+ protected:
+  BatchTest() {
+    files.AddNormalFile("/p/cover.png");
+    programs.path = "/usr/bin";
+    programs.programs = {"/usr/bin/ffmpeg", "C:\\app\\ffmpeg.exe"};
+    // FFmpeg fails on an audio file named "broken", else writes the output the batch named.
+    system.onRun = [this](FakeProcessHost& host, const std::string& command) {
+      host.exitCode = command.find("broken") == std::string::npos ? 0 : 1;
+      if (host.exitCode == 1) host.reads = {{"Input #1, mp3:\n"}, {"broken.mp3: Invalid data\n"}};
+      for (const std::string& output : outputs) {
+        if (host.exitCode == 0 && command.ends_with(" " + QuoteForShell(output, shell)))
+          Write(output);
+      }
+    };
+  }
+
+  int Run(const Args& args) {
+    system.out.clear();
+    system.err.clear();
+    const ProgramSearch search =
+        shell == ShellKind::Posix ? PosixFfmpegSearch() : WindowsFfmpegSearch("C:\\app");
+    return batch::RunCommandLine(args, {system, files, programs, search, shell});
+  }
+  void Write(const std::string& output) {
+    files.AddMatch(output, output);
+    files.AddNormalFile(output);
+  }
+
+  FakeBatchSystem system;
+  FakeFileSystem files;
+  FakeProgramSearch programs;
+  ShellKind shell = ShellKind::Posix;
+  std::vector<std::string> outputs;  // what FFmpeg may write
+};
+
+TEST_F(BatchTest, HelpAndVersionAnswerAndUsageErrorsSayWhatIsWrong) {
+  EXPECT_EQ(Run({"--version"}), 0);
+  EXPECT_EQ(system.out, "Framora audio converter 1.0.0\n");
+  EXPECT_EQ(Run({"--image", "x", "--help", "--bogus"}), 0);
+  EXPECT_EQ(system.out.rfind("Usage: Framoraaudioconverter", 0), 0u) << system.out;
+
+  const std::pair<Args, std::string> errors[] = {
+      {{"--image", "/p/cover.png"}, "no audio files"},
+      {{"a.mp3"}, "no cover"},
+      {{"--bogus", "a.mp3"}, "unknown option '--bogus'"},
+      {{"a.mp3", "--image"}, "--image needs a value: --image COVER"},
+      {{"--image=/p/cover.png", "--format", "mkv", "a.mp3"}, "--format takes avi or mp4"},
+      {{"--image=/p/cover.png", "--overwrite=yes", "a.mp3"}, "--overwrite takes no value"},
+      {{"--image", "/p/none.png", "a.mp3"}, "the cover '/p/none.png' is not a file"},
+      {{"--image", "/p/cover.png", "--output-dir", "/no", "a.mp3"}, "folder '/no' does not exist"},
+  };
+  for (const auto& [args, error] : errors) {
+    EXPECT_EQ(Run(args), batch::kUsage) << error;
+    EXPECT_NE(system.err.find(error), std::string::npos) << system.err;
+  }
+  programs.programs.clear();
+  EXPECT_EQ(Run({"--image", "/p/cover.png", "a.mp3"}), batch::kUsage);
+  EXPECT_NE(system.err.find("FFmpeg (ffmpeg) was not found"), std::string::npos) << system.err;
+  EXPECT_TRUE(system.out.empty());
+  EXPECT_TRUE(system.commands.empty());
+}
+
+TEST_F(BatchTest, EachAudioBecomesAVideoBesideItAFailureIsNamedAndTheBatchGoesOn) {
+  const std::string hostile = "/m/it's $HOME \"100%\" ü!";
+  outputs = {"/m/a.avi", hostile + ".avi"};
+  const Args batch = {"--image", "/p/cover.png", "/m/a.wav", "/m/broken.mp3", hostile + ".mp3"};
+  EXPECT_EQ(Run(batch), batch::kFailed);
+  const auto command = [](const std::string& audio, const std::string& output) {
+    return BuildConversionCommand("/usr/bin/ffmpeg", "/p/cover.png", audio, output,
+                                  ShellKind::Posix);
+  };
+  EXPECT_EQ(system.commands,
+            (Args{command("/m/a.wav", "/m/a.avi"), command("/m/broken.mp3", "/m/broken.avi"),
+                  command(hostile + ".mp3", hostile + ".avi")}));
+  EXPECT_EQ(system.out,
+            "[1/3] /m/a.wav: converted: /m/a.avi\n"
+            "[2/3] /m/broken.mp3: failed: FFmpeg's exit code 1; its last lines:\n"
+            "    Input #1, mp3:\n"
+            "    broken.mp3: Invalid data\n"
+            "[3/3] " +
+                hostile + ".mp3: converted: " + hostile +
+                ".avi\n"
+                "3 files: 2 converted, 0 skipped, 1 failed\n");
+  EXPECT_EQ(system.removed, Args{"/m/broken.avi"}) << "what the failed run may have left";
+
+  // Again, with the two that were converted: both are skipped with the launch's message.
+  EXPECT_EQ(Run({"--ffmpeg", "ff", "--image", "/p/cover.png", "/m/a.wav", hostile + ".mp3"}), 0);
+  EXPECT_EQ(system.out,
+            "[1/2] /m/a.wav: skipped: File /m/a.avi allready exists - Please choose another "
+            "filename\n[2/2] " +
+                hostile + ".mp3: skipped: File " + hostile +
+                ".avi allready exists - Please choose another filename\n"
+                "2 files: 0 converted, 2 skipped, 0 failed\n");
+  EXPECT_EQ(system.commands.size(), 3u);
+}
+
+TEST_F(BatchTest, VideosAreNamedAfterTheAudioInItsFolderOrTheOutputFolder) {
+  files.folders = {"/out", "E:\\v\\"};
+  outputs = {"/out/song.mp4", "/out/.hidden.mp4", "/out/x.y.mp4"};
+  EXPECT_EQ(Run({"--image", "/p/cover.png", "--output-dir", "/out", "--format=mp4", "--",
+                 "/a/song.mp3", "/b/song.wav", "/c/.hidden", "/c/x.y.z"}),
+            0);
+  EXPECT_EQ(system.commands.size(), 3u) << "the second song.mp4 is not overwritten";
+  EXPECT_NE(system.out.find("[2/4] /b/song.wav: skipped: File /out/song.mp4 allready exists"),
+            std::string::npos);
+
+  shell = ShellKind::Cmd;
+  files.AddNormalFile("C:\\p\\cover.png");
+  outputs = {"C:\\m\\a.avi", "D:b.avi", "E:\\v\\c.avi"};
+  EXPECT_EQ(Run({"--image", "C:\\p\\cover.png", "C:\\m\\a.mp3", "D:b.wav"}), 0);
+  EXPECT_EQ(Run({"--image", "C:\\p\\cover.png", "--output-dir", "E:\\v\\", "C:/m/c.amr"}), 0);
+  EXPECT_EQ(system.commands.back(),
+            BuildConversionCommand("C:\\app\\ffmpeg.exe", "C:\\p\\cover.png", "C:/m/c.amr",
+                                   "E:\\v\\c.avi", ShellKind::Cmd));
+}
+
+TEST_F(BatchTest, WhatAFailedRunLeftIsRemovedButNeverAFileThatWasThereBefore) {
+  Write("/m/old.avi");  // overwritten on request; its failure leaves it alone
+  system.onRun = [](FakeProcessHost& host, const std::string&) { host.exitCode = 0; };
+  EXPECT_EQ(Run({"--overwrite", "--image", "/p/cover.png", "/m/old.wav", "/m/new.wav"}), 1);
+  EXPECT_EQ(system.commands.size(), 2u);
+  EXPECT_NE(system.out.find("[2/2] /m/new.wav: failed: FFmpeg ended (exit code 0) without "
+                            "writing /m/new.avi"),
+            std::string::npos)
+      << system.out;
+  EXPECT_NE(system.out.find("[1/2] /m/old.wav: converted"), std::string::npos) << system.out;
+  EXPECT_EQ(system.removed, Args{"/m/new.avi"});
+
+  // A run that cannot start is named by the runner's error.
+  system.processError = 2;
+  EXPECT_EQ(Run({"--image", "/p/cover.png", "/m/third.wav"}), 1);
+  EXPECT_NE(system.out.find("failed: CreateProcess failed. (2)"), std::string::npos) << system.out;
+}
+
+TEST_F(BatchTest, ATerminalSeesEachFilesProgressInOneLineAndOthersOnlyTheResults) {
+  outputs = {"/m/a.avi"};
+  const auto onRun = system.onRun;
+  system.onRun = [&](FakeProcessHost& host, const std::string& command) {
+    onRun(host, command);
+    host.reads = {{"Input #1, wav\n  Duration: 00:00:10.00, start\n"},
+                  {"frame=1 time=00:00:02.90 \r"},
+                  {"frame=2 time=00:00:02.95 \r"},  // still 29 %: the line stays
+                  {"frame=3 time=00:00:10.00 \r"}};
+  };
+  system.terminal = true;
+  EXPECT_EQ(Run({"--image", "/p/cover.png", "/m/a.wav"}), 0);
+  EXPECT_EQ(system.out,
+            "\r[1/1] /m/a.wav\r[1/1] /m/a.wav  29 %\r[1/1] /m/a.wav  100 %"
+            "\r[1/1] /m/a.wav: converted: /m/a.avi\n1 file: 1 converted, 0 skipped, 0 failed\n");
+  system.terminal = false;
+  files.matches.clear();
+  EXPECT_EQ(Run({"--image", "/p/cover.png", "/m/a.wav"}), 0);
+  EXPECT_EQ(system.out,
+            "[1/1] /m/a.wav: converted: /m/a.avi\n1 file: 1 converted, 0 skipped, "
+            "0 failed\n");
+}
+
+TEST_F(BatchTest, AStopDuringTheThirdOfFiveEndsItsFfmpegAsCancelDoesAndLeavesTheRest) {
+  outputs = {"/m/1.avi", "/m/2.avi", "/m/3.avi"};
+  const auto onRun = system.onRun;
+  system.onRun = [&](FakeProcessHost& host, const std::string& command) {
+    onRun(host, command);
+    if (system.commands.size() == 3) {
+      host.reads = {{"frame=1\r", 50}};
+      host.onRead = [&] { system.stop = true; };  // Ctrl+C while FFmpeg works
+    }
+  };
+  EXPECT_EQ(
+      Run({"--image", "/p/cover.png", "/m/1.wav", "/m/2.wav", "/m/3.wav", "/m/4.wav", "/m/5.wav"}),
+      batch::kStopped);
+  EXPECT_EQ(system.commands.size(), 3u);
+  // Its tree is ended beside the batch, which waits for that before the video goes.
+  EXPECT_EQ(system.stopWaits, std::vector<std::size_t>{1});
+  EXPECT_EQ(system.removed, Args{"/m/3.avi"});
+  EXPECT_NE(system.out.find("[3/5] /m/3.wav: stopped\n"
+                            "Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted\n"),
+            std::string::npos)
+      << system.out;
+}
+
+TEST_F(BatchTest, AFailureShowsAFewShortLinesHoweverMuchFfmpegWrote) {
+  system.onRun = [](FakeProcessHost& host, const std::string&) {
+    host.exitCode = 1;
+    for (int i = 0; i < 5000; ++i) host.reads.push_back({"Error while decoding stream #0:0\n"});
+    host.reads.push_back({std::string(199, 'x') + "é" + std::string(100000, 'y') + "\n"});
+    host.reads.push_back({"Conversion failed!"});
+  };
+  EXPECT_EQ(Run({"--image", "/p/cover.png", "/m/a.wav"}), 1);
+  const std::string error = "\n    Error while decoding stream #0:0";
+  EXPECT_EQ(system.out.substr(system.out.find(": failed:")),
+            ": failed: FFmpeg's exit code 1; its last lines:" + error + error + error + "\n    " +
+                std::string(199, 'x') + "\n    Conversion failed!\n" +
+                "1 file: 0 converted, 0 skipped, 1 failed\n");
+}
+
+}  // namespace
+}  // namespace framora::test

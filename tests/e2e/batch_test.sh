@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The real program's command line with Debian's ffmpeg and no display: --help and --version;
+# three songs (one with a hostile name, one FFmpeg cannot read) made into AVIs as long as the
+# songs, then skipped; Ctrl+C during the third of five stops its FFmpeg, leaves none running
+# and no unfinished video, and exits 130.
+set -euo pipefail
+program=$1 work=$2 version=$3
+rm -rf "$work"
+mkdir -p "$work"/{home,config,music,five}
+export HOME=$work/home XDG_CONFIG_HOME=$work/config
+unset DISPLAY WAYLAND_DISPLAY
+cd "$work"
+fail() {
+  echo "FAIL: $*"
+  cat out.txt err.txt 2>/dev/null
+  exit 1
+}
+run() { # the program's exit status in $status, its output in out.txt and err.txt
+  status=0
+  "$program" "$@" >out.txt 2>err.txt || status=$?
+}
+seconds() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"; }
+
+run --version
+[ "$status $(cat out.txt)" = "0 Framora audio converter $version" ] || fail "--version"
+run --help
+[ "$status $(head -c 50 out.txt)" = "0 Usage: Framoraaudioconverter [--help | --version]" ] ||
+  fail "--help"
+
+ffmpeg -v error -f lavfi -i testsrc=s=320x240 -frames:v 1 cover.png
+hostile="music/it's \$HOME \"100%\" ü!"
+ffmpeg -v error -f lavfi -i sine=duration=3 "$hostile.mp3"
+ffmpeg -v error -f lavfi -i sine=duration=2 music/tone.wav
+echo "no sound in here" >music/broken.wav
+run --image cover.png "$hostile.mp3" music/broken.wav music/tone.wav
+[ $status = 1 ] || fail "exit status $status, not 1"
+grep -q "^\[2/3\] music/broken.wav: failed: FFmpeg's exit code 1; its last lines:" out.txt ||
+  fail "the failure is not named"
+for song in "$hostile.mp3" music/tone.wav; do
+  awk -v a="$(seconds "$song")" -v v="$(seconds "${song%.*}.avi")" 'BEGIN { exit !(v - a < 0.1 && a - v < 0.1) }' ||
+    fail "$song lasts $(seconds "$song") s, its video $(seconds "${song%.*}.avi") s"
+done
+[ ! -e music/broken.avi ] || fail "the failure left a video"
+run --image cover.png "$hostile.mp3" music/tone.wav
+[ "$status $(grep -c ': skipped: File .* allready exists' out.txt)" = "0 2" ] || fail "not skipped"
+
+# The third song lasts long enough for FFmpeg to be found at work.
+for i in 1 2 4 5; do cp music/tone.wav "five/$i.wav"; done
+ffmpeg -v error -f lavfi -i sine=duration=1800:sample_rate=8000 five/3.wav
+"$program" --image cover.png five/{1,2,3,4,5}.wav >out.txt 2>err.txt &
+batch=$!
+end=$((SECONDS + 60))
+until pgrep -f "ffmpeg .*five/3\.avi" >/dev/null; do
+  ((SECONDS < end)) || fail "FFmpeg did not start on the third song"
+  sleep 0.05
+done
+kill -INT $batch
+status=0
+wait $batch || status=$?
+[ $status = 130 ] || fail "exit status $status after Ctrl+C, not 130"
+! pgrep -af "ffmpeg .*$work" || fail "FFmpeg still runs"
+[ "$(tail -n 2 out.txt)" = "[3/5] five/3.wav: stopped
+Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted" ] || fail "the report"
+[ ! -e five/3.avi ] || fail "the unfinished video is left"
+echo "batch OK"
