@@ -99,6 +99,9 @@ bool UseParentConsole() {
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
+  // Ctrl+C may come ignored from whoever started us (a new process group, or a parent that
+  // ignored it): the batch takes it in any case.
+  ::SetConsoleCtrlHandler(nullptr, FALSE);
   ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   ConsoleSystem system;
   Win32FileSystem files;
