@@ -5,7 +5,7 @@
 //
 // The pane keeps a bounded amount of text, so that a command that writes for ever costs the
 // same memory after an hour as after a minute. It keeps the start of the output (the banner,
-// the command and FFmpeg's header all lie in its first 64 KiB) and the newest few megabytes;
+// the command and FFmpeg's header all lie in its first 64 KiB) and the newest 128 KiB or more;
 // in between, one line says how much is not shown. Old text goes whole blocks of the text at
 // a time: nothing that is kept is copied but that start.
 #pragma once
@@ -25,9 +25,13 @@ class ConsolePane {
   struct Bound {
     // Bytes of the start of the text that are kept, up to the last line break in them.
     std::size_t head = 64 * 1024;
-    // Whole blocks of the newest text kept besides the one being filled: 4 to 6 MB.
+    // Whole blocks of the newest text kept besides the one being filled: 128 to 192 KiB, some
+    // two thousand lines, more than a console window keeps. Not more: the Windows pane is a
+    // RichEdit, and Wine's takes some 120 bytes of memory for each character it holds and
+    // time for each character cut out times each one after the cut (cutting 1 MB out of 2 MB
+    // took it over a minute).
     std::size_t tailBlocks = 2;
-    std::size_t blockSize = ChunkedText::kBlockSize;  // another size is for tests
+    std::size_t blockSize = 64 * 1024;
   };
 
   ConsolePane() : ConsolePane(Bound{}) {}

@@ -56,7 +56,7 @@ class ClickLabelAccessible : public QAccessibleWidget {
 // The pane's text, with offsets in UTF-16 units as screen readers count them, while the pane
 // keeps UTF-8 bytes. The count up to the end is kept and only grows with the text, so that
 // what lies near the end (the caret, the latest output) is found without reading megabytes;
-// when the pane cuts old text out, it is counted afresh (a few megabytes at most).
+// when the pane cuts old text out, it is counted afresh (a few hundred kilobytes at most).
 class ConsolePaneAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
  public:
   explicit ConsolePaneAccessible(ConsolePaneView* view)
