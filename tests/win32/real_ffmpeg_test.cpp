@@ -1,8 +1,9 @@
 // Conversions with a real Windows FFmpeg, made through the program as a user makes them (see
 // real_ffmpeg_test.sh, which makes the media, runs this and reads the results with ffprobe):
 // names with blanks, cmd's special characters, Cyrillic, Japanese and an emoji, a path past 260
-// characters, a picture FFmpeg cannot read, an output folder that does not exist, and Cancel
-// 8 s into a conversion and at its very start. FFMPEG_EXE names ffmpeg.exe, MEDIA the folder.
+// characters, an MP4, a picture FFmpeg cannot read, an output folder that does not exist, and
+// Cancel 8 s into a conversion and at its very start. FFMPEG_EXE names ffmpeg.exe, MEDIA the
+// folder.
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
@@ -48,6 +49,7 @@ const struct {
 } kCases[] = {
     {"пример (1).png", "100% fun %USERNAME%.wav", "видео & 100% !.avi", Ends::Completing, 8},
     {"曲 🎵.jpg", "rock & roll!.mp3", "<long>\\долгая дорога.avi", Ends::Completing, 8},
+    {"пример (1).png", "rock & roll!.mp3", "клип & 100%.MP4", Ends::Completing, 8},
     {"empty.jpg", "song.wav", "never.avi", Ends::WithTheErrorBox, -1},
     {"cover.jpg", "song.wav", "no such folder\\clip.avi", Ends::WithTheErrorBox, -1},
     {"обложка.jpg", "долгая.wav", "отменено & 100%.avi", Ends::CancelledAfter8s, 0},

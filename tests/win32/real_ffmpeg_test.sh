@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Conversions with a real Windows FFmpeg through the program under Wine, driven by
 # real_ffmpeg_test.cpp; then every file a case left is read here with ffprobe: a Motion JPEG
-# video, an audio stream, and the length the case expects (or, for a cancelled conversion, a
-# length at all: the file was finished). Arguments: the test program, ffmpeg.exe, a work folder,
+# video and an audio stream (H.264 and AAC for an MP4), and the length the case expects (or,
+# for a cancelled conversion, a length at all: the file was finished). Arguments: the test program, ffmpeg.exe, a work folder,
 # then the command that runs Windows programs.
 set -euo pipefail
 driver=$1 windows_ffmpeg=$2 work=$3
@@ -38,8 +38,14 @@ while IFS=$'\t' read -r file seconds; do
     continue
   fi
   echo "$file: $(echo "$info" | tr '\n' ' ')"
-  grep -qx 'codec_name=mjpeg' <<<"$info" || fail "$file has no Motion JPEG video"
-  grep -qx 'codec_type=audio' <<<"$info" || fail "$file has no audio"
+  case ${file,,} in
+    *.mp4) video=h264 audio=aac ;;
+    *) video=mjpeg audio= ;;
+  esac
+  grep -qx "codec_name=$video" <<<"$info" || fail "$file has no $video video"
+  if ! grep -qx "codec_type=audio" <<<"$info" || ! grep -q "codec_name=$audio" <<<"$info"; then
+    fail "$file has no ${audio:-} audio"
+  fi
   duration=$(sed -n 's/^duration=//p' <<<"$info")
   if ! [[ $duration =~ ^[0-9]+\.[0-9]+$ ]] || [ "$(awk -v d="$duration" 'BEGIN { print (d > 0) }')" != 1 ]; then
     fail "$file: no length ($duration)"
