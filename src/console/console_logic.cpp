@@ -18,16 +18,14 @@ std::int64_t ConsoleLogic::SteadyMilliseconds() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBoxPort& messages,
-                           ProcessHost& host, std::string programFolder,
-                           TaskbarProgressPort* taskbar, Clock now)
+ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, ConsolePorts ports)
     : controls_(controls),
       window_(window),
-      messages_(messages),
-      programFolder_(std::move(programFolder)),
-      readOutput1_(host, *this),
-      taskbar_(taskbar),
-      now_(std::move(now)) {
+      messages_(ports.messages),
+      programFolder_(std::move(ports.programFolder)),
+      readOutput1_(ports.host, *this),
+      taskbar_(ports.taskbar),
+      now_(ports.now ? std::move(ports.now) : Clock(&SteadyMilliseconds)) {
   pane_.SetChangeListener([this] { rtfOutputChange(); });
 }
 

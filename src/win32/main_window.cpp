@@ -33,7 +33,7 @@ MainWindow::MainWindow(AppContext& ctx, WindowRegistry* registry)
   // Files from Explorer may be dropped on a field or anywhere else on the window.
   ::DragAcceptFiles(Handle(), TRUE);
   ::SetWindowSubclass(Control(Text4), &MainWindow::Text4Proc, 0, reinterpret_cast<DWORD_PTR>(this));
-  logic_ = std::make_unique<framora::MainWindow>(
+  logic_ = std::make_unique<framora::MainWindowLogic>(
       *this, MainWindowPorts{*ctx.settings, *ctx.messages, *ctx.fileDialog, *ctx.files, desktop_,
                              *ctx.windows, ShellKind::Cmd, ctx.programs, ctx.ffmpegSearch});
 }
@@ -45,16 +45,16 @@ MainWindow::~MainWindow() {
 void MainWindow::Load() { logic_->Load(); }
 
 void MainWindow::Command(int number, int code) {
-  using Handler = void (framora::MainWindow::*)();
+  using Handler = void (framora::MainWindowLogic::*)();
   static const std::pair<ControlId, Handler> kHandlers[] = {
-      {Command1, &framora::MainWindow::Command1_Click},
-      {Command2, &framora::MainWindow::Command2_Click},
-      {Command3, &framora::MainWindow::Command3_Click},
-      {Command4, &framora::MainWindow::Command4_Click},
-      {mnuHelp, &framora::MainWindow::mnuHelp_Click},
-      {mnuAbout, &framora::MainWindow::mnuAbout_Click},
-      {mnuDonate, &framora::MainWindow::mnuDonate_Click},
-      {mnuExit, &framora::MainWindow::mnuExit_Click},
+      {Command1, &framora::MainWindowLogic::Command1_Click},
+      {Command2, &framora::MainWindowLogic::Command2_Click},
+      {Command3, &framora::MainWindowLogic::Command3_Click},
+      {Command4, &framora::MainWindowLogic::Command4_Click},
+      {mnuHelp, &framora::MainWindowLogic::mnuHelp_Click},
+      {mnuAbout, &framora::MainWindowLogic::mnuAbout_Click},
+      {mnuDonate, &framora::MainWindowLogic::mnuDonate_Click},
+      {mnuExit, &framora::MainWindowLogic::mnuExit_Click},
   };
   if (number == Picture1.number) {
     if (code == STN_CLICKED) logic_->LaunchConversion();

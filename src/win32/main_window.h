@@ -12,7 +12,7 @@
 #include <shellapi.h>
 
 namespace framora {
-class MainWindow;
+class MainWindowLogic;
 }
 
 namespace framora::win32 {
@@ -35,7 +35,7 @@ class MainWindow : public Win32Window {
                                     DWORD_PTR self);
 
   Win32Desktop desktop_;
-  std::unique_ptr<framora::MainWindow> logic_;
+  std::unique_ptr<framora::MainWindowLogic> logic_;
 };
 
 }  // namespace framora::win32
