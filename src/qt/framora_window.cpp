@@ -255,6 +255,7 @@ void FramoraWindow::Wire(const ControlDesign& control, QWidget* widget) {
 }
 
 int FramoraWindow::Fire(const EventHandler& handler, int key, int shift) {
+  if (closed_ || !handler) return key;  // a click still queued when the window went away
   struct Running {
     FramoraWindow& window;
     explicit Running(FramoraWindow& w) : window(w) { ++window.running_; }
@@ -267,9 +268,7 @@ int FramoraWindow::Fire(const EventHandler& handler, int key, int shift) {
   return handler.run(target_.logic, key, shift);
 }
 
-void FramoraWindow::Load() {
-  if (form_.onLoad) Fire(form_.onLoad);
-}
+void FramoraWindow::Load() { Fire(form_.onLoad); }
 
 bool FramoraWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
@@ -338,7 +337,7 @@ void FramoraWindow::ShowInFront() {
 void FramoraWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   if (closed_) return;
-  if (form_.onClosed) Fire(form_.onClosed);
+  Fire(form_.onClosed);
   closed_ = true;
   hide();
   if (registry_ != nullptr) registry_->Closed(*this);

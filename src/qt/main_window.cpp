@@ -8,7 +8,7 @@
 
 namespace framora::qt {
 
-MainWindow::MainWindow(AppContext& ctx, WindowRegistry* registry)
+QtMainWindow::QtMainWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(main_form::Form(), registry),
       logic_(std::make_unique<framora::MainWindowLogic>(
           *this,
@@ -22,9 +22,9 @@ MainWindow::MainWindow(AppContext& ctx, WindowRegistry* registry)
   }
 }
 
-MainWindow::~MainWindow() = default;
+QtMainWindow::~QtMainWindow() = default;
 
-bool MainWindow::TakeDrop(QEvent* event, ControlId control) {
+bool QtMainWindow::TakeDrop(QEvent* event, ControlId control) {
   const QEvent::Type type = event->type();
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
   auto* drop = static_cast<QDropEvent*>(event);
@@ -39,19 +39,19 @@ bool MainWindow::TakeDrop(QEvent* event, ControlId control) {
   return true;
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+void QtMainWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (!TakeDrop(event, WindowItself(main_form::kWindow))) FramoraWindow::dragEnterEvent(event);
 }
 
-void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+void QtMainWindow::dragMoveEvent(QDragMoveEvent* event) {
   if (!TakeDrop(event, WindowItself(main_form::kWindow))) FramoraWindow::dragMoveEvent(event);
 }
 
-void MainWindow::dropEvent(QDropEvent* event) {
+void QtMainWindow::dropEvent(QDropEvent* event) {
   if (!TakeDrop(event, WindowItself(main_form::kWindow))) FramoraWindow::dropEvent(event);
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
   for (const ControlDesign& control : Form().controls) {
     if (control.kind == ControlKind::TextBox && watched == Widget(control.id) &&
         TakeDrop(event, control.id)) {

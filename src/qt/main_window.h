@@ -14,11 +14,11 @@ class MainWindowLogic;
 
 namespace framora::qt {
 
-class MainWindow : public FramoraWindow {
+class QtMainWindow : public FramoraWindow {
   Q_OBJECT
  public:
-  MainWindow(AppContext& ctx, WindowRegistry* registry);
-  ~MainWindow() override;
+  QtMainWindow(AppContext& ctx, WindowRegistry* registry);
+  ~QtMainWindow() override;
 
   framora::MainWindowLogic& Logic() { return *logic_; }
 

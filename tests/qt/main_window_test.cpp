@@ -41,7 +41,7 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
   void SetUp() override {
     ctx.windows = &windows;
     windows.Show(WindowId::Form1);
-    form = Window<MainWindow>(WindowId::Form1);
+    form = Window<QtMainWindow>(WindowId::Form1);
   }
   template <class T = FramoraWindow>
   T* Window(WindowId id) {
@@ -59,7 +59,7 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
   WindowRegistry windows{QtFrontEnd([this](WindowId id) -> FramoraWindow* {
     switch (id) {
       case WindowId::Form1:
-        return new MainWindow(ctx, &windows);
+        return new QtMainWindow(ctx, &windows);
       case WindowId::frmReadOutput:
         return new ConsoleWindow(ctx, &windows);
       case WindowId::frmAbout:
@@ -69,7 +69,7 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
     }
     return nullptr;
   })};
-  MainWindow* form = nullptr;
+  QtMainWindow* form = nullptr;
 };
 
 TEST_F(MainWindowWidget, LoadRestoresTheSavedPaths) {

@@ -1,12 +1,13 @@
-// Form1, the main window, built from its description: the behaviour of its controls, menu and
-// drops goes to the core's MainWindow.
+// Form1, the main window, built from its description, whose rows wire its controls and menu to
+// the core's MainWindowLogic; what is the Win32 front-end's own here is taking files dropped
+// from Explorer.
 #pragma once
 
 #include <memory>
 
 #include "app/app_context.h"
 #include "platform/win32/win32_desktop.h"
-#include "win32/win32_window.h"
+#include "win32_ui/win32_window.h"
 
 // Needs <windows.h> first.
 #include <shellapi.h>
@@ -17,22 +18,18 @@ class MainWindowLogic;
 
 namespace framora::win32 {
 
-class MainWindow : public Win32Window {
+class Win32MainWindow : public Win32Window {
  public:
-  MainWindow(AppContext& ctx, WindowRegistry* registry);
-  ~MainWindow() override;
+  Win32MainWindow(AppContext& ctx, WindowRegistry* registry);
+  ~Win32MainWindow() override;
 
-  void Load() override;
 
  protected:
-  void Command(int number, int code) override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   // Files dropped from Explorer: on the field below the drop point, or beside the fields.
   void FilesDropped(HDROP drop);
-  static LRESULT CALLBACK Text4Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR self);
 
   Win32Desktop desktop_;
   std::unique_ptr<framora::MainWindowLogic> logic_;
