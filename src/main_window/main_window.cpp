@@ -33,7 +33,8 @@ void MainWindowLogic::Write(const char* key, const std::string& value) {
   WriteSetting(ports_.settings, kSettingsApp, kSettingsSection, key, value);
 }
 
-void MainWindowLogic::Message(const std::string& prompt, MessageIcon icon, const std::string& title) {
+void MainWindowLogic::Message(const std::string& prompt, MessageIcon icon,
+                              const std::string& title) {
   ports_.messages.ShowMessage(prompt, icon, title);
 }
 

@@ -246,11 +246,17 @@ QWidget* FramoraWindow::Make(const ControlDesign& control, QWidget* parent,
 void FramoraWindow::Wire(const ControlDesign& control, QWidget* widget) {
   if (control.on.kind != EventKind::Click) {
     widget->installEventFilter(this);  // Enter, in eventFilter()
-  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-    connect(button, &QAbstractButton::clicked, this, [this, &control] { Fire(control.on); });
+    return;
+  }
+  // One that cannot be clicked now does nothing, whatever clicked it.
+  const auto click = [this, widget, &control] {
+    if (widget->isEnabled() && widget->isVisibleTo(this)) Fire(control.on);
+  };
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    connect(button, &QAbstractButton::clicked, this, click);
   } else if (auto* clickable = qobject_cast<ClickLabel*>(widget)) {
     clickable->setCursor(Qt::PointingHandCursor);
-    connect(clickable, &ClickLabel::clicked, this, [this, &control] { Fire(control.on); });
+    connect(clickable, &ClickLabel::clicked, this, click);
   }
 }
 

@@ -23,7 +23,6 @@ class Win32MainWindow : public Win32Window {
   Win32MainWindow(AppContext& ctx, WindowRegistry* registry);
   ~Win32MainWindow() override;
 
-
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -25,7 +25,7 @@ class MainWindowTest : public ::testing::Test {
   FakeView view;
   FakeProgramSearch programs;
   MainWindowLogic form{view, MainWindowPorts{settings, messages, dialog, files, desktop, windows,
-                                        ShellKind::Posix, &programs}};
+                                             ShellKind::Posix, &programs}};
 
   std::optional<std::string> Stored(const char* key) {
     return settings.Read(kSettingsApp, kSettingsSection, key);

@@ -88,6 +88,22 @@ TEST_F(MainWindowWidget, AChooserClickStoresTheChosenPath) {
   EXPECT_EQ((settings.values[{kSettingsApp, kSettingsSection, kKeyImage}]), "/pics/cover.png");
 }
 
+TEST_F(MainWindowWidget, AClickRunsItsHandlerOnlyWhereTheButtonCanBeClicked) {
+  auto* button = Child<QPushButton>("Command2");
+  const struct {
+    const char* what;
+    bool enabled, hidden;
+    std::size_t asked;
+  } cases[] = {{"disabled", false, false, 0}, {"hidden", true, true, 0}, {"shown", true, false, 1}};
+  for (const auto& c : cases) {
+    dialog.requests.clear();
+    button->setEnabled(c.enabled);
+    button->setHidden(c.hidden);
+    button->click();
+    EXPECT_EQ(dialog.requests.size(), c.asked) << c.what;
+  }
+}
+
 TEST_F(MainWindowWidget, ThePictureOpensTheConsoleWithTheCommandByMouseKeysOrScreenReader) {
   Child<QLineEdit>("Text1")->setText("/usr/bin/ffmpeg");
   Child<QLineEdit>("Text2")->setText("/p/a.png");

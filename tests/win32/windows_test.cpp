@@ -99,6 +99,32 @@ TEST_F(Win32MainWindowTest, SpaceAndEnterOnTheExecutePicturePressIt) {
   }
 }
 
+// A row's handler runs on a click from a control that can be clicked now, and on nothing else;
+// a menu command runs its item's.
+TEST_F(Win32MainWindowTest, AClickRunsItsHandlerOnlyWhereTheControlCanBeClicked) {
+  const HWND button = form->Control(main_form::Command2);
+  const struct {
+    const char* what;
+    BOOL enabled;
+    int show;
+    WORD code;
+    std::size_t asked;
+  } cases[] = {{"double click", TRUE, SW_SHOW, BN_DOUBLECLICKED, 0},
+               {"disabled", FALSE, SW_SHOW, BN_CLICKED, 0},
+               {"hidden", TRUE, SW_HIDE, BN_CLICKED, 0},
+               {"click", TRUE, SW_SHOW, BN_CLICKED, 1}};
+  for (const auto& c : cases) {
+    dialog.requests.clear();
+    ::EnableWindow(button, c.enabled);
+    ::ShowWindow(button, c.show);
+    ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(main_form::Command2.number, c.code),
+                   reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(dialog.requests.size(), c.asked) << c.what;
+  }
+  ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(main_form::mnuExit.number, 0), 0);
+  EXPECT_TRUE(windows.Ending());
+}
+
 TEST_F(Win32MainWindowTest, AFileDroppedOnAFieldLandsThere) {
   Drop(CentreOf(main_form::Text2), {"C:\\My Pictures\\café 日本.png", "C:\\second.png"});
   Drop(CentreOf(main_form::Text4), {"C:\\Videos\\clip.mov"});
