@@ -88,14 +88,11 @@ class ConsoleLogic : private ReadOutputEvents {
 
   WindowView& controls_;
   ConsoleView& window_;
-  MessageBoxPort& messages_;
-  std::string programFolder_;
+  ConsolePorts ports_;
   ConsolePane pane_;
   ReadOutput readOutput1_;
   std::string piece_;
   ProgressReader progress_;
-  TaskbarProgressPort* taskbar_;
-  Clock now_;
   std::optional<double> shownProgress_;
   std::int64_t shownAt_ = 0;
   int executeDepth_ = 0;
