@@ -1,5 +1,7 @@
 #include "qt/about_window.h"
 
+#include "info/about_form.h"
+
 namespace framora::qt {
 
 AboutWindow::AboutWindow(AppContext& ctx, WindowRegistry* registry)

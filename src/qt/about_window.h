@@ -4,7 +4,6 @@
 
 #include "app/app_context.h"
 #include "info/about.h"
-#include "info/about_form.h"
 #include "qt/framora_window.h"
 
 namespace framora::qt {
