@@ -33,8 +33,8 @@ function(framora_msi msi version)
     COMMAND ${FRAMORA_WIXL} -a ${FRAMORA_WIX_ARCH} -D Arch=${FRAMORA_WIX_ARCH} -D Version=${version}
             -D "Title=${FRAMORA_TITLE}" -D "Description=${FRAMORA_DESCRIPTION}"
             -D "Publisher=${FRAMORA_PUBLISHER}" -D "HelpLink=${FRAMORA_SUPPORT_URL}"
-            -D "AboutLink=${FRAMORA_HOME_URL}" -D Program=src/win32/Framoraaudioconverter.exe
-            -D ConsoleTwin=src/win32/Framoraaudioconverter.com -D Icon=${icon_path} -o ${msi}
+            -D "AboutLink=${FRAMORA_HOME_URL}" -D Program=src/win32_ui/Framoraaudioconverter.exe
+            -D ConsoleTwin=src/win32_ui/Framoraaudioconverter.com -D Icon=${icon_path} -o ${msi}
             ${wxs}
     DEPENDS ${wxs} ${icon} Framoraaudioconverter Framoraaudioconverter_console
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

@@ -186,7 +186,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   host.finalChunk = input.ConsumeBool() ? chunk() : std::string();
 
   const std::int64_t width = input.ConsumeIntegralInRange(1, 40);
-  auto logic = std::make_unique<console::ConsoleLogic>(controls, view, messages, host, folder);
+  auto logic = std::make_unique<console::ConsoleLogic>(
+      controls, view, console::ConsolePorts{messages, host, folder, nullptr, {}});
   view.pane = &logic->Pane();
   view.rows = std::make_unique<console::PaneRows>(logic->Pane().Chars());
   view.rows->SetLayout(Width, width);

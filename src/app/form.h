@@ -1,9 +1,9 @@
 // The design of a window as data, written once and read by both front-ends: the window's
 // caption, size and border, every control with its kind, name, text, place in twips
-// (1/1440 inch), tab index, font, colours and picture, what a screen reader calls it, and the
-// menu. Each window's description lives
+// (1/1440 inch), tab index, font, colours and picture, what a screen reader calls it, the menu,
+// and which handler of the window's logic runs on each event. Each window's description lives
 // beside its logic (main_window/main_form.cpp, console/console_form.cpp, info/about_form.cpp,
-// info/donate_form.cpp).
+// info/donate_form.cpp). The front-ends build the windows and wire the events from it alike.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,75 @@
 #include "app/windows.h"
 
 namespace framora {
+
+// --- Events ---
+
+// What a row's event runs: a handler of the window's logic class. A click (a button, a
+// picture, a link, a menu item) runs a handler without arguments; Enter in a text box runs a
+// key handler: a key-down handler (key code, shift state; the key goes on to the box) or a
+// key-press handler (the character; it returns the character to insert, 0 for none).
+enum class EventKind : std::uint8_t { None, Click, KeyDown, KeyPress };
+
+// Stands for a logic class: its address tells the classes apart while compiling.
+template <typename Logic>
+inline constexpr char kLogicType = 0;
+
+struct EventHandler {
+  EventKind kind = EventKind::None;
+  // Runs the handler on the logic; gives the key to pass on (0 for a click, or for a key that
+  // a key-press handler swallowed).
+  int (*run)(void* logic, int key, int shift) = nullptr;
+  const void* logic = nullptr;  // the class the handler belongs to: &kLogicType<Logic>
+  constexpr explicit operator bool() const { return run != nullptr; }
+};
+
+namespace detail {
+template <auto Member>
+struct Handler;
+template <typename Logic, void (Logic::*Member)()>
+struct Handler<Member> {
+  static constexpr EventHandler kMade{EventKind::Click,
+                                      [](void* logic, int, int) {
+                                        (static_cast<Logic*>(logic)->*Member)();
+                                        return 0;
+                                      },
+                                      &kLogicType<Logic>};
+};
+template <typename Logic, void (Logic::*Member)(std::uint16_t, int)>
+struct Handler<Member> {
+  static constexpr EventHandler kMade{EventKind::KeyDown,
+                                      [](void* logic, int key, int shift) {
+                                        (static_cast<Logic*>(logic)->*Member)(
+                                            static_cast<std::uint16_t>(key), shift);
+                                        return key;
+                                      },
+                                      &kLogicType<Logic>};
+};
+template <typename Logic, int (Logic::*Member)(int)>
+struct Handler<Member> {
+  static constexpr EventHandler kMade{
+      EventKind::KeyPress,
+      [](void* logic, int key, int) { return (static_cast<Logic*>(logic)->*Member)(key); },
+      &kLogicType<Logic>};
+};
+}  // namespace detail
+
+// The handler a row names, as &Logic::Handler: the compiler refuses a member that does not
+// exist or takes what no event gives.
+template <auto Member>
+constexpr EventHandler On() {
+  return detail::Handler<Member>::kMade;
+}
+
+// A window's logic object as the front-ends hold it, with the class it is.
+struct EventTarget {
+  void* logic = nullptr;
+  const void* type = nullptr;
+};
+template <typename Logic>
+EventTarget TargetOf(Logic& logic) {
+  return {&logic, &kLogicType<Logic>};
+}
 
 // The key code of Enter, as the windows' key handlers get it.
 inline constexpr int kKeyEnter = 13;
@@ -90,6 +159,8 @@ struct ControlDesign {
   ControlId labelFor = {};  // number 0: none
   std::string_view accessibleName = {};
   AccessibleRole pictureRole = AccessibleRole::Graphic;
+  // What its event runs: a click on a button, picture or link, Enter in a text box.
+  EventHandler on = {};
 };
 
 // A menu item; level 0 is the menu bar. The caption "-" is a separator line.
@@ -98,6 +169,7 @@ struct MenuItemDesign {
   std::string_view name;
   std::string_view caption;
   int level;
+  EventHandler on = {};  // what choosing it runs
 };
 
 struct FormDesign {
@@ -111,6 +183,11 @@ struct FormDesign {
   FormColor back;
   std::span<const ControlDesign> controls;
   std::span<const MenuItemDesign> menu;
+  // The window's own events: its load steps, and its closing by any means.
+  EventHandler onLoad = {};
+  EventHandler onClosed = {};
+  // The logic class every handler of the description belongs to (see FormFor).
+  const void* logic = nullptr;
 
   // Nothing when the window has no such control.
   const ControlDesign* Find(ControlId control) const {
@@ -120,6 +197,21 @@ struct FormDesign {
     return nullptr;
   }
 };
+
+// The description of a window whose logic is Logic. Checked while compiling: a handler of any
+// other class in it does not compile.
+template <typename Logic>
+consteval FormDesign FormFor(FormDesign form) {
+  const auto check = [](const EventHandler& handler) {
+    if (handler && handler.logic != &kLogicType<Logic>) throw "a handler of another window";
+  };
+  for (const ControlDesign& control : form.controls) check(control.on);
+  for (const MenuItemDesign& item : form.menu) check(item.on);
+  check(form.onLoad);
+  check(form.onClosed);
+  form.logic = &kLogicType<Logic>;
+  return form;
+}
 
 // Whether the control takes the keyboard focus (by Tab, and by a click).
 constexpr bool TakesFocus(const ControlDesign& control) {

@@ -33,6 +33,14 @@ class WindowView {
   virtual void SetFocus(ControlId control) = 0;
 };
 
+// What a window's logic may do to its own window besides its controls.
+class WindowFrame {
+ public:
+  virtual ~WindowFrame() = default;
+  // Closes and unloads it, as its close box does.
+  virtual void CloseWindow() = 0;
+};
+
 class WindowManager {
  public:
   virtual ~WindowManager() = default;

@@ -7,8 +7,9 @@ namespace framora::console {
 
 ConsoleCore::ConsoleCore(WindowView& controls, ConsoleView& window, const AppContext& ctx)
     : host_(ctx.makeProcessHost()),
-      logic_(std::make_unique<ConsoleLogic>(controls, window, *ctx.messages, *host_,
-                                            ctx.programFolder, ctx.taskbar)),
+      logic_(std::make_unique<ConsoleLogic>(
+          controls, window,
+          ConsolePorts{*ctx.messages, *host_, ctx.programFolder, ctx.taskbar, {}})),
       view_(controls, *logic_) {}
 
 std::string ConsoleCore::PaneView::Text(ControlId control) const {

@@ -1,5 +1,7 @@
 #include "console/console_form.h"
 
+#include "console/console_logic.h"
+
 namespace framora::console_form {
 
 namespace {
@@ -22,13 +24,15 @@ constexpr ControlDesign kControls[] = {
      .tabIndex = 0,
      .font = kBoxFont,
      .back = kBlack,
-     .fore = kColorInactiveBorder},
+     .fore = kColorInactiveBorder,
+     .on = On<&console::ConsoleLogic::TxtCommandKeyPress>()},
     {.id = cmdExecute,
      .kind = Button,
      .name = "cmdExecute",
      .text = "E&xecute",
      .rect = {7680, 840, 1335, 375},
-     .tabIndex = 1},
+     .tabIndex = 1,
+     .on = On<&console::ConsoleLogic::Execute>()},
     {.id = lblInfo,
      .kind = Label,
      .name = "lblInfo",
@@ -44,7 +48,8 @@ constexpr ControlDesign kControls[] = {
      .name = "cmdCancel",
      .text = "&Cancel",
      .rect = {9120, 840, 1335, 375},
-     .tabIndex = 3},
+     .tabIndex = 3,
+     .on = On<&console::ConsoleLogic::Cancel>()},
     {.id = rtfOutput,
      .kind = Pane,
      .name = "rtfOutput",
@@ -67,12 +72,13 @@ constexpr ControlDesign kControls[] = {
 };
 
 // A fixed tool window (narrow caption, not resizable, not in the task bar) on black.
-// Name, caption, client size in twips; border, icon, background; controls
-// and menu.
+// Name, caption, client size in twips; border, icon, background; controls and menu; what its
+// load and its closing run.
 // clang-format off
-constexpr FormDesign kForm{kWindow, "frmReadOutput", "Convert to ..", 10605, 4830,
-                         BorderKind::FixedToolWindow, IconKind::Console, kBlack,
-                         kControls, {}};
+constexpr FormDesign kForm = FormFor<console::ConsoleLogic>({kWindow, "frmReadOutput",
+                         "Convert to ..", 10605, 4830, BorderKind::FixedToolWindow,
+                         IconKind::Console, kBlack, kControls, {},
+                         On<&console::ConsoleLogic::Load>(), On<&console::ConsoleLogic::Closed>()});
 // clang-format on
 
 }  // namespace

@@ -18,16 +18,12 @@ std::int64_t ConsoleLogic::SteadyMilliseconds() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBoxPort& messages,
-                           ProcessHost& host, std::string programFolder,
-                           TaskbarProgressPort* taskbar, Clock now)
+ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, ConsolePorts ports)
     : controls_(controls),
       window_(window),
-      messages_(messages),
-      programFolder_(std::move(programFolder)),
-      readOutput1_(host, *this),
-      taskbar_(taskbar),
-      now_(std::move(now)) {
+      ports_(std::move(ports)),
+      readOutput1_(ports_.host, *this) {
+  if (!ports_.now) ports_.now = &SteadyMilliseconds;
   pane_.SetChangeListener([this] { rtfOutputChange(); });
 }
 
@@ -78,19 +74,19 @@ void ConsoleLogic::rtfOutputChange() {
 
 void ConsoleLogic::ShowProgress() {
   // The clock first: the reader reads its latest line only when it is asked.
-  if (taskbar_ == nullptr) return;
-  const std::int64_t now = now_();
+  if (ports_.taskbar == nullptr) return;
+  const std::int64_t now = ports_.now();
   if (shownProgress_ && now - shownAt_ < kProgressEveryMs) return;
   const std::optional<double> fraction = progress_.Fraction();
   if (!fraction || fraction == shownProgress_) return;
-  taskbar_->ShowProgress(*fraction);
+  ports_.taskbar->ShowProgress(*fraction);
   shownProgress_ = fraction;
   shownAt_ = now;
 }
 
 void ConsoleLogic::ClearProgress() {
-  if (taskbar_ == nullptr || !shownProgress_) return;
-  taskbar_->ClearProgress();
+  if (ports_.taskbar == nullptr || !shownProgress_) return;
+  ports_.taskbar->ClearProgress();
   shownProgress_.reset();
 }
 
@@ -106,7 +102,7 @@ void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
   if (closed_) return;
   progress_.Feed(sChunk);
   ShowProgress();
-  if (IsFolderChunk(sChunk, programFolder_)) {
+  if (IsFolderChunk(sChunk, ports_.programFolder)) {
     std::string mask(kFolderMask);
     mask += kCrLf;
     pane_.Append(mask);
@@ -136,12 +132,12 @@ void ConsoleLogic::Complete() {
   // (never 0 by mistake) is shown as it always was.
   const std::optional<std::int32_t> exitCode = readOutput1_.ExitCode();
   if (exitCode && *exitCode != 0) {
-    messages_.ShowMessage(FailedCommandMessage(*exitCode), MessageIcon::Critical,
-                          std::string(kErrorTitle));
+    ports_.messages.ShowMessage(FailedCommandMessage(*exitCode), MessageIcon::Critical,
+                                std::string(kErrorTitle));
     return;
   }
-  messages_.ShowMessage(std::string(kCompleteMessage), MessageIcon::None,
-                        std::string(kCompleteTitle));
+  ports_.messages.ShowMessage(std::string(kCompleteMessage), MessageIcon::None,
+                              std::string(kCompleteTitle));
 }
 
 void ConsoleLogic::Canceled() {
@@ -153,14 +149,14 @@ void ConsoleLogic::Canceled() {
   tail += kCrLf;
   tail += kPrompt;
   pane_.Append(tail);
-  messages_.ShowMessage(std::string(kCanceledMessage), MessageIcon::None, identity::kTitle);
+  ports_.messages.ShowMessage(std::string(kCanceledMessage), MessageIcon::None, identity::kTitle);
 }
 
 void ConsoleLogic::Error(const std::string& error, std::int32_t& lastDllError) {
   ClearProgress();
   if (closed_) return;
-  messages_.ShowMessage(ErrorMessage(error, lastDllError), MessageIcon::Critical,
-                        std::string(kErrorTitle));
+  ports_.messages.ShowMessage(ErrorMessage(error, lastDllError), MessageIcon::Critical,
+                              std::string(kErrorTitle));
 }
 
 }  // namespace framora::console

@@ -29,17 +29,27 @@ class ConsoleView {
   virtual void PaneChanged() = 0;
 };
 
+// What the console window works with besides its own window.
+struct ConsolePorts {
+  MessageBoxPort& messages;
+  ProcessHost& host;  // its runner's
+  // The full path of the folder that holds the program file.
+  std::string programFolder;
+  // While a conversion runs, the task-bar button (if any) shows how far it has got.
+  TaskbarProgressPort* taskbar = nullptr;
+  // Milliseconds of a steady clock.
+  std::function<std::int64_t()> now;
+};
+
 class ConsoleLogic : private ReadOutputEvents {
  public:
   // Milliseconds of a steady clock.
   using Clock = std::function<std::int64_t()>;
   static std::int64_t SteadyMilliseconds();
 
-  // `controls` gives the text boxes txtCommand and Text1; the pane is kept here. While a
-  // conversion runs, `taskbar` (if any) shows how far it has got.
-  ConsoleLogic(WindowView& controls, ConsoleView& window, MessageBoxPort& messages,
-               ProcessHost& host, std::string programFolder, TaskbarProgressPort* taskbar = nullptr,
-               Clock now = &SteadyMilliseconds);
+  // `controls` gives the text boxes txtCommand and Text1; the pane is kept here. Without a
+  // clock in the ports, the steady clock.
+  ConsoleLogic(WindowView& controls, ConsoleView& window, ConsolePorts ports);
   ConsoleLogic(const ConsoleLogic&) = delete;
   ConsoleLogic& operator=(const ConsoleLogic&) = delete;
   ~ConsoleLogic() override = default;
@@ -78,14 +88,11 @@ class ConsoleLogic : private ReadOutputEvents {
 
   WindowView& controls_;
   ConsoleView& window_;
-  MessageBoxPort& messages_;
-  std::string programFolder_;
+  ConsolePorts ports_;
   ConsolePane pane_;
   ReadOutput readOutput1_;
   std::string piece_;
   ProgressReader progress_;
-  TaskbarProgressPort* taskbar_;
-  Clock now_;
   std::optional<double> shownProgress_;
   std::int64_t shownAt_ = 0;
   int executeDepth_ = 0;

@@ -1,6 +1,7 @@
 #include "info/about.h"
 
 #include "info/about_form.h"
+#include "info/sys_info.h"
 
 namespace framora {
 
@@ -17,5 +18,9 @@ void LoadAbout(WindowView& view) {
 }
 
 void OpenHomePage(DesktopPort& desktop) { desktop.OpenUrl(identity::kHomeUrl); }
+
+void AboutLogic::cmdSysInfo_Click() {
+  StartSysInfo(ports_.registry, ports_.files, ports_.desktop, ports_.messages);
+}
 
 }  // namespace framora

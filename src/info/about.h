@@ -32,4 +32,32 @@ void LoadAbout(WindowView& view);
 // Click on the link label.
 void OpenHomePage(DesktopPort& desktop);
 
+class RegistryPort;
+
+// What the About box works with besides its own window.
+struct AboutPorts {
+  RegistryPort& registry;
+  FileSystemPort& files;
+  DesktopPort& desktop;
+  MessageBoxPort& messages;
+};
+
+// frmAbout: the handlers its description names.
+class AboutLogic {
+ public:
+  AboutLogic(WindowView& view, WindowFrame& frame, AboutPorts ports)
+      : view_(view), frame_(frame), ports_(ports) {}
+
+  void Load() { LoadAbout(view_); }
+  // Also Enter and Esc: cmdOK is the default and the cancel button.
+  void cmdOK_Click() { frame_.CloseWindow(); }
+  void cmdSysInfo_Click();
+  void Label1_Click() { OpenHomePage(ports_.desktop); }
+
+ private:
+  WindowView& view_;
+  WindowFrame& frame_;
+  AboutPorts ports_;
+};
+
 }  // namespace framora

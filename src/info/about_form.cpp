@@ -61,13 +61,15 @@ constexpr ControlDesign kControls[] = {
      .rect = {4245, 2625, 1260, 345},
      .tabIndex = 0,
      .isDefault = true,
-     .isCancel = true},
+     .isCancel = true,
+     .on = On<&AboutLogic::cmdOK_Click>()},
     {.id = cmdSysInfo,
      .kind = Button,
      .name = "cmdSysInfo",
      .text = "&System Info...",
      .rect = {4260, 3075, 1245, 345},
-     .tabIndex = 2},
+     .tabIndex = 2,
+     .on = On<&AboutLogic::cmdSysInfo_Click>()},
     {.id = lblDisclaimer,
      .kind = Label,
      .name = "lblDisclaimer",
@@ -83,15 +85,16 @@ constexpr ControlDesign kControls[] = {
      .rect = {1680, 2640, 1455, 255},
      .tabIndex = 7,
      .font = {"MS Sans Serif", 8.25, false, true},
-     .fore = Rgb(0, 0, 255)},
+     .fore = Rgb(0, 0, 255),
+     .on = On<&AboutLogic::Label1_Click>()},
 };
 
-// Name, caption, client size in twips; border, icon, background; controls
-// and menu.
+// Name, caption, client size in twips; border, icon, background; controls and menu; what its
+// load runs.
 // clang-format off
-constexpr FormDesign kForm{kWindow, "frmAbout", "About MyApp", 5730, 3555,
-                         BorderKind::FixedDialog, IconKind::Program, kWindowColor,
-                         kControls, {}};
+constexpr FormDesign kForm = FormFor<AboutLogic>({kWindow, "frmAbout", "About MyApp", 5730,
+                         3555, BorderKind::FixedDialog, IconKind::Program, kWindowColor,
+                         kControls, {}, On<&AboutLogic::Load>()});
 // clang-format on
 
 }  // namespace

@@ -8,4 +8,18 @@ namespace framora {
 // Click on the DONATE NOW picture.
 void OpenDonationPage(DesktopPort& desktop);
 
+struct DonatePorts {
+  DesktopPort& desktop;
+};
+
+// frmDonate: the one handler its description names.
+class DonateLogic {
+ public:
+  explicit DonateLogic(DonatePorts ports) : ports_(ports) {}
+  void Image1_Click() { OpenDonationPage(ports_.desktop); }
+
+ private:
+  DonatePorts ports_;
+};
+
 }  // namespace framora

@@ -1,5 +1,7 @@
 #include "info/donate_form.h"
 
+#include "info/donate.h"
+
 namespace framora::donate_form {
 
 namespace {
@@ -29,15 +31,15 @@ constexpr ControlDesign kControls[] = {
      .rect = {5280, 1800, 2685, 765},
      .picture = "donate-now",
      .accessibleName = "Donate now",
-     .pictureRole = AccessibleRole::Link},
+     .pictureRole = AccessibleRole::Link,
+     .on = On<&DonateLogic::Image1_Click>()},
 };
 
-// Name, caption, client size in twips; border, icon, background; controls
-// and menu.
+// Name, caption, client size in twips; border, icon, background; controls and menu.
 // clang-format off
-constexpr FormDesign kForm{kWindow, "frmDonate", "Framora audio converter - donate", 8310, 2805,
-                         BorderKind::FixedDialog, IconKind::Program, kWindowColor,
-                         kControls, {}};
+constexpr FormDesign kForm = FormFor<DonateLogic>({kWindow, "frmDonate",
+                         "Framora audio converter - donate", 8310, 2805, BorderKind::FixedDialog,
+                         IconKind::Program, kWindowColor, kControls, {}});
 // clang-format on
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "main_window/main_form.h"
 
 #include "app/identity.h"
+#include "main_window/main_window.h"
 
 namespace framora::main_form {
 
@@ -16,21 +17,24 @@ constexpr ControlDesign kControls[] = {
      .text = "FFMPEG EXE LOCATION",
      .rect = {240, 240, 1575, 975},
      .tabIndex = 0,
-     .wordWrap = true},
+     .wordWrap = true,
+     .on = On<&MainWindowLogic::Command1_Click>()},
     {.id = Command2,
      .kind = Button,
      .name = "Command2",
      .text = "IMAGE FILE",
      .rect = {2040, 240, 1575, 975},
      .tabIndex = 3,
-     .wordWrap = true},
+     .wordWrap = true,
+     .on = On<&MainWindowLogic::Command2_Click>()},
     {.id = Command3,
      .kind = Button,
      .name = "Command3",
      .text = "AUDIO FILE",
      .rect = {3840, 240, 1575, 975},
      .tabIndex = 4,
-     .wordWrap = true},
+     .wordWrap = true,
+     .on = On<&MainWindowLogic::Command3_Click>()},
     {.id = Label1,
      .kind = Label,
      .name = "Label1",
@@ -65,7 +69,8 @@ constexpr ControlDesign kControls[] = {
      .tabIndex = 9,
      .picture = "execute-button",
      .accessibleName = "Execute",
-     .pictureRole = AccessibleRole::Button},
+     .pictureRole = AccessibleRole::Button,
+     .on = On<&MainWindowLogic::LaunchConversion>()},
     {.id = Label4,
      .kind = Label,
      .name = "Label4",
@@ -74,31 +79,40 @@ constexpr ControlDesign kControls[] = {
      .tabIndex = 10,
      .wordWrap = true,
      .labelFor = Text4},
-    {.id = Text4, .kind = TextBox, .name = "Text4", .rect = {240, 4440, 3255, 495}, .tabIndex = 11},
+    {.id = Text4,
+     .kind = TextBox,
+     .name = "Text4",
+     .rect = {240, 4440, 3255, 495},
+     .tabIndex = 11,
+     .on = On<&MainWindowLogic::Text4_KeyDown>()},
     {.id = Command4,
      .kind = Button,
      .name = "Command4",
      .text = "Choose saveas filename output",
      .rect = {360, 5520, 3135, 735},
      .tabIndex = 12,
-     .wordWrap = true},
+     .wordWrap = true,
+     .on = On<&MainWindowLogic::Command4_Click>()},
 };
 
 // No item has a shortcut key; the character after '&' is the access key.
 constexpr MenuItemDesign kMenu[] = {
-    {mnuFile, "mnuFile", "&File", 0},      {mnuHelp, "mnuHelp", "&Help", 1},
-    {mnuAbout, "mnuAbout", "&About", 1},   {mnuSpacer1, "mnuSpacer1", "-", 1},
-    {mnuDonate, "mnuDonate", "Donate", 1}, {mnuspacer2, "mnuspacer2", "-", 1},
-    {mnuExit, "mnuExit", "E&xit", 1},
+    {mnuFile, "mnuFile", "&File", 0},
+    {mnuHelp, "mnuHelp", "&Help", 1, On<&MainWindowLogic::mnuHelp_Click>()},
+    {mnuAbout, "mnuAbout", "&About", 1, On<&MainWindowLogic::mnuAbout_Click>()},
+    {mnuSpacer1, "mnuSpacer1", "-", 1},
+    {mnuDonate, "mnuDonate", "Donate", 1, On<&MainWindowLogic::mnuDonate_Click>()},
+    {mnuspacer2, "mnuspacer2", "-", 1},
+    {mnuExit, "mnuExit", "E&xit", 1, On<&MainWindowLogic::mnuExit_Click>()},
 };
 
 // No font is set: every control has the platform's default dialog font.
-// Name, caption, client size in twips; border, icon, background; controls
-// and menu.
+// Name, caption, client size in twips; border, icon, background; controls and menu; what its
+// load runs.
 // clang-format off
-constexpr FormDesign kForm{kWindow, "Form1", identity::kMainCaption, 7725, 6600,
-                         BorderKind::Sizable, IconKind::Program, kWindowColor,
-                         kControls, kMenu};
+constexpr FormDesign kForm = FormFor<MainWindowLogic>({kWindow, "Form1", identity::kMainCaption,
+                         7725, 6600, BorderKind::Sizable, IconKind::Program, kWindowColor,
+                         kControls, kMenu, On<&MainWindowLogic::Load>()});
 // clang-format on
 
 }  // namespace

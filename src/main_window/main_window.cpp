@@ -22,22 +22,23 @@ constexpr std::size_t kShortField = 5;
 constexpr int kMp4Entry = 2;
 }  // namespace
 
-MainWindow::MainWindow(WindowView& view, MainWindowPorts ports)
+MainWindowLogic::MainWindowLogic(WindowView& view, MainWindowPorts ports)
     : view_(view), ports_(ports), dialog_(ports.fileDialog) {}
 
-std::string MainWindow::Read(const char* key) {
+std::string MainWindowLogic::Read(const char* key) {
   return ReadSetting(ports_.settings, kSettingsApp, kSettingsSection, key, "");
 }
 
-void MainWindow::Write(const char* key, const std::string& value) {
+void MainWindowLogic::Write(const char* key, const std::string& value) {
   WriteSetting(ports_.settings, kSettingsApp, kSettingsSection, key, value);
 }
 
-void MainWindow::Message(const std::string& prompt, MessageIcon icon, const std::string& title) {
+void MainWindowLogic::Message(const std::string& prompt, MessageIcon icon,
+                              const std::string& title) {
   ports_.messages.ShowMessage(prompt, icon, title);
 }
 
-void MainWindow::Load() {
+void MainWindowLogic::Load() {
   // Until an FFmpeg has been chosen (even cancelled, which stores an empty one), the one the
   // system would run is shown; nothing is stored for it.
   const std::optional<std::string> ffmpeg =
@@ -51,7 +52,7 @@ void MainWindow::Load() {
   view_.SetText(Text4, Read(kKeySave));
 }
 
-void MainWindow::Command1_Click() {
+void MainWindowLogic::Command1_Click() {
   // FileName is left as the last chooser left it, so a cancelled dialog can still pass.
   dialog_.Filter = "FFMPEG App (*.exe)";
   dialog_.DefaultExt = "";
@@ -65,7 +66,7 @@ void MainWindow::Command1_Click() {
   Write(kKeyFfmpeg, view_.Text(Text1));
 }
 
-void MainWindow::ChooseMedia(const char* filter, ControlId field, const char* key) {
+void MainWindowLogic::ChooseMedia(const char* filter, ControlId field, const char* key) {
   dialog_.FileName = "";
   dialog_.Filter = filter;
   dialog_.DefaultExt = "";
@@ -75,7 +76,7 @@ void MainWindow::ChooseMedia(const char* filter, ControlId field, const char* ke
   Write(key, view_.Text(field));
 }
 
-void MainWindow::Chosen(ControlId field, const std::string& path) {
+void MainWindowLogic::Chosen(ControlId field, const std::string& path) {
   view_.SetText(field, path);
   if (field == Text1) Write(kKeyFfmpeg, view_.Text(field));
   if (field == Text2) Write(kKeyImage, view_.Text(field));
@@ -83,7 +84,7 @@ void MainWindow::Chosen(ControlId field, const std::string& path) {
   if (field == Text4) ApplyExtensionRule(false);  // the output path is stored only by the launch
 }
 
-void MainWindow::ApplyExtensionRule(bool mp4Chosen) {
+void MainWindowLogic::ApplyExtensionRule(bool mp4Chosen) {
   // A name that ends in .mp4 makes an MP4, one that holds .avi anywhere an AVI; any other name
   // gets the extension of the kind chosen in the dialog, an AVI unless it was the MP4 entry.
   const std::string text = view_.Text(Text4);
@@ -91,17 +92,17 @@ void MainWindow::ApplyExtensionRule(bool mp4Chosen) {
   view_.SetText(Text4, text + (mp4Chosen ? ".mp4" : ".avi"));
 }
 
-void MainWindow::Command2_Click() {
+void MainWindowLogic::Command2_Click() {
   ChooseMedia("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png", Text2,
               kKeyImage);
 }
 
-void MainWindow::Command3_Click() {
+void MainWindowLogic::Command3_Click() {
   ChooseMedia("Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr", Text3,
               kKeyAudio);
 }
 
-void MainWindow::Command4_Click() {
+void MainWindowLogic::Command4_Click() {
   dialog_.FileName = "";
   dialog_.FilterIndex = 1;  // what a cancelled dialog leaves: the AVI entry
   // Each entry, a description alone, lists every file.
@@ -114,7 +115,7 @@ void MainWindow::Command4_Click() {
   // The output path is stored only by the launch.
 }
 
-void MainWindow::FilesDropped(ControlId control, const std::vector<std::string>& items) {
+void MainWindowLogic::FilesDropped(ControlId control, const std::vector<std::string>& items) {
   std::vector<std::string> files;
   for (const std::string& item : items) {
     std::optional<std::string> path = DroppedPath(item);
@@ -133,7 +134,7 @@ void MainWindow::FilesDropped(ControlId control, const std::vector<std::string>&
   for (const auto& [number, file] : byField) Chosen({kWindow, number}, file);
 }
 
-void MainWindow::LaunchConversion() {
+void MainWindowLogic::LaunchConversion() {
   const std::string output = view_.Text(Text4);
   if (ports_.files.FindFirstFile(output)) {
     Message(OutputExistsMessage(output), MessageIcon::Critical, identity::kTitle);
@@ -157,15 +158,15 @@ void MainWindow::LaunchConversion() {
   console.SetText(console_form::txtCommand, command);
 }
 
-void MainWindow::Text4_KeyDown(std::uint16_t keyCode, int /*shift*/) {
+void MainWindowLogic::Text4_KeyDown(std::uint16_t keyCode, int /*shift*/) {
   if (keyCode != kKeyEnter) return;
   Write(kKeySave, view_.Text(Text4));
   LaunchConversion();
 }
 
-void MainWindow::mnuHelp_Click() { ports_.desktop.OpenUrl(identity::kSupportUrl); }
+void MainWindowLogic::mnuHelp_Click() { ports_.desktop.OpenUrl(identity::kSupportUrl); }
 
-void MainWindow::mnuAbout_Click() {
+void MainWindowLogic::mnuAbout_Click() {
   // The first reference loads the box; these texts then replace its own defaults.
   WindowView& about = ports_.windows.Ref(WindowId::frmAbout);
   about.SetText(about_form::Caption, std::string("About ") + identity::kTitle);
@@ -176,8 +177,8 @@ void MainWindow::mnuAbout_Click() {
   ports_.windows.Show(WindowId::frmAbout);
 }
 
-void MainWindow::mnuDonate_Click() { ports_.windows.Show(WindowId::frmDonate); }
+void MainWindowLogic::mnuDonate_Click() { ports_.windows.Show(WindowId::frmDonate); }
 
-void MainWindow::mnuExit_Click() { ports_.windows.EndProgram(); }
+void MainWindowLogic::mnuExit_Click() { ports_.windows.EndProgram(); }
 
 }  // namespace framora

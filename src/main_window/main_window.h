@@ -29,9 +29,9 @@ struct MainWindowPorts {
   ProgramSearch ffmpegSearch = PosixFfmpegSearch();
 };
 
-class MainWindow {
+class MainWindowLogic {
  public:
-  MainWindow(WindowView& view, MainWindowPorts ports);
+  MainWindowLogic(WindowView& view, MainWindowPorts ports);
 
   void Load();
 

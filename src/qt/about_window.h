@@ -1,8 +1,9 @@
-// frmAbout, the About box, built from its description; its texts and actions live in the core
-// (info/about.h, info/sys_info.h).
+// frmAbout, the About box, built from its description, whose rows wire its controls to the
+// core's AboutLogic.
 #pragma once
 
 #include "app/app_context.h"
+#include "info/about.h"
 #include "qt/framora_window.h"
 
 namespace framora::qt {
@@ -11,7 +12,9 @@ class AboutWindow : public FramoraWindow {
   Q_OBJECT
  public:
   AboutWindow(AppContext& ctx, WindowRegistry* registry);
-  void Load() override;
+
+ private:
+  AboutLogic logic_;
 };
 
 }  // namespace framora::qt

@@ -50,7 +50,7 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
   windows_ = std::make_unique<WindowRegistry>(QtFrontEnd([this](WindowId id) -> FramoraWindow* {
     switch (id) {
       case WindowId::Form1:
-        return new MainWindow(ctx_, windows_.get());
+        return new QtMainWindow(ctx_, windows_.get());
       case WindowId::frmReadOutput:
         return new ConsoleWindow(ctx_, windows_.get());
       case WindowId::frmAbout:

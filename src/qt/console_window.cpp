@@ -35,53 +35,35 @@ std::size_t ByteOffset(const console::ChunkedText& text, std::size_t index) {
 
 }  // namespace
 
-template <typename F>
-auto ConsoleWindow::RunHandler(F&& handler) {
-  struct AfterRun {
-    ConsoleWindow* self;
-    ~AfterRun() {
-      // The close came while a run was on the stack; it has returned now, and the window may go.
-      if (self->IsClosed() && !self->core_.Logic().Executing() && self->Registry() != nullptr) {
-        self->Registry()->ReapSoon();
-      }
-    }
-  } after{this};
-  return std::forward<F>(handler)();
-}
-
 ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(console_form::Form(), registry),
       core_(*this, static_cast<console::ConsoleView&>(*this), ctx) {
   core_.Logic().Pane().SetBlockMemory(posix::HugePageBlocks());
   // Shown, selectable and copyable, never typed into; the text belongs to the logic.
-  Build([this](const ControlDesign& control, QWidget* parent) -> QWidget* {
+  Build(TargetOf(core_.Logic()), [this](const ControlDesign& control, QWidget* parent) -> QWidget* {
     if (control.kind != ControlKind::Pane) return nullptr;
     rtfOutput_ = new ConsolePaneView(core_.Logic().Pane().Chars(), parent);
     return rtfOutput_;
   });
   SetPaneTextColor(Form().Find(rtfOutput)->fore);
-  Widget(txtCommand)->installEventFilter(this);
 
   paneTimer_.setSingleShot(true);
   paneTimer_.setInterval(kFrameMs);
   connect(&paneTimer_, &QTimer::timeout, this, &ConsoleWindow::FlushPane);
-
-  connect(Control<QPushButton>(cmdExecute), &QPushButton::clicked, this,
-          [this] { RunHandler([this] { core_.Logic().Execute(); }); });
-  connect(Control<QPushButton>(cmdCancel), &QPushButton::clicked, this,
-          [this] { core_.Logic().Cancel(); });
 }
 
 ConsoleWindow::~ConsoleWindow() {
   // The children would outlive the logic by a little; the pane view reads the logic's text,
-  // so it goes first, and the command box's last events stay away from the logic.
-  Widget(txtCommand)->removeEventFilter(this);
+  // so it goes first, and the boxes' last events stay away from the logic.
+  for (const ControlDesign& control : Form().controls) {
+    if (control.kind == ControlKind::TextBox) Widget(control.id)->removeEventFilter(this);
+  }
   paneTimer_.stop();
   delete rtfOutput_;
 }
 
 void ConsoleWindow::Load() {
-  core_.Logic().Load();
+  FramoraWindow::Load();
   FlushPane();
 }
 
@@ -135,23 +117,8 @@ void ConsoleWindow::SetPaneTextColor(std::uint32_t color) {
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* event) {
-  core_.Logic().Closed();
+  FramoraWindow::closeEvent(event);  // the logic stops a running command
   paneTimer_.stop();
-  FramoraWindow::closeEvent(event);
-}
-
-bool ConsoleWindow::CanDestroyNow() { return !core_.Logic().Executing(); }
-
-bool ConsoleWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Widget(txtCommand) && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      const int inserted =
-          RunHandler([this] { return core_.Logic().TxtCommandKeyPress(kKeyEnter); });
-      return inserted == 0;
-    }
-  }
-  return FramoraWindow::eventFilter(watched, event);
 }
 
 }  // namespace framora::qt

@@ -1,6 +1,6 @@
-// frmReadOutput, the console window, built from its description: the output pane (a view of
-// the logic's text) is its own, and every action goes to the console logic, which owns the
-// pane's text and the runner ReadOutput1.
+// frmReadOutput, the console window, built from its description, whose rows wire its controls
+// to the console logic (which owns the pane's text and the runner ReadOutput1); what is Qt's own
+// here is the output pane's view of that text.
 #pragma once
 
 #include <QTimer>
@@ -22,7 +22,6 @@ class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
   ~ConsoleWindow() override;
 
   void Load() override;
-  bool CanDestroyNow() override;
 
   WindowView& View() override { return core_.View(); }
   // A text box shows the beginning of a text written into it, not its end.
@@ -34,16 +33,12 @@ class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ShowModeless() override;
   void CloseWindow() override;
   void PaneChanged() override;
 
-  // Runs a handler that may start a run; a window closed meanwhile goes once it has returned.
-  template <typename F>
-  auto RunHandler(F&& handler);
   void SetPaneTextColor(std::uint32_t color);
 
   console::ConsoleCore core_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "info/donate.h"
 #include "qt/framora_window.h"
 
 namespace framora::qt {
@@ -11,6 +12,9 @@ class DonateWindow : public FramoraWindow {
   Q_OBJECT
  public:
   DonateWindow(AppContext& ctx, WindowRegistry* registry);
+
+ private:
+  DonateLogic logic_;
 };
 
 }  // namespace framora::qt

@@ -138,7 +138,17 @@ void FramoraWindow::BuildMenu() {
   client_->setGeometry(0, menuHeight, Twips(form_.clientWidth), Twips(form_.clientHeight));
 }
 
-void FramoraWindow::Build(const SpecialControl& special) {
+void FramoraWindow::Build(EventTarget target, const SpecialControl& special) {
+  // The rows name handlers of one class; the logic given must be of it.
+  if (form_.logic != nullptr && target.type != form_.logic) {
+    qFatal("%s: its logic is not of the class its description is for", form_.name.data());
+  }
+  target_ = target;
+  for (const MenuItemDesign& item : form_.menu) {
+    if (item.on) {
+      connect(MenuItem(item.id), &QAction::triggered, this, [this, &item] { Fire(item.on); });
+    }
+  }
   for (const ControlDesign* design : CreationOrder(form_)) {
     const ControlDesign& control = *design;
     QWidget* w = Make(control, client_, special);
@@ -164,6 +174,7 @@ void FramoraWindow::Build(const SpecialControl& special) {
       w->setAccessibleName(Q(name));
     }
     controls_[control.id.number] = w;
+    if (control.on) Wire(control, w);
   }
   for (const ControlDesign& control : form_.controls) {
     if (control.labelFor.number == 0) continue;
@@ -232,6 +243,59 @@ QWidget* FramoraWindow::Make(const ControlDesign& control, QWidget* parent,
   return w;
 }
 
+void FramoraWindow::Wire(const ControlDesign& control, QWidget* widget) {
+  if (control.on.kind != EventKind::Click) {
+    widget->installEventFilter(this);  // Enter, in eventFilter()
+    return;
+  }
+  // One that cannot be clicked now does nothing, whatever clicked it.
+  const auto click = [this, widget, &control] {
+    if (widget->isEnabled() && widget->isVisibleTo(this)) Fire(control.on);
+  };
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    connect(button, &QAbstractButton::clicked, this, click);
+  } else if (auto* clickable = qobject_cast<ClickLabel*>(widget)) {
+    clickable->setCursor(Qt::PointingHandCursor);
+    connect(clickable, &ClickLabel::clicked, this, click);
+  }
+}
+
+int FramoraWindow::Fire(const EventHandler& handler, int key, int shift) {
+  if (closed_ || !handler) return key;  // a click still queued when the window went away
+  struct Running {
+    FramoraWindow& window;
+    explicit Running(FramoraWindow& w) : window(w) { ++window.running_; }
+    ~Running() {
+      if (--window.running_ == 0 && window.closed_ && window.registry_ != nullptr) {
+        window.registry_->ReapSoon();
+      }
+    }
+  } running(*this);
+  return handler.run(target_.logic, key, shift);
+}
+
+void FramoraWindow::Load() { Fire(form_.onLoad); }
+
+bool FramoraWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) {
+    return QWidget::eventFilter(watched, event);
+  }
+  for (const ControlDesign& control : form_.controls) {
+    if (!control.on || control.on.kind == EventKind::Click || Widget(control.id) != watched) {
+      continue;
+    }
+    // The shift state as the key handlers take it: 1 Shift, 2 Ctrl, 4 Alt.
+    const Qt::KeyboardModifiers held = key->modifiers();
+    const int shift = (held & Qt::ShiftModifier ? 1 : 0) | (held & Qt::ControlModifier ? 2 : 0) |
+                      (held & Qt::AltModifier ? 4 : 0);
+    const int passed = Fire(control.on, kKeyEnter, shift);
+    return control.on.kind == EventKind::KeyPress && passed == 0;  // swallowed
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 QWidget* FramoraWindow::Widget(ControlId control) const {
   if (control.window != form_.id) return nullptr;
   if (control.number == 0) return const_cast<FramoraWindow*>(this);
@@ -279,6 +343,7 @@ void FramoraWindow::ShowInFront() {
 void FramoraWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   if (closed_) return;
+  Fire(form_.onClosed);
   closed_ = true;
   hide();
   if (registry_ != nullptr) registry_->Closed(*this);

@@ -1,8 +1,9 @@
 // Base of every window of the Qt front-end: builds the window from its description (caption,
 // client size in twips, border, icon, colours, every control with its name, text, place, font,
-// colours and tab order, the menu), gives the core its controls by their ids, and tells the
-// window registry when it has been closed. A window adds only its behaviour, and the controls
-// a description cannot make (the console's pane).
+// colours and tab order, the menu), runs the handler each row names on its event (a click,
+// Enter in a text box, a menu command, the window's load and closing), gives the core its
+// controls by their ids, and tells the window registry when it has been closed. A window adds
+// only what is Qt's own: the controls a description cannot make (the console's pane), drops.
 #pragma once
 
 #include <QWidget>
@@ -16,7 +17,10 @@ class QAction;
 
 namespace framora::qt {
 
-class FramoraWindow : public QWidget, public WindowView, public RegisteredWindow {
+class FramoraWindow : public QWidget,
+                      public WindowView,
+                      public WindowFrame,
+                      public RegisteredWindow {
   Q_OBJECT
  public:
   // Makes a control of a kind the description cannot make by itself; nullptr for the others.
@@ -33,10 +37,14 @@ class FramoraWindow : public QWidget, public WindowView, public RegisteredWindow
   }
   QAction* MenuItem(ControlId item) const;
 
-  // RegisteredWindow: the window's own load steps are Load().
+  // RegisteredWindow: the window's own load steps are its description's.
   WindowView& View() override { return *this; }
-  void Load() override {}
+  void Load() override;
   void ShowInFront() override;
+  // Not while one of its handlers is on the stack (a run in the console may be).
+  bool CanDestroyNow() override { return running_ == 0; }
+  // WindowFrame.
+  void CloseWindow() override { close(); }
   void Hide() override { hide(); }
   // Closed windows count as unloaded at once, even while their destruction waits.
   bool IsClosed() const { return closed_; }
@@ -50,9 +58,14 @@ class FramoraWindow : public QWidget, public WindowView, public RegisteredWindow
   static int Twips(int twips);
 
  protected:
-  // Creates the controls; windows with special controls call it once their own parts exist.
-  void Build(const SpecialControl& special = {});
+  // Creates the controls and wires their events to `target`, the window's logic (of the class
+  // its description is for); windows call it once their own parts exist.
+  void Build(EventTarget target, const SpecialControl& special = {});
+  // Runs a handler of the logic. A window closed meanwhile goes once the last has returned.
+  int Fire(const EventHandler& handler, int key = 0, int shift = 0);
   void closeEvent(QCloseEvent* event) override;
+  // Enter in a text box whose row names a key handler.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Enter and Esc press the default and the cancel button, where the window has them.
   void keyPressEvent(QKeyEvent* event) override;
   WindowRegistry* Registry() const { return registry_; }
@@ -60,12 +73,15 @@ class FramoraWindow : public QWidget, public WindowView, public RegisteredWindow
  private:
   QWidget* Make(const ControlDesign& control, QWidget* parent, const SpecialControl& special);
   void BuildMenu();
+  void Wire(const ControlDesign& control, QWidget* widget);
 
   const FormDesign& form_;
   WindowRegistry* registry_;
   QWidget* client_ = this;  // below the menu bar, where the window has one
   std::map<int, QWidget*> controls_;
   std::map<int, QAction*> menuItems_;
+  EventTarget target_;
+  int running_ = 0;  // handlers on the stack
   bool closed_ = false;
 };
 

@@ -1,5 +1,5 @@
-// Form1, the main window, built from its description: the behaviour of its controls, menu and
-// drops goes to the core's MainWindow.
+// Form1, the main window, built from its description, whose rows wire its controls and menu to
+// the core's MainWindowLogic; what is Qt's own here is taking files dropped on it.
 #pragma once
 
 #include <memory>
@@ -9,19 +9,18 @@
 #include "qt/framora_window.h"
 
 namespace framora {
-class MainWindow;
+class MainWindowLogic;
 }
 
 namespace framora::qt {
 
-class MainWindow : public FramoraWindow {
+class QtMainWindow : public FramoraWindow {
   Q_OBJECT
  public:
-  MainWindow(AppContext& ctx, WindowRegistry* registry);
-  ~MainWindow() override;
+  QtMainWindow(AppContext& ctx, WindowRegistry* registry);
+  ~QtMainWindow() override;
 
-  void Load() override;
-  framora::MainWindow& Logic() { return *logic_; }
+  framora::MainWindowLogic& Logic() { return *logic_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,7 +33,7 @@ class MainWindow : public FramoraWindow {
   // Takes a drag of files (a list of addresses) on `control`; anything else is not ours.
   bool TakeDrop(QEvent* event, ControlId control);
 
-  std::unique_ptr<framora::MainWindow> logic_;
+  std::unique_ptr<framora::MainWindowLogic> logic_;
 };
 
 }  // namespace framora::qt

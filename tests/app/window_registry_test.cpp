@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -118,32 +119,72 @@ TEST_F(WindowRegistryTest, AWindowThatClosesInItsOwnLoadIsNotLoadedAfterwards) {
   EXPECT_EQ(log.back(), "frmDonate loaded");
 }
 
-// --- The order of Tab, from the descriptions' tab indices ---
+// --- The order of Tab and of creation, from the descriptions' tab indices ---
+
+const FormDesign* const kForms[] = {&main_form::Form(), &console_form::Form(), &about_form::Form(),
+                                    &donate_form::Form()};
+
+std::vector<std::string> Names(const std::vector<const ControlDesign*>& controls) {
+  std::vector<std::string> names;
+  for (const ControlDesign* c : controls) names.emplace_back(c->name);
+  return names;
+}
+
+// Tab indices out of the written order; a label, a picture and a button without a tab index.
+constexpr ControlId Id(int number) { return {WindowId::frmDonate, number}; }
+constexpr ControlDesign kShuffled[] = {
+    {.id = Id(1), .kind = ControlKind::Button, .name = "late", .tabIndex = 4},
+    {.id = Id(2), .kind = ControlKind::Button, .name = "unindexed"},
+    {.id = Id(3), .kind = ControlKind::Picture, .name = "graphic"},
+    {.id = Id(4), .kind = ControlKind::TextBox, .name = "field", .tabIndex = 2},
+    {.id = Id(5), .kind = ControlKind::Label, .name = "label", .tabIndex = 0, .labelFor = Id(4)},
+    {.id = Id(6), .kind = ControlKind::Picture, .name = "pressable", .tabIndex = 1},
+};
+// clang-format off
+constexpr FormDesign kShuffledForm{WindowId::frmDonate, "shuffled", "", 0, 0, BorderKind::Sizable,
+                                   IconKind::Program, kWindowColor, kShuffled, {}};
+// clang-format on
 
 TEST(Forms, FocusMovesThroughTheControlsThatTakeItByTabIndex) {
-  const auto names = [](const FormDesign& form) {
-    std::vector<std::string> order;
-    for (const ControlDesign* c : FocusOrder(form)) order.emplace_back(c->name);
-    return order;
-  };
-  EXPECT_THAT(names(main_form::Form()),
-              ElementsAre("Command1", "Text1", "Command2", "Command3", "Text2", "Text3", "Picture1",
-                          "Text4", "Command4"));
-  EXPECT_THAT(names(console_form::Form()),
-              ElementsAre("txtCommand", "cmdExecute", "cmdCancel", "rtfOutput", "Text1"));
-  EXPECT_THAT(names(about_form::Form()), ElementsAre("cmdOK", "picIcon", "cmdSysInfo"));
-  EXPECT_TRUE(names(donate_form::Form()).empty());
-  // Labels, lines and a picture without a tab index come last when windows are made.
-  EXPECT_EQ(InTabOrder(donate_form::Form()).back()->name, "Image1");
-  EXPECT_EQ(InTabOrder(about_form::Form()).back()->name, "Line1_0");
+  EXPECT_THAT(Names(InTabOrder(kShuffledForm)),
+              ElementsAre("label", "pressable", "field", "late", "unindexed", "graphic"));
+  EXPECT_THAT(Names(FocusOrder(kShuffledForm)),
+              ElementsAre("pressable", "field", "late", "unindexed"));
+  for (const FormDesign* form : kForms) {
+    SCOPED_TRACE(form->name);
+    // No two controls share a tab index, and those without one come last.
+    const std::vector<const ControlDesign*> tab = InTabOrder(*form);
+    for (std::size_t i = 1; i < tab.size(); ++i) {
+      if (tab[i]->tabIndex >= 0) {
+        EXPECT_LT(tab[i - 1]->tabIndex, tab[i]->tabIndex);
+      }
+    }
+    // Every control that takes the focus is reached by Tab, once, by its tab index.
+    const std::vector<const ControlDesign*> focus = FocusOrder(*form);
+    EXPECT_EQ(focus.size(), std::ranges::count_if(form->controls, TakesFocus));
+    for (std::size_t i = 0; i < focus.size(); ++i) {
+      EXPECT_TRUE(TakesFocus(*focus[i])) << focus[i]->name;
+      EXPECT_GE(focus[i]->tabIndex, 0) << focus[i]->name;
+      if (i > 0) {
+        EXPECT_LT(focus[i - 1]->tabIndex, focus[i]->tabIndex);
+      }
+    }
+  }
 }
 
 TEST(Forms, LabelsAreMadeRightBeforeTheFieldsTheyNameAndTheFieldsStayInTabOrder) {
-  std::vector<std::string> made;
-  for (const ControlDesign* c : CreationOrder(main_form::Form())) made.emplace_back(c->name);
-  EXPECT_THAT(made,
-              ElementsAre("Command1", "Label1", "Text1", "Command2", "Command3", "Label2", "Text2",
-                          "Label3", "Text3", "Picture1", "Label4", "Text4", "Command4"));
+  EXPECT_THAT(Names(CreationOrder(kShuffledForm)),
+              ElementsAre("pressable", "label", "field", "late", "unindexed", "graphic"));
+  for (const FormDesign* form : kForms) {
+    SCOPED_TRACE(form->name);
+    const std::vector<const ControlDesign*> made = CreationOrder(*form);
+    ASSERT_EQ(made.size(), form->controls.size());
+    for (std::size_t i = 0; i < made.size(); ++i) {
+      if (made[i]->labelFor.number == 0) continue;
+      ASSERT_LT(i + 1, made.size()) << made[i]->name;
+      EXPECT_EQ(made[i + 1]->id, made[i]->labelFor) << made[i]->name;
+    }
+  }
   EXPECT_EQ(AccessibleName(main_form::Form(), *main_form::Form().Find(main_form::Text3)),
             "Audio file location");
   // Every system colour of the descriptions has a value where the platform has none.

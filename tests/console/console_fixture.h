@@ -61,7 +61,7 @@ struct ConsoleFixture {
 
   ConsoleFixture()
       : controls(window),
-        logic(controls, window, messages, host, kFolder, &taskbar, [this] { return nowMs; }) {
+        logic(controls, window, {messages, host, kFolder, &taskbar, [this] { return nowMs; }}) {
     controls.texts["txtCommand"] = "ping www.example.com";
     controls.texts["Text1"] = "ping www.example.com";
     // A closed window tells the logic, as the real one does from its close event.

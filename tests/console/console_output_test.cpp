@@ -94,7 +94,7 @@ TEST(ConsoleGotChunk, ShortChunksAreNeverTakenForTheFolder) {
   FakeConsoleWindow window;
   FocusCheckingView controls(window);
   FakeMessageBox messages;
-  ConsoleLogic logic(controls, window, messages, host, "");
+  ConsoleLogic logic(controls, window, {messages, host, "", nullptr, {}});
   host.reads = {{"ab"}, {"\r\n"}, {"c"}};
   logic.Load();
   controls.texts["Text1"] = "c";

@@ -3,28 +3,24 @@
 offers the keyboard with the names and roles it should have; `press WINDOW NAME` presses a
 control of a window through its action; `text WINDOW NAME` prints a control's text as its text
 interface gives it."""
+import os
+import subprocess
 import sys
 import time
 
 import pyatspi
 
-# The controls that take the focus, by window: (name, role).
-FOCUSABLE = {
-    "Framora audio converter v1.0": [
-        ("FFMPEG EXE LOCATION", "push button"), ("FFMPEG Executable location", "text"),
-        ("IMAGE FILE", "push button"), ("AUDIO FILE", "push button"),
-        ("Image file location", "text"), ("Audio file location", "text"),
-        ("Execute", "push button"), ("Save as file :> (choose output)", "text"),
-        ("Choose saveas filename output", "push button")],
-    "Convert to ..": [
-        ("Command to get output from:", "text"), ("Execute", "push button"),
-        ("Cancel", "push button"), ("Command output", "text"),
-        ("Command that Execute runs", "text")],
-    "About Framora audio converter": [
-        ("OK", "push button"), ("Framora audio converter logo", "image"),
-        ("System Info...", "push button")],
-    "Framora audio converter - donate": [],
-}
+
+def focusable():
+    """The controls that take the focus, by window caption: (name, role), as the window
+    descriptions give them (framora_form_facts)."""
+    table = {}
+    facts = subprocess.check_output([os.environ["FRAMORA_FORM_FACTS"]], text=True)
+    for kind, window, *rest in (line.split("\t") for line in facts.splitlines()):
+        table.setdefault(window, [])
+        if kind == "focus":
+            table[window].append(tuple(rest))
+    return table
 
 
 def app():
@@ -54,7 +50,7 @@ def find(name, within=None, role=None):
 
 def check():
     failures = 0
-    for window, expected in FOCUSABLE.items():
+    for window, expected in focusable().items():
         frame = find(window)
         seen = sorted((n.name, n.getRoleName()) for n in descendants(frame)
                       if n.getState().contains(pyatspi.STATE_FOCUSABLE)

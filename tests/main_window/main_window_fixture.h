@@ -24,8 +24,8 @@ class MainWindowTest : public ::testing::Test {
   FakeWindowManager windows;
   FakeView view;
   FakeProgramSearch programs;
-  MainWindow form{view, MainWindowPorts{settings, messages, dialog, files, desktop, windows,
-                                        ShellKind::Posix, &programs}};
+  MainWindowLogic form{view, MainWindowPorts{settings, messages, dialog, files, desktop, windows,
+                                             ShellKind::Posix, &programs}};
 
   std::optional<std::string> Stored(const char* key) {
     return settings.Read(kSettingsApp, kSettingsSection, key);

@@ -210,6 +210,8 @@ TEST_F(AboutWindowTest, SysInfoStartsTheDesktopsOwnToolFromPath) {
   QtDesktop realDesktop;
   ctx.registry = &realRegistry;
   ctx.desktop = &realDesktop;
+  Child<QPushButton>("cmdOK")->click();  // the box takes its ports when it is made
+  Open();
   ShowLoaded();
   const int descriptors = test::OpenDescriptorCount();
   for (const SysInfoCase& c : cases) {

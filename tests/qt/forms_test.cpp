@@ -47,7 +47,7 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
     // Built as designed, before any load step changes a text.
     switch (GetParam()->id) {
       case WindowId::Form1:
-        window.reset(new MainWindow(ctx, nullptr));
+        window.reset(new QtMainWindow(ctx, nullptr));
         break;
       case WindowId::frmReadOutput:
         window.reset(new ConsoleWindow(ctx, nullptr));

@@ -41,7 +41,7 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
   void SetUp() override {
     ctx.windows = &windows;
     windows.Show(WindowId::Form1);
-    form = Window<MainWindow>(WindowId::Form1);
+    form = Window<QtMainWindow>(WindowId::Form1);
   }
   template <class T = FramoraWindow>
   T* Window(WindowId id) {
@@ -59,7 +59,7 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
   WindowRegistry windows{QtFrontEnd([this](WindowId id) -> FramoraWindow* {
     switch (id) {
       case WindowId::Form1:
-        return new MainWindow(ctx, &windows);
+        return new QtMainWindow(ctx, &windows);
       case WindowId::frmReadOutput:
         return new ConsoleWindow(ctx, &windows);
       case WindowId::frmAbout:
@@ -69,7 +69,7 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
     }
     return nullptr;
   })};
-  MainWindow* form = nullptr;
+  QtMainWindow* form = nullptr;
 };
 
 TEST_F(MainWindowWidget, LoadRestoresTheSavedPaths) {
@@ -86,6 +86,22 @@ TEST_F(MainWindowWidget, AChooserClickStoresTheChosenPath) {
   QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
   EXPECT_EQ(Child<QLineEdit>("Text2")->text(), "/pics/cover.png");
   EXPECT_EQ((settings.values[{kSettingsApp, kSettingsSection, kKeyImage}]), "/pics/cover.png");
+}
+
+TEST_F(MainWindowWidget, AClickRunsItsHandlerOnlyWhereTheButtonCanBeClicked) {
+  auto* button = Child<QPushButton>("Command2");
+  const struct {
+    const char* what;
+    bool enabled, hidden;
+    std::size_t asked;
+  } cases[] = {{"disabled", false, false, 0}, {"hidden", true, true, 0}, {"shown", true, false, 1}};
+  for (const auto& c : cases) {
+    dialog.requests.clear();
+    button->setEnabled(c.enabled);
+    button->setHidden(c.hidden);
+    button->click();
+    EXPECT_EQ(dialog.requests.size(), c.asked) << c.what;
+  }
 }
 
 TEST_F(MainWindowWidget, ThePictureOpensTheConsoleWithTheCommandByMouseKeysOrScreenReader) {

@@ -19,9 +19,9 @@
 #include "info/donate_form.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
-#include "win32/console_window.h"
-#include "win32/info_windows.h"
-#include "win32/main_window.h"
+#include "win32_ui/console_window.h"
+#include "win32_ui/info_windows.h"
+#include "win32_ui/main_window.h"
 
 namespace framora::win32 {
 namespace {
@@ -56,7 +56,7 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
     // Built as designed, before any load step changes a text.
     switch (GetParam()->id) {
       case WindowId::Form1:
-        window = std::make_unique<MainWindow>(ctx, nullptr);
+        window = std::make_unique<Win32MainWindow>(ctx, nullptr);
         break;
       case WindowId::frmReadOutput:
         window = std::make_unique<ConsoleWindow>(ctx, nullptr);

@@ -197,7 +197,7 @@ TEST_F(CloseTest, ClosingTheConsoleDuringARunEndsCmdAndTheCommandItStarted) {
     DWORD cmdId = 0;
     std::chrono::steady_clock::time_point closedAt;
   } host{yield, &stops};
-  console::ConsoleLogic logic(controls, window, messages, host, "C:\\nowhere");
+  console::ConsoleLogic logic(controls, window, {messages, host, "C:\\nowhere", nullptr, {}});
   window.onClose = [&] { logic.Closed(); };
   const auto helperId = [&] {
     const std::string pane = logic.Pane().Text();

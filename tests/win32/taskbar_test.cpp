@@ -13,7 +13,7 @@
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_process_host.h"
 #include "platform/win32/win32_taskbar.h"
-#include "win32/console_window.h"
+#include "win32_ui/console_window.h"
 
 namespace framora::win32 {
 namespace {

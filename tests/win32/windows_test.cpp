@@ -20,8 +20,8 @@
 #include "fakes/fake_ports.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
-#include "win32/console_window.h"
-#include "win32/main_window.h"
+#include "win32_ui/console_window.h"
+#include "win32_ui/main_window.h"
 
 namespace framora::win32 {
 namespace {
@@ -51,7 +51,7 @@ HDROP DropBlock(POINT at, const std::vector<std::string>& names) {
   return static_cast<HDROP>(block);
 }
 
-class Win32MainWindow : public ::testing::Test, protected test::FakePorts {
+class Win32MainWindowTest : public ::testing::Test, protected test::FakePorts {
  protected:
   void SetUp() override {
     ctx.windows = &windows;
@@ -76,14 +76,14 @@ class Win32MainWindow : public ::testing::Test, protected test::FakePorts {
   }
 
   WindowRegistry windows{{[this](WindowId) -> std::unique_ptr<RegisteredWindow> {
-                            return std::make_unique<MainWindow>(ctx, &windows);
+                            return std::make_unique<Win32MainWindow>(ctx, &windows);
                           },
                           [] {},
                           {}}};
   Win32Window* form = nullptr;
 };
 
-TEST_F(Win32MainWindow, SpaceAndEnterOnTheExecutePicturePressIt) {
+TEST_F(Win32MainWindowTest, SpaceAndEnterOnTheExecutePicturePressIt) {
   const HWND picture = form->Control(main_form::Picture1);
   for (const WPARAM key : {VK_SPACE, VK_RETURN}) {
     messages.shown.clear();
@@ -99,7 +99,33 @@ TEST_F(Win32MainWindow, SpaceAndEnterOnTheExecutePicturePressIt) {
   }
 }
 
-TEST_F(Win32MainWindow, AFileDroppedOnAFieldLandsThere) {
+// A row's handler runs on a click from a control that can be clicked now, and on nothing else;
+// a menu command runs its item's.
+TEST_F(Win32MainWindowTest, AClickRunsItsHandlerOnlyWhereTheControlCanBeClicked) {
+  const HWND button = form->Control(main_form::Command2);
+  const struct {
+    const char* what;
+    BOOL enabled;
+    int show;
+    WORD code;
+    std::size_t asked;
+  } cases[] = {{"double click", TRUE, SW_SHOW, BN_DOUBLECLICKED, 0},
+               {"disabled", FALSE, SW_SHOW, BN_CLICKED, 0},
+               {"hidden", TRUE, SW_HIDE, BN_CLICKED, 0},
+               {"click", TRUE, SW_SHOW, BN_CLICKED, 1}};
+  for (const auto& c : cases) {
+    dialog.requests.clear();
+    ::EnableWindow(button, c.enabled);
+    ::ShowWindow(button, c.show);
+    ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(main_form::Command2.number, c.code),
+                   reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(dialog.requests.size(), c.asked) << c.what;
+  }
+  ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(main_form::mnuExit.number, 0), 0);
+  EXPECT_TRUE(windows.Ending());
+}
+
+TEST_F(Win32MainWindowTest, AFileDroppedOnAFieldLandsThere) {
   Drop(CentreOf(main_form::Text2), {"C:\\My Pictures\\café 日本.png", "C:\\second.png"});
   Drop(CentreOf(main_form::Text4), {"C:\\Videos\\clip.mov"});
   EXPECT_EQ(form->Text(main_form::Text2), "C:\\My Pictures\\café 日本.png");
@@ -108,7 +134,7 @@ TEST_F(Win32MainWindow, AFileDroppedOnAFieldLandsThere) {
   EXPECT_EQ(Stored(kKeySave), std::nullopt);
 }
 
-TEST_F(Win32MainWindow, FilesDroppedBesideTheFieldsGoByKind) {
+TEST_F(Win32MainWindowTest, FilesDroppedBesideTheFieldsGoByKind) {
   files.folders = {"C:\\Music\\album.wav"};
   for (ControlId beside : {main_form::Label2, main_form::Picture1}) {
     form->SetText(main_form::Text1, "");

@@ -1,10 +1,13 @@
-// frmAbout and frmDonate, the information windows, built from their descriptions. Their texts
-// and actions live in the core (info/about.h, info/sys_info.h, info/donate.h).
+// frmAbout and frmDonate, the information windows, built from their descriptions, whose rows
+// wire their controls to the core's AboutLogic and DonateLogic (info/about.h, info/donate.h).
+// What is the Win32 front-end's own here is the shell that opens links for them.
 #pragma once
 
 #include "app/app_context.h"
+#include "info/about.h"
+#include "info/donate.h"
 #include "platform/win32/win32_desktop.h"
-#include "win32/win32_window.h"
+#include "win32_ui/win32_window.h"
 
 namespace framora::win32 {
 
@@ -12,14 +15,10 @@ namespace framora::win32 {
 class AboutWindow : public Win32Window {
  public:
   AboutWindow(AppContext& ctx, WindowRegistry* registry);
-  void Load() override;
-
- protected:
-  void Command(int number, int code) override;
 
  private:
-  AppContext& ctx_;
   Win32Desktop desktop_;
+  AboutLogic logic_;
 };
 
 // The donation window: the appeal text and the DONATE NOW picture.
@@ -27,11 +26,9 @@ class DonateWindow : public Win32Window {
  public:
   DonateWindow(AppContext& ctx, WindowRegistry* registry);
 
- protected:
-  void Command(int number, int code) override;
-
  private:
   Win32Desktop desktop_;
+  DonateLogic logic_;
 };
 
 }  // namespace framora::win32

@@ -1,6 +1,5 @@
-#include "win32/console_window.h"
+#include "win32_ui/console_window.h"
 
-#include <commctrl.h>
 #include <richedit.h>
 
 #include "console/console_form.h"
@@ -80,24 +79,17 @@ void PutText(HWND edit, const char* text, DWORD flags) {
 ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : Win32Window(console_form::Form(), registry),
       core_(*this, static_cast<console::ConsoleView&>(*this), ctx) {
-  Build();
-  ::SetWindowSubclass(Control(txtCommand), &ConsoleWindow::TxtCommandProc, 0,
-                      reinterpret_cast<DWORD_PTR>(this));
+  Build(TargetOf(core_.Logic()));
 }
 
 ConsoleWindow::~ConsoleWindow() {
   if (Handle() != nullptr) ::KillTimer(Handle(), kPaneTimer);
-  if (const HWND box = Control(txtCommand)) {
-    ::RemoveWindowSubclass(box, &ConsoleWindow::TxtCommandProc, 0);
-  }
 }
 
 void ConsoleWindow::Load() {
-  core_.Logic().Load();
+  Win32Window::Load();
   FlushPane();
 }
-
-bool ConsoleWindow::CanDestroyNow() { return !core_.Logic().Executing(); }
 
 void ConsoleWindow::ShowModeless() { ShowInFront(); }
 
@@ -105,9 +97,8 @@ void ConsoleWindow::CloseWindow() { Close(); }
 
 void ConsoleWindow::Close() {
   if (IsClosed()) return;
-  core_.Logic().Closed();
   if (Handle() != nullptr) ::KillTimer(Handle(), kPaneTimer);
-  flushPending_ = false;
+  flushPending_ = true;  // and no new frame: the logic's closing steps may still touch the pane
   Win32Window::Close();
 }
 
@@ -170,31 +161,12 @@ void ConsoleWindow::FlushPane() {
   ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
-void ConsoleWindow::Command(int number, int code) {
-  if (code != BN_CLICKED) return;
-  if (number == cmdExecute.number) core_.Logic().Execute();
-  if (number == cmdCancel.number) core_.Logic().Cancel();
-}
-
 LRESULT ConsoleWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_TIMER && wParam == kPaneTimer) {
     FlushPane();
     return 0;
   }
   return Win32Window::HandleMessage(msg, wParam, lParam);
-}
-
-LRESULT CALLBACK ConsoleWindow::TxtCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                               UINT_PTR /*id*/, DWORD_PTR self) {
-  auto* window = reinterpret_cast<ConsoleWindow*>(self);
-  if (AsksForEnter(msg, lParam))
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTMESSAGE;
-  if (msg == WM_CHAR) {
-    const int inserted = window->core_.Logic().TxtCommandKeyPress(static_cast<int>(wParam));
-    if (inserted == 0) return 0;
-    wParam = static_cast<WPARAM>(inserted);
-  }
-  return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace framora::win32

@@ -1,4 +1,4 @@
-#include "win32/application.h"
+#include "win32_ui/application.h"
 
 #include <commctrl.h>
 
@@ -10,9 +10,9 @@
 #include "platform/win32/win32_taskbar.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_yield.h"
-#include "win32/console_window.h"
-#include "win32/info_windows.h"
-#include "win32/main_window.h"
+#include "win32_ui/console_window.h"
+#include "win32_ui/info_windows.h"
+#include "win32_ui/main_window.h"
 
 namespace framora::win32 {
 
@@ -57,7 +57,7 @@ Application::Application() {
       WindowRegistry::FrontEnd{[this](WindowId id) -> std::unique_ptr<RegisteredWindow> {
                                  switch (id) {
                                    case WindowId::Form1:
-                                     return std::make_unique<MainWindow>(ctx_, windows_.get());
+                                     return std::make_unique<Win32MainWindow>(ctx_, windows_.get());
                                    case WindowId::frmReadOutput:
                                      return std::make_unique<ConsoleWindow>(ctx_, windows_.get());
                                    case WindowId::frmAbout:

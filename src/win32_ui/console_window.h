@@ -1,6 +1,6 @@
-// frmReadOutput, the console window, built from its description: the output pane (a RichEdit)
-// shows the logic's text, and every action goes to the console logic, which owns that text
-// and the runner ReadOutput1.
+// frmReadOutput, the console window, built from its description, whose rows wire its controls
+// to the console logic (which owns the pane's text and the runner ReadOutput1); what is the
+// Win32 front-end's own here is the output pane, a RichEdit that shows the logic's text.
 #pragma once
 
 #include <memory>
@@ -8,7 +8,7 @@
 
 #include "app/app_context.h"
 #include "console/console_core.h"
-#include "win32/win32_window.h"
+#include "win32_ui/win32_window.h"
 
 namespace framora::win32 {
 
@@ -20,11 +20,9 @@ class ConsoleWindow : public Win32Window, private console::ConsoleView {
   // The pane's text is the logic's; the window stays while a run of its own is on the stack.
   WindowView& View() override { return core_.View(); }
   console::ConsoleLogic& Logic() { return core_.Logic(); }
-  bool CanDestroyNow() override;
   void Load() override;
 
  protected:
-  void Command(int number, int code) override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void Close() override;
 
@@ -35,8 +33,6 @@ class ConsoleWindow : public Win32Window, private console::ConsoleView {
 
   // Brings the RichEdit up to date with the pane: new text, colour, selection.
   void FlushPane();
-  static LRESULT CALLBACK TxtCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
 
   std::uint32_t shownColor_ = 0;
   bool colorShown_ = false;

@@ -1,4 +1,4 @@
-#include "win32/described_accessible.h"
+#include "win32_ui/described_accessible.h"
 
 #include <utility>
 

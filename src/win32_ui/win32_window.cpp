@@ -1,4 +1,4 @@
-#include "win32/win32_window.h"
+#include "win32_ui/win32_window.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -8,8 +8,8 @@
 #include <cmath>
 
 #include "platform/win32/win32_text.h"
-#include "win32/described_accessible.h"
-#include "win32/resource_ids.h"
+#include "win32_ui/described_accessible.h"
+#include "win32_ui/resource_ids.h"
 
 namespace framora::win32 {
 
@@ -160,6 +160,27 @@ ControlStyle StyleOf(const ControlDesign& control) {
   return {nullptr, 0, 0};
 }
 
+// A box that takes Enter itself is asked, by the window's keyboard navigation, whether it
+// wants this key: true when the question is about Enter.
+bool AsksForEnter(UINT msg, LPARAM lParam) {
+  const auto* asked = reinterpret_cast<const MSG*>(lParam);
+  return msg == WM_GETDLGCODE && asked != nullptr && asked->message == WM_KEYDOWN &&
+         asked->wParam == VK_RETURN;
+}
+
+// The shift state as the key handlers take it: 1 Shift, 2 Ctrl, 4 Alt.
+int ShiftState() {
+  int shift = 0;
+  if (::GetKeyState(VK_SHIFT) < 0) shift |= 1;
+  if (::GetKeyState(VK_CONTROL) < 0) shift |= 2;
+  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+bool IsKeyHandler(const EventHandler& handler) {
+  return handler.kind == EventKind::KeyDown || handler.kind == EventKind::KeyPress;
+}
+
 }  // namespace
 
 HINSTANCE ProgramInstance() { return ::GetModuleHandleW(nullptr); }
@@ -179,12 +200,56 @@ Win32Window::~Win32Window() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
 }
 
-void Win32Window::Build() {
+void Win32Window::Build(EventTarget target) {
+  target_ = target;
   CreateFrame();
   if (hwnd_ == nullptr) return;
   // In tab order, for that is the order of Tab in a window, each label right before the field
   // it names, where screen readers look for the field's name.
-  for (const ControlDesign* control : CreationOrder(form_)) MakeControl(*control);
+  for (const ControlDesign* control : CreationOrder(form_)) {
+    MakeControl(*control);
+    // A picture or a label that reacts to clicks shows the hand.
+    if (control->on.kind == EventKind::Click && control->kind != ControlKind::Button) {
+      clickable_.insert(control->id.number);
+    }
+  }
+}
+
+int Win32Window::Fire(const EventHandler& handler, int key, int shift) {
+  if (closed_ || !handler) return key;
+  ++running_;
+  const int passed = handler.run(target_.logic, key, shift);
+  if (--running_ == 0 && closed_ && registry_ != nullptr) registry_->ReapSoon();
+  return passed;
+}
+
+void Win32Window::Load() { Fire(form_.onLoad); }
+
+void Win32Window::Command(int number, int code) {
+  // A click on a button or a picture, and a menu command, all come with code 0.
+  if (code != 0) return;
+  for (const ControlDesign& control : form_.controls) {
+    if (control.id.number != number || control.on.kind != EventKind::Click) continue;
+    // One that cannot be clicked now does nothing, whatever sent the command.
+    const HWND hwnd = Control(control.id);
+    const bool visible = (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (hwnd != nullptr && ::IsWindowEnabled(hwnd) && visible) Fire(control.on);
+    return;
+  }
+  for (const MenuItemDesign& item : form_.menu) {
+    if (item.id.number == number) Fire(item.on);
+  }
+}
+
+bool Win32Window::Key(const ControlDesign& control, UINT msg, WPARAM& key) {
+  if (msg == WM_KEYDOWN && control.on.kind == EventKind::KeyDown) {
+    Fire(control.on, static_cast<int>(key), ShiftState());  // the key goes on to the box
+  } else if (msg == WM_CHAR && control.on.kind == EventKind::KeyPress) {
+    const int inserted = Fire(control.on, static_cast<int>(key));
+    if (inserted == 0) return true;
+    key = static_cast<WPARAM>(inserted);
+  }
+  return false;
 }
 
 void Win32Window::CreateFrame() {
@@ -354,6 +419,7 @@ void Win32Window::SetFocus(ControlId control) {
 
 void Win32Window::Close() {
   if (closed_) return;
+  Fire(form_.onClosed);
   closed_ = true;
   Hide();
   if (CanDestroyNow() && hwnd_ != nullptr) ::DestroyWindow(hwnd_);
@@ -462,9 +528,20 @@ LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK Win32Window::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR /*id*/, DWORD_PTR self) {
+  auto* window = reinterpret_cast<Win32Window*>(self);
+  const ControlDesign* design =
+      msg == WM_GETOBJECT || msg == WM_GETDLGCODE || msg == WM_KEYDOWN || msg == WM_CHAR
+          ? window->DesignOf(hwnd)
+          : nullptr;
+  if (design != nullptr && IsKeyHandler(design->on)) {
+    // Enter belongs to the box, not to the window's keyboard navigation.
+    if (AsksForEnter(msg, lParam)) {
+      return ::DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTMESSAGE;
+    }
+    if (window->Key(*design, msg, wParam)) return 0;
+  }
   if (msg == WM_GETOBJECT) {
-    const auto* window = reinterpret_cast<Win32Window*>(self);
-    if (const ControlDesign* design = window->DesignOf(hwnd)) {
+    if (design != nullptr) {
       // A button's caption is spoken without its access key's mark.
       std::wstring name = ToWide(AccessibleName(window->form_, *design));
       if (name.empty() && design->kind == ControlKind::Button) {

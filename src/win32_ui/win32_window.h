@@ -1,9 +1,10 @@
 // Base of every window of the Win32 front-end: builds the window from its description (class,
 // caption, client size in twips, border, icon, background, menu, and every control with its
 // kind, text, place, font and colours, in tab order), paints its pictures and lines, colours
-// its controls, gives the core its controls by their ids, and tells the window registry when
-// it has been closed. A window adds only its behaviour. The window procedure finds its object
-// through GWLP_USERDATA.
+// its controls, runs the handler each row names on its event (a click, a menu command, keys in
+// a text box, the window's load and closing), gives the core its controls by their ids, and
+// tells the window registry when it has been closed. A window adds only what is its own (drops,
+// the pane's RichEdit). The window procedure finds its object through GWLP_USERDATA.
 #pragma once
 
 #include <map>
@@ -24,7 +25,7 @@ struct GdiDeleter {
 };
 using GdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiDeleter>;
 
-class Win32Window : public WindowView, public RegisteredWindow {
+class Win32Window : public WindowView, public WindowFrame, public RegisteredWindow {
  public:
   // registry: where the window reports its closing; none for a window of its own (tests).
   Win32Window(const FormDesign& form, WindowRegistry* registry);
@@ -36,11 +37,15 @@ class Win32Window : public WindowView, public RegisteredWindow {
   const FormDesign& Form() const { return form_; }
   HWND Control(ControlId control) const;
 
-  // RegisteredWindow: the window's own load steps are Load().
+  // RegisteredWindow: the window's own load steps are its description's.
   WindowView& View() override { return *this; }
-  void Load() override {}
+  void Load() override;
   void ShowInFront() override;
   void Hide() override;
+  // Not while one of its handlers is on the stack (a run in the console may be).
+  bool CanDestroyNow() override { return running_ == 0; }
+  // WindowFrame.
+  void CloseWindow() override { Close(); }
   // Closed windows count as unloaded at once, even while their destruction waits.
   bool IsClosed() const { return closed_; }
   // The window's keyboard navigation (Tab, access keys, Enter and Esc); true when handled.
@@ -55,12 +60,12 @@ class Win32Window : public WindowView, public RegisteredWindow {
   static int TwipsY(int twips);
 
  protected:
-  // Creates the window and its controls; a window calls it once its own parts exist.
-  void Build();
-  // A command of a control or menu item (BN_CLICKED, STN_CLICKED, ...), by its number.
-  virtual void Command(int /*number*/, int /*code*/) {}
-  // Shows the hand over a control that reacts to clicks.
-  void Clickable(ControlId control) { clickable_.insert(control.number); }
+  // Creates the window and its controls and wires their events to `target`, the window's logic
+  // (of the class its description is for); a window calls it once its own parts exist.
+  void Build(EventTarget target);
+  // Runs a handler of the logic; gives the key to pass on. Nothing runs once the window is
+  // closed (a click still queued), and a window closed meanwhile goes once the last returns.
+  int Fire(const EventHandler& handler, int key = 0, int shift = 0);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
   // Closing by any means: unloads the window; destroys it now or once CanDestroyNow().
@@ -71,6 +76,10 @@ class Win32Window : public WindowView, public RegisteredWindow {
   // Every control's own messages pass here first: what it is, for screen readers.
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
+  // A command of a control or menu item, by its number.
+  void Command(int number, int code);
+  // A key in a text box whose row names a key handler; true when the key was swallowed.
+  bool Key(const ControlDesign& control, UINT msg, WPARAM& key);
   void CreateFrame();
   HMENU MakeMenu() const;
   void MakeControl(const ControlDesign& control);
@@ -87,16 +96,10 @@ class Win32Window : public WindowView, public RegisteredWindow {
   std::map<FormColor, HBRUSH> brushes_;
   std::set<int> clickable_;
   std::vector<GdiObject> gdiObjects_;
+  EventTarget target_;
+  int running_ = 0;  // handlers on the stack
   bool closed_ = false;
 };
-
-// A box that takes Enter itself is asked, by the window's keyboard navigation, whether it
-// wants this key: true when the question is about Enter.
-inline bool AsksForEnter(UINT msg, LPARAM lParam) {
-  const auto* asked = reinterpret_cast<const MSG*>(lParam);
-  return msg == WM_GETDLGCODE && asked != nullptr && asked->message == WM_KEYDOWN &&
-         asked->wParam == VK_RETURN;
-}
 
 // The program's module, for its resources and window classes.
 HINSTANCE ProgramInstance();

@@ -2,7 +2,7 @@
 #include "platform/win32/win32_batch.h"
 #include "platform/win32/win32_console_interrupt.h"
 #include "platform/win32/windows_api.h"
-#include "win32/application.h"
+#include "win32_ui/application.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
