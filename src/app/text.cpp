@@ -30,4 +30,13 @@ std::string AsciiLower(std::string_view text) {
   return out;
 }
 
+std::string WithoutAccessKeys(std::string_view caption) {
+  std::string plain;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && ++i == caption.size()) break;
+    plain += caption[i];
+  }
+  return plain;
+}
+
 }  // namespace framora

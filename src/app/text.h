@@ -15,4 +15,8 @@ std::size_t Utf8Length(std::string_view text);
 // ASCII-only lower case; other characters are left alone.
 std::string AsciiLower(std::string_view text);
 
+// A caption as a screen reader says it: without the marks of its access key ("&&" is a plain
+// '&').
+std::string WithoutAccessKeys(std::string_view caption);
+
 }  // namespace framora

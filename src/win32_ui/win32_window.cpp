@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "app/text.h"
 #include "platform/win32/win32_text.h"
 #include "win32_ui/described_accessible.h"
 #include "win32_ui/resource_ids.h"
@@ -545,9 +546,7 @@ LRESULT CALLBACK Win32Window::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LP
       // A button's caption is spoken without its access key's mark.
       std::wstring name = ToWide(AccessibleName(window->form_, *design));
       if (name.empty() && design->kind == ControlKind::Button) {
-        for (const wchar_t c : WindowTextOf(hwnd)) {
-          if (c != L'&') name += c;
-        }
+        name = ToWide(WithoutAccessKeys(FromWide(WindowTextOf(hwnd))));
       }
       if (const LRESULT answer =
               AnswerGetObject(hwnd, wParam, lParam, name, MsaaRole(RoleOf(*design)))) {

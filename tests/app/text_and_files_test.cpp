@@ -27,6 +27,10 @@ TEST(Text, LengthCountsCharactersNotBytes) {
 
 TEST(Text, AsciiLowerLeavesOtherLettersAlone) { EXPECT_EQ(AsciiLower("Clip.AVI Ä"), "clip.avi Ä"); }
 
+TEST(Text, ACaptionIsSpokenWithoutItsAccessKeyMarks) {
+  EXPECT_EQ(WithoutAccessKeys("E&xecute &&  R&ock&"), "Execute &  Rock");
+}
+
 TEST(Wildcard, StarAndQuestionMarkAreTheOnlyWildcards) {
   EXPECT_TRUE(WildcardMatch("*.avi", "clip.avi"));
   EXPECT_TRUE(WildcardMatch("*.avi", ".avi"));

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/form.h"
+#include "app/text.h"
 #include "fakes/fake_windows.h"
 #include "info/about.h"
 
@@ -16,16 +17,6 @@ namespace {
 
 // 1440 twips an inch at 96 pixels an inch, to the nearest pixel.
 int Pixels(int twips) { return (twips + 7) / 15; }
-
-// A button's words without its access-key marks ("&&" is a plain '&').
-std::string WithoutAccessKeys(std::string_view text) {
-  std::string plain;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&' && ++i == text.size()) break;
-    plain += text[i];
-  }
-  return plain;
-}
 
 const char* RoleName(AccessibleRole role) {
   switch (role) {

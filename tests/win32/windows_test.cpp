@@ -150,14 +150,19 @@ TEST_F(Win32MainWindowTest, FilesDroppedBesideTheFieldsGoByKind) {
 
 // The RichEdit as a console shows FFmpeg's progress, its updates joined on one line: wrapped at
 // the pane's width, no horizontal scroll bar, and the last row, the prompt, in view.
-TEST(Win32ConsolePane, ALongLineWrapsAndTheLastRowStaysInView) {
+// The console over fakes, loaded, with its RichEdit's library, which outlives the window.
+class Win32ConsolePane : public ::testing::Test {
+ protected:
+  Win32ConsolePane() { console.Load(); }
   struct RichEdit {
     HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
     ~RichEdit() { ::FreeLibrary(module); }
-  } richEdit;  // outlives the window
+  } richEdit;
   test::FakePorts fakes;
-  ConsoleWindow console(fakes.ctx, nullptr);
-  console.Load();
+  ConsoleWindow console{fakes.ctx, nullptr};
+};
+
+TEST_F(Win32ConsolePane, ALongLineWrapsAndTheLastRowStaysInView) {
   std::string text;
   for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + "\r\n";
   std::string line;
@@ -192,14 +197,7 @@ TEST(Win32ConsolePane, ALongLineWrapsAndTheLastRowStaysInView) {
 
 // What the pane cuts out of a long output goes from the RichEdit too, in place: the RichEdit
 // holds the pane's text, characters beyond the BMP and line breaks included.
-TEST(Win32ConsolePane, WhatThePaneCutsOutGoesFromTheRichEditToo) {
-  struct RichEdit {
-    HMODULE module = ::LoadLibraryW(L"Msftedit.dll");
-    ~RichEdit() { ::FreeLibrary(module); }
-  } richEdit;  // outlives the window
-  test::FakePorts fakes;
-  ConsoleWindow console(fakes.ctx, nullptr);
-  console.Load();
+TEST_F(Win32ConsolePane, WhatThePaneCutsOutGoesFromTheRichEditToo) {
   console::ConsolePane& pane = console.Logic().Pane();
   pane.SetBound({40, 2, 256});
   pane.Replace(console::FreshPaneText());
