@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "app/text.h"
 #include "console/console_form.h"
 #include "fakes/fake_ports.h"
 #include "info/about_form.h"
@@ -141,11 +142,7 @@ TEST_P(Forms, EachControlIsAsDesigned) {
       accessible->get_accRole(self, &roleId);
       const std::string spoken = name != nullptr ? FromWide(name) : std::string();
       const std::string named = AccessibleName(form(), c);
-      std::string caption;
-      for (const char ch : c.text) {
-        if (ch != '&') caption += ch;
-      }
-      EXPECT_EQ(spoken, !named.empty() ? named : caption);
+      EXPECT_EQ(spoken, !named.empty() ? named : WithoutAccessKeys(c.text));
       static const std::map<AccessibleRole, long> kRoles = {
           {AccessibleRole::Button, ROLE_SYSTEM_PUSHBUTTON},
           {AccessibleRole::Text, ROLE_SYSTEM_TEXT},
