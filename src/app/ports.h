@@ -2,8 +2,10 @@
 // implements them; tests implement them with fakes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace framora {
 
@@ -64,6 +66,10 @@ class DesktopPort {
   virtual bool StartProgram(const std::string& path, int showState) = 0;
 };
 
+// What stands at a name, the name itself looked at: a symbolic link is a link, whatever it
+// points to (or whether it points anywhere).
+enum class PathKind { None, File, Folder, Link, Other };
+
 class FileSystemPort {
  public:
   virtual ~FileSystemPort() = default;
@@ -74,6 +80,16 @@ class FileSystemPort {
   virtual bool IsNormalFile(const std::string& path) = 0;
   // Whether path names an existing folder.
   virtual bool IsFolder(const std::string& path) = 0;
+  // What stands at path, without following a link.
+  virtual PathKind KindAt(const std::string& path) = 0;
+  // Removes the file at path (never a folder); false when it could not.
+  virtual bool RemoveFile(const std::string& path) = 0;
+  // At most `count` bytes of the file from `offset` on: fewer at its end, none when it cannot
+  // be read. What a decision that must know a file's content reads, rather than its name.
+  virtual std::string ReadBytes(const std::string& path, std::uint64_t offset,
+                                std::size_t count) = 0;
+  // The names in a folder, without "." and ".."; empty when it cannot be read.
+  virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
 };
 
 // The program's button in the task bar or dock, where desktops show how far a long job has got.

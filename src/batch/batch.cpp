@@ -137,7 +137,7 @@ class Batch final : public YieldPort, private ReadOutputEvents {
     // What a conversion that did not finish leaves behind is no video, and a later batch
     // would skip it as one; a file that was there before is the user's.
     const auto removeUnfinished = [&] {
-      if (!existed) ports_.system.RemoveFile(output);
+      if (!existed) ports_.files.RemoveFile(output);
     };
     if (canceled_) {
       ports_.system.WaitForStops();  // FFmpeg may be writing until it has ended

@@ -38,7 +38,6 @@ class BatchSystem {
   virtual std::unique_ptr<ProcessHost> MakeProcessHost(YieldPort& yield) = 0;
   // Returns once the stops of commands handed over to be ended beside the batch are over.
   virtual void WaitForStops() = 0;
-  virtual void RemoveFile(const std::string& path) = 0;
 };
 
 struct BatchPorts {

@@ -114,6 +114,32 @@ TEST_F(PosixFiles, IsNormalFileTellsFilesFromFolders) {
   EXPECT_FALSE(fs.IsFolder(dir + "/missing"));
 }
 
+TEST_F(PosixFiles, WhatStandsAtANameIsTheNameItselfAndOnlyFilesAreRemoved) {
+  Touch("file");
+  std::filesystem::create_directory(dir + "/folder");
+  std::filesystem::create_symlink(dir + "/nowhere", dir + "/dangling");
+  std::filesystem::create_directory_symlink(dir + "/folder", dir + "/to-folder");
+  ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+  const std::pair<std::string, PathKind> kinds[] = {
+      {"file", PathKind::File},      {"folder", PathKind::Folder}, {"dangling", PathKind::Link},
+      {"to-folder", PathKind::Link}, {"pipe", PathKind::Other},    {"missing", PathKind::None},
+  };
+  for (const auto& [name, kind] : kinds) EXPECT_EQ(fs.KindAt(dir + "/" + name), kind) << name;
+  EXPECT_FALSE(fs.RemoveFile(dir + "/folder"));
+  EXPECT_TRUE(fs.RemoveFile(dir + "/dangling"));
+  EXPECT_EQ(fs.KindAt(dir + "/dangling"), PathKind::None);
+  EXPECT_EQ(fs.ListFolder(dir).size(), 4u);
+}
+
+TEST_F(PosixFiles, BytesAreReadFromAnOffsetAndStopAtTheEnd) {
+  std::ofstream(dir + "/data") << "0123456789";
+  EXPECT_EQ(fs.ReadBytes(dir + "/data", 0, 4), "0123");
+  EXPECT_EQ(fs.ReadBytes(dir + "/data", 7, 100), "789");
+  EXPECT_EQ(fs.ReadBytes(dir + "/data", 10, 4), "");
+  EXPECT_EQ(fs.ReadBytes(dir, 0, 4), "") << "a folder has no bytes";
+  EXPECT_EQ(fs.ReadBytes(dir + "/missing", 0, 4), "");
+}
+
 TEST_F(PosixFiles, FfmpegIsFoundOnPathAsTheShellWouldRunIt) {
   // Not executable, a folder of that name, then the real one.
   for (const char* folder : {"/a", "/b", "/b/ffmpeg", "/c"})

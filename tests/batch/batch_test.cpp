@@ -95,7 +95,7 @@ TEST_F(BatchTest, EachAudioBecomesAVideoBesideItAFailureIsNamedAndTheBatchGoesOn
                 hostile + ".mp3: converted: " + hostile +
                 ".avi\n"
                 "3 files: 2 converted, 0 skipped, 1 failed\n");
-  EXPECT_EQ(system.removed, Args{"/m/broken.avi"}) << "what the failed run may have left";
+  EXPECT_EQ(files.removed, Args{"/m/broken.avi"}) << "what the failed run may have left";
 
   // Again, with the two that were converted: both are skipped with the launch's message.
   EXPECT_EQ(Run({"--ffmpeg", "ff", "--image", "/p/cover.png", "/m/a.wav", hostile + ".mp3"}), 0);
@@ -138,7 +138,7 @@ TEST_F(BatchTest, WhatAFailedRunLeftIsRemovedButNeverAFileThatWasThereBefore) {
             std::string::npos)
       << system.out;
   EXPECT_NE(system.out.find("[1/2] /m/old.wav: converted"), std::string::npos) << system.out;
-  EXPECT_EQ(system.removed, Args{"/m/new.avi"});
+  EXPECT_EQ(files.removed, Args{"/m/new.avi"});
 
   // A run that cannot start is named by the runner's error.
   system.processError = 2;
@@ -185,7 +185,7 @@ TEST_F(BatchTest, AStopDuringTheThirdOfFiveEndsItsFfmpegAsCancelDoesAndLeavesThe
   EXPECT_EQ(system.commands.size(), 3u);
   // Its tree is ended beside the batch, which waits for that before the video goes.
   EXPECT_EQ(system.stopWaits, std::vector<std::size_t>{1});
-  EXPECT_EQ(system.removed, Args{"/m/3.avi"});
+  EXPECT_EQ(files.removed, Args{"/m/3.avi"});
   EXPECT_NE(system.out.find("[3/5] /m/3.wav: stopped\n"
                             "Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted\n"),
             std::string::npos)

@@ -31,7 +31,6 @@ class FakeBatchSystem : public batch::BatchSystem {
   }
   // What the batch waits for: the processes handed over to be ended so far.
   void WaitForStops() override { stopWaits.push_back(host->handedOver.size()); }
-  void RemoveFile(const std::string& path) override { removed.push_back(path); }
 
   bool terminal = false;
   bool stop = false;
@@ -42,7 +41,6 @@ class FakeBatchSystem : public batch::BatchSystem {
   std::vector<std::string> commands;
   std::function<void(FakeProcessHost&, const std::string& command)> onRun;
   std::vector<std::size_t> stopWaits;
-  std::vector<std::string> removed;
 };
 
 }  // namespace framora::test

@@ -1,5 +1,6 @@
-// A file system made of what the test says: answers for FindFirstFile by exact pattern, and a
-// set of paths that are normal files. Every call is recorded.
+// A file system made of what the test says: answers for FindFirstFile by exact pattern, a set
+// of paths that are normal files, what else stands where, and the files' contents. Every call
+// that asks about a path is recorded.
 #pragma once
 
 #include <map>
@@ -31,7 +32,38 @@ class FakeFileSystem : public FileSystemPort {
 
   bool IsFolder(const std::string& path) override { return folders.count(path) > 0; }
 
+  PathKind KindAt(const std::string& path) override {
+    if (const auto it = kinds.find(path); it != kinds.end()) return it->second;
+    if (normalFiles.count(path) > 0 || contents.count(path) > 0) return PathKind::File;
+    return folders.count(path) > 0 ? PathKind::Folder : PathKind::None;
+  }
+
+  bool RemoveFile(const std::string& path) override {
+    removed.push_back(path);
+    if (KindAt(path) == PathKind::None || KindAt(path) == PathKind::Folder) return false;
+    normalFiles.erase(path);
+    kinds.erase(path);
+    contents.erase(path);
+    std::erase_if(matches, [&](const auto& match) { return match.second == path; });
+    return true;
+  }
+
+  std::string ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count) override {
+    const auto it = contents.find(path);
+    if (it == contents.end() || offset >= it->second.size()) return {};
+    return it->second.substr(static_cast<std::size_t>(offset), count);
+  }
+
+  std::vector<std::string> ListFolder(const std::string& folder) override {
+    const auto it = entries.find(folder);
+    return it == entries.end() ? std::vector<std::string>{} : it->second;
+  }
+
   std::set<std::string> folders;
+  std::map<std::string, PathKind> kinds;                    // besides normal files and folders
+  std::map<std::string, std::string> contents;              // files with content (normal files too)
+  std::map<std::string, std::vector<std::string>> entries;  // ListFolder's answers
+  std::vector<std::string> removed;
   std::map<std::string, std::string> matches;
   std::set<std::string> normalFiles;
   std::vector<std::string> findCalls;

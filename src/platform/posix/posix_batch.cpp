@@ -31,7 +31,6 @@ class TerminalSystem final : public batch::BatchSystem {
     return std::make_unique<PosixProcessHost>(yield, &stops_);
   }
   void WaitForStops() override { stops_.WaitAll(); }
-  void RemoveFile(const std::string& path) override { ::unlink(path.c_str()); }
 
  private:
   static void Write(int fd, std::string_view text) {

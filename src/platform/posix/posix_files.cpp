@@ -1,9 +1,11 @@
 #include "platform/posix/posix_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 
@@ -19,6 +21,48 @@ bool PosixFileSystem::IsNormalFile(const std::string& path) {
 bool PosixFileSystem::IsFolder(const std::string& path) {
   struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+PathKind PosixFileSystem::KindAt(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) != 0) return PathKind::None;
+  if (S_ISLNK(st.st_mode)) return PathKind::Link;
+  if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+  return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
+}
+
+bool PosixFileSystem::RemoveFile(const std::string& path) {
+  return !path.empty() && ::unlink(path.c_str()) == 0;
+}
+
+std::string PosixFileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
+                                       std::size_t count) {
+  std::string bytes;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return bytes;
+  bytes.resize(count);
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t n =
+        ::pread(fd, bytes.data() + got, count - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // the end, an error, or a folder
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(got);
+  return bytes;
+}
+
+std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(folder.c_str()), &::closedir);
+  if (!d) return names;
+  while (const dirent* e = ::readdir(d.get())) {
+    const std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  return names;
 }
 
 std::string PosixProgramSearch::SearchPath() {

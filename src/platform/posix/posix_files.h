@@ -11,6 +11,10 @@ class PosixFileSystem : public FileSystemPort {
   std::optional<std::string> FindFirstFile(const std::string& pattern) override;
   bool IsNormalFile(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
+  PathKind KindAt(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
+  std::string ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count) override;
+  std::vector<std::string> ListFolder(const std::string& folder) override;
 };
 
 // PATH as the shell reads it; a program file is a regular file we may execute.

@@ -47,7 +47,6 @@ class ConsoleSystem final : public batch::BatchSystem {
                                               CommandControl{&commands_, ProgramPath()});
   }
   void WaitForStops() override { stops_.WaitAll(); }
-  void RemoveFile(const std::string& path) override { ::DeleteFileW(ToWide(path).c_str()); }
 
  private:
   // A console shows UTF-16 whatever its code page; a file or pipe gets the UTF-8 as it is.

@@ -28,6 +28,56 @@ bool Win32FileSystem::IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+PathKind Win32FileSystem::KindAt(const std::string& path) {
+  if (path.empty()) return PathKind::None;
+  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::None;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return PathKind::Link;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::Folder;
+  return (attributes & FILE_ATTRIBUTE_DEVICE) != 0 ? PathKind::Other : PathKind::File;
+}
+
+bool Win32FileSystem::RemoveFile(const std::string& path) {
+  return !path.empty() && ::DeleteFileW(ToWide(path).c_str()) != 0;
+}
+
+std::string Win32FileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
+                                       std::size_t count) {
+  std::string bytes;
+  const KernelHandle file(::CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return bytes;
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return bytes;
+  bytes.resize(count);
+  std::size_t got = 0;
+  DWORD n = 0;
+  while (got < count &&
+         ::ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(count - got), &n, nullptr) &&
+         n > 0) {
+    got += n;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+std::vector<std::string> Win32FileSystem::ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::wstring pattern = ToWide(folder);
+  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data{};
+  const FindHandle search(::FindFirstFileW(pattern.c_str(), &data));
+  if (!search) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(FromWide(name));
+  } while (::FindNextFileW(search.get(), &data));
+  return names;
+}
+
 std::string Win32ProgramSearch::SearchPath() {
   const DWORD length = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
   if (length == 0) return {};

@@ -14,6 +14,11 @@ class Win32FileSystem : public FileSystemPort {
   std::optional<std::string> FindFirstFile(const std::string& pattern) override;
   bool IsNormalFile(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
+  // A reparse point (a symbolic link, a junction) is a link.
+  PathKind KindAt(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
+  std::string ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count) override;
+  std::vector<std::string> ListFolder(const std::string& folder) override;
 };
 
 // PATH as cmd.exe reads it; a program file is any file that is not a folder.
