@@ -5,6 +5,8 @@
 #include "app/identity.h"
 #include "console/console_form.h"
 #include "console/pane_text.h"
+#include "queue/desk.h"
+#include "queue/song_queue.h"
 
 namespace framora::console {
 
@@ -25,6 +27,50 @@ ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, ConsolePor
       readOutput1_(ports_.host, *this) {
   if (!ports_.now) ports_.now = &SteadyMilliseconds;
   pane_.SetChangeListener([this] { rtfOutputChange(); });
+  if (ports_.desk != nullptr) {
+    ports_.desk->Listen(
+        this, [this](std::shared_ptr<queue::SongQueue> songs) { TakeQueue(std::move(songs)); });
+  }
+}
+
+ConsoleLogic::~ConsoleLogic() {
+  if (ports_.desk != nullptr) ports_.desk->StopListening(this);
+}
+
+void ConsoleLogic::TakeQueue(std::shared_ptr<queue::SongQueue> songs) {
+  if (!closed_) queue_ = std::move(songs);
+}
+
+bool ConsoleLogic::QueueHolds(const std::string& command) const {
+  return queue_ && queue_->Size() > 0 && !readOutput1_.Processing() &&
+         command == queue_->Command(0);
+}
+
+void ConsoleLogic::RunQueue() {
+  // Held here: a launch meanwhile hands over another queue for the next Execute.
+  running_ = queue_;
+  queue::SongQueue& songs = *running_;
+  songs.Reset();
+  for (std::size_t i = 0; i < songs.Size() && !closed_; ++i) {
+    // One song runs as any command did, FFmpeg telling what is wrong with it.
+    songs.BeginRun(i);
+    song_ = i;
+    songStarted_ = false;
+    readOutput1_.SetCommand(songs.Command(i));
+    readOutput1_.ProcessCommand();
+    // A run that ended otherwise than by itself (a stop, a program that is ending).
+    if (songs[i].outcome == queue::Outcome::Waiting)
+      songs.Finished(i, {true, std::nullopt, std::nullopt});
+    song_.reset();
+  }
+  running_.reset();
+}
+
+bool ConsoleLogic::SongEnded(std::optional<std::int32_t> exitCode,
+                             std::optional<std::string> error) {
+  if (!running_ || !song_ || (*running_)[*song_].outcome != queue::Outcome::Waiting) return false;
+  running_->Finished(*song_, {false, exitCode, std::move(error)});
+  return true;
 }
 
 void ConsoleLogic::Load() {
@@ -40,12 +86,17 @@ void ConsoleLogic::Execute() {
   if (closed_) return;  // a click still queued when the window went away
   controls_.SetFocus(console_form::txtCommand);
   controls_.SetText(console_form::txtCommand, controls_.Text(console_form::Text1));
-  readOutput1_.SetCommand(controls_.Text(console_form::txtCommand));
   ++executeDepth_;
   struct Leave {
     int& depth;
     ~Leave() { --depth; }
   } leave{executeDepth_};
+  // The launch's songs, while the box holds what the launch wrote; anything else runs alone.
+  if (QueueHolds(controls_.Text(console_form::txtCommand))) {
+    RunQueue();
+    return;
+  }
+  readOutput1_.SetCommand(controls_.Text(console_form::txtCommand));
   readOutput1_.ProcessCommand();
 }
 
@@ -91,6 +142,7 @@ void ConsoleLogic::ClearProgress() {
 }
 
 void ConsoleLogic::Starting() {
+  songStarted_ = true;
   progress_.Start();
   if (closed_) return;
   std::string line = readOutput1_.SetCommand();
@@ -120,6 +172,9 @@ void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
 
 void ConsoleLogic::Complete() {
   ClearProgress();
+  const std::optional<std::int32_t> exitCode = readOutput1_.ExitCode();
+  // FFmpeg has ended: what a failed conversion left can go now.
+  const bool song = SongEnded(exitCode, std::nullopt);
   if (closed_) return;
   if (pane_.Empty()) {
     pane_.Replace(std::string(kPrompt));
@@ -130,10 +185,13 @@ void ConsoleLogic::Complete() {
   pane_.Append(tail);
   // A command that failed must not look like a success; one whose status is not known
   // (never 0 by mistake) is shown as it always was.
-  const std::optional<std::int32_t> exitCode = readOutput1_.ExitCode();
   if (exitCode && *exitCode != 0) {
-    ports_.messages.ShowMessage(FailedCommandMessage(*exitCode), MessageIcon::Critical,
-                                std::string(kErrorTitle));
+    std::string message = FailedCommandMessage(*exitCode);
+    if (song && (*running_)[*song_].removed) {
+      message += kCrLf;
+      message += RemovedVideoLine((*running_)[*song_].output);
+    }
+    ports_.messages.ShowMessage(message, MessageIcon::Critical, std::string(kErrorTitle));
     return;
   }
   ports_.messages.ShowMessage(std::string(kCompleteMessage), MessageIcon::None,
@@ -154,6 +212,8 @@ void ConsoleLogic::Canceled() {
 
 void ConsoleLogic::Error(const std::string& error, std::int32_t& lastDllError) {
   ClearProgress();
+  // Before Starting, the song's run could not start; later errors are about other calls.
+  if (!songStarted_) SongEnded(std::nullopt, error + " (" + std::to_string(lastDllError) + ")");
   if (closed_) return;
   ports_.messages.ShowMessage(ErrorMessage(error, lastDllError), MessageIcon::Critical,
                               std::string(kErrorTitle));

@@ -47,6 +47,9 @@ bool IsClearScreen(std::string_view chunk);
 // 0xC0000000 on, in hex: "0xC0000005").
 std::string FailedCommandMessage(std::int32_t exitCode);
 
+// What the failure message adds when the video that the failed conversion began was removed.
+std::string RemovedVideoLine(std::string_view video);
+
 // The text of the message shown for a runner error.
 std::string ErrorMessage(std::string_view error, std::int32_t lastDllError);
 

@@ -9,6 +9,8 @@
 #include "info/about_form.h"
 #include "main_window/drops.h"
 #include "main_window/main_form.h"
+#include "queue/desk.h"
+#include "queue/song_queue.h"
 
 namespace framora {
 
@@ -151,11 +153,20 @@ void MainWindowLogic::LaunchConversion() {
   if (Utf8Length(view_.Text(Text1)) < kShortField) return;
 
   ports_.windows.Show(WindowId::frmReadOutput);
-  const std::string command = BuildConversionCommand(
-      view_.Text(Text1), view_.Text(Text2), view_.Text(Text3), view_.Text(Text4), ports_.shell);
+  // The song and its video as the fields name them; -y lets a second Execute make it again,
+  // and a cancelled one keeps what FFmpeg finished, as ever.
+  auto songs =
+      std::make_shared<queue::SongQueue>(ports_.files, queue::Rules{.ffmpeg = view_.Text(Text1),
+                                                                    .image = view_.Text(Text2),
+                                                                    .shell = ports_.shell,
+                                                                    .overwrite = true,
+                                                                    .keepStopped = true});
+  songs->AddOne(view_.Text(Text3), view_.Text(Text4));
+  const std::string command = songs->Command(0);
   WindowView& console = ports_.windows.Ref(WindowId::frmReadOutput);
   console.SetText(console_form::Text1, command);
   console.SetText(console_form::txtCommand, command);
+  if (ports_.desk != nullptr) ports_.desk->HandOver(std::move(songs));
 }
 
 void MainWindowLogic::Text4_KeyDown(std::uint16_t keyCode, int /*shift*/) {

@@ -16,6 +16,10 @@
 
 namespace framora {
 
+namespace queue {
+class Desk;
+}
+
 struct MainWindowPorts {
   SettingsStore& settings;
   MessageBoxPort& messages;
@@ -27,6 +31,8 @@ struct MainWindowPorts {
   // Where to look for FFmpeg while none has been chosen; no look-up without it.
   ProgramSearchPort* programs = nullptr;
   ProgramSearch ffmpegSearch = PosixFfmpegSearch();
+  // Where the launch hands the console the songs it planned; none: the command alone.
+  queue::Desk* desk = nullptr;
 };
 
 class MainWindowLogic {

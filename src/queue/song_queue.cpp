@@ -91,7 +91,6 @@ bool SongQueue::Prepare(std::size_t i) {
     return false;
   }
   const PathKind there = files_.KindAt(song.output);
-  song.outputStood = there != PathKind::None;
   if (there != PathKind::None && !rules_.overwrite) {
     Decide(song, Outcome::Skipped, "skipped: " + OutputExistsMessage(song.output));
     return false;
@@ -104,7 +103,21 @@ bool SongQueue::Prepare(std::size_t i) {
                (there == PathKind::Folder ? " is a folder" : " is not a file") + ", not replaced");
     return false;
   }
+  BeginRun(i);
   return true;
+}
+
+void SongQueue::BeginRun(std::size_t i) {
+  songs_[i].outputStood = files_.KindAt(songs_[i].output) != PathKind::None;
+}
+
+void SongQueue::Reset() {
+  for (Song& song : songs_) {
+    song.outcome = Outcome::Waiting;
+    song.result.clear();
+    song.exitCode.reset();
+    song.outputStood = song.removed = false;
+  }
 }
 
 void SongQueue::CleanUp(Song& song) {

@@ -80,10 +80,16 @@ class SongQueue {
   // The command that makes the song's video.
   std::string Command(std::size_t i) const;
 
-  // Whether the song's run may start now. False when it is decided without FFmpeg: a clash, a
-  // song that is missing or a folder, a video that exists (skipped unless overwriting), or
-  // something other than a file where an overwritten video would go.
+  // Whether the song's run may start now (then it has begun, as BeginRun). False when it is
+  // decided without FFmpeg: a clash, a song that is missing or a folder, a video that exists
+  // (skipped unless overwriting), or something other than a file where an overwritten video
+  // would go.
   bool Prepare(std::size_t i);
+  // The song's run starts without those checks (a single song, which FFmpeg itself tells about):
+  // what stands at its output now is noted, for the clean-up after the run.
+  void BeginRun(std::size_t i);
+  // Every song waits again, for a queue that is run once more.
+  void Reset();
   // After the run that Prepare allowed. A run that did not make the video leaves nothing at the
   // output that it created there; whatever stood there before stays.
   void Finished(std::size_t i, const RunEnd& end);

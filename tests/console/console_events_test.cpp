@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "console/pane_text.h"
 #include "console_fixture.h"
 
 namespace framora::console::test {
@@ -33,6 +34,43 @@ TEST(ConsoleCanceled, AppendsTheCancelLineAndThePromptThenShowsTheMessage) {
   EXPECT_EQ(f.messages.shown[0].prompt, "Success! Process was canceled!");
   EXPECT_EQ(f.messages.shown[0].title, "Framora audio converter");
   EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::None);
+}
+
+TEST(ConsoleSong, AFailedConversionLeavesNoVideoOfItsOwnAndExecuteRunsItAgain) {
+  struct Case {
+    const char* name;
+    bool videoStoodBefore;
+    bool editedByHand;  // the box no longer holds the launch's command: it runs alone
+    bool removed;
+  };
+  const Case cases[] = {{"its own", false, false, true},
+                        {"one that was there", true, false, false},
+                        {"edited", false, true, false}};
+  for (const Case& c : cases) {
+    ConsoleFixture f;
+    auto songs = std::make_shared<queue::SongQueue>(
+        f.files,
+        queue::Rules{"/usr/bin/ffmpeg", "/p/not a picture.png", ShellKind::Posix, true, true});
+    songs->AddOne("/m/Intro.mp3", "/m/Intro.mp4");
+    if (c.videoStoodBefore) f.files.AddNormalFile("/m/Intro.mp4");
+    const std::string command = songs->Command(0) + (c.editedByHand ? " -v quiet" : "");
+    f.desk.HandOver(songs);
+    f.host.onStart = [&](const CommandLine&) {
+      f.files.AddNormalFile("/m/Intro.mp4");  // FFmpeg makes the file before it fails
+      f.host.exitCode = 1;
+    };
+    f.Run(command);
+    ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
+    const std::string removedLine =
+        "\r\nWhat FFmpeg had written of /m/Intro.mp4 was removed, so that the conversion can run "
+        "again.";
+    EXPECT_EQ(f.messages.shown[0].prompt,
+              FailedCommandMessage(1) + (c.removed ? removedLine : std::string()))
+        << c.name;
+    EXPECT_EQ(f.files.normalFiles.count("/m/Intro.mp4"), c.removed ? 0u : 1u) << c.name;
+    f.logic.Execute();  // the retry reaches FFmpeg
+    EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "CreateProcess"), 2) << c.name;
+  }
 }
 
 TEST(ConsoleError, EmptyCommandShowsThreeLinesAndLeavesThePane) {
