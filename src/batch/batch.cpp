@@ -1,12 +1,15 @@
 #include "batch/batch.h"
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <utility>
 
 #include "app/text.h"
+#include "app/wildcard.h"
 #include "batch/command_line.h"
 #include "console/progress_reader.h"
+#include "main_window/song_list.h"
 #include "queue/song_queue.h"
 #include "runner/process_host.h"
 #include "runner/read_output.h"
@@ -80,7 +83,17 @@ class Batch final : public YieldPort, private ReadOutputEvents {
                              .shell = ports.shell,
                              .overwrite = arguments.overwrite}) {
     // Every song's video is known before anything runs, so that no song replaces another's.
-    queue_.AddEach(arguments.audio, {arguments.outputDir, arguments.extension});
+    const queue::Naming naming{arguments.outputDir, arguments.extension};
+    for (const std::string& argument : arguments.audio) {
+      if (ports.shell != ShellKind::Cmd || !HasWildcard(argument)) {
+        queue_.AddEach({argument}, naming);
+        continue;
+      }
+      // cmd leaves * and ? to the program, and Windows programs expand them.
+      const std::vector<std::string> songs = Matching(argument);
+      if (songs.empty()) queue_.AddRefused(argument, "no file matches it");
+      queue_.AddEach(songs, naming);
+    }
   }
 
   int Run() {
@@ -128,6 +141,22 @@ class Batch final : public YieldPort, private ReadOutputEvents {
     tail_.Clear();
     Line(text);
     return song.outcome != queue::Outcome::Stopped;
+  }
+
+  // The files a pattern names, in file-name order: wildcards in its last part, letter case
+  // aside, as Windows matches them.
+  std::vector<std::string> Matching(const std::string& pattern) const {
+    const std::size_t cut = pattern.find_last_of("\\/:");
+    const std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
+    const std::string name = FoldCase(pattern.substr(folder.size()));
+    std::vector<std::string> files;
+    for (const std::string& entry : ports_.files.ListFolder(folder.empty() ? "." : folder)) {
+      if (WildcardMatch(name, FoldCase(entry)) && ports_.files.IsNormalFile(folder + entry)) {
+        files.push_back(folder + entry);
+      }
+    }
+    std::sort(files.begin(), files.end(), InFileNameOrder);
+    return files;
   }
 
   // The terminal's line for the file being converted, rewritten in place.

@@ -57,18 +57,29 @@ void SongQueue::AddOne(const std::string& song, const std::string& output) {
   std::optional<std::size_t> clash;
   const std::string key = Key(output);
   for (std::size_t i = 0; i < songs_.size() && !clash; ++i) {
-    if (Key(songs_[i].output) == key) clash = i;
+    if (!songs_[i].output.empty() && Key(songs_[i].output) == key) clash = i;
   }
   Song added;
   added.path = song;
   added.output = output;
   songs_.push_back(std::move(added));
   clashWith_.push_back(clash);
+  refusals_.emplace_back();
+}
+
+void SongQueue::AddRefused(const std::string& song, std::string why) {
+  AddOne(song, "");
+  refusals_.back() = std::move(why);
 }
 
 std::string SongQueue::Command(std::size_t i) const {
   return BuildConversionCommand(rules_.ffmpeg, rules_.image, songs_[i].path, songs_[i].output,
                                 rules_.shell);
+}
+
+void SongQueue::Fail(Song& song, const std::string& why) {
+  Decide(song, Outcome::Failed,
+         (song.output.empty() ? "failed: " : "failed to make " + song.output + ": ") + why);
 }
 
 void SongQueue::Decide(Song& song, Outcome outcome, std::string result) {
@@ -78,16 +89,17 @@ void SongQueue::Decide(Song& song, Outcome outcome, std::string result) {
 
 bool SongQueue::Prepare(std::size_t i) {
   Song& song = songs_[i];
+  if (!refusals_[i].empty()) {
+    Fail(song, refusals_[i]);
+    return false;
+  }
   if (clashWith_[i]) {
     // Never one video for two songs: the later one would replace what the earlier one made.
-    Decide(song, Outcome::Failed,
-           "failed: same output as " + songs_[*clashWith_[i]].path + " (" + song.output + ")");
+    Fail(song, "same output as " + songs_[*clashWith_[i]].path);
     return false;
   }
   if (!files_.IsNormalFile(song.path) && files_.KindAt(song.path) != PathKind::File) {
-    Decide(song, Outcome::Failed,
-           files_.IsFolder(song.path) ? "failed: it is a folder, not a song"
-                                      : "failed: there is no such file");
+    Fail(song, files_.IsFolder(song.path) ? "the song is a folder" : "there is no such song");
     return false;
   }
   const PathKind there = files_.KindAt(song.output);
@@ -98,9 +110,8 @@ bool SongQueue::Prepare(std::size_t i) {
   if (there != PathKind::None && there != PathKind::File) {
     // Only a video is replaced on request; FFmpeg would write through a link, and fail on a
     // folder.
-    Decide(song, Outcome::Failed,
-           "failed: " + song.output +
-               (there == PathKind::Folder ? " is a folder" : " is not a file") + ", not replaced");
+    Fail(song,
+         there == PathKind::Folder ? "a folder stands there" : "what stands there is no file");
     return false;
   }
   BeginRun(i);
@@ -130,7 +141,7 @@ void SongQueue::Finished(std::size_t i, const RunEnd& end) {
   song.exitCode = end.stopped ? std::nullopt : end.exitCode;
   if (end.stopped) {
     if (!rules_.keepStopped) CleanUp(song);
-    Decide(song, Outcome::Stopped, "stopped");
+    Decide(song, Outcome::Stopped, "stopped: " + song.output + " not made");
     return;
   }
   std::string why;
@@ -141,13 +152,13 @@ void SongQueue::Finished(std::size_t i, const RunEnd& end) {
   } else if (*end.exitCode != 0) {
     why = "FFmpeg's exit code " + std::to_string(*end.exitCode);
   } else if (files_.KindAt(song.output) != PathKind::File) {
-    why = "FFmpeg ended (exit code 0) without writing " + song.output;
+    why = "FFmpeg ended (exit code 0) without writing it";
   } else {
     Decide(song, Outcome::Converted, "converted: " + song.output);
     return;
   }
   CleanUp(song);
-  Decide(song, Outcome::Failed, "failed: " + why);
+  Fail(song, why);
 }
 
 Counts SongQueue::Count() const {

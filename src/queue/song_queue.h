@@ -20,8 +20,9 @@ struct Song {
   std::string path;    // as the user named it
   std::string output;  // the video it becomes
   Outcome outcome = Outcome::Waiting;
-  // What became of it, in a few words, once it is decided: "converted: <video>", "skipped:
-  // ...", "failed: ...", "stopped".
+  // What became of it, in a few words naming its video, once it is decided: "converted:
+  // <video>", "skipped: File <video> allready exists ...", "failed to make <video>: <why>",
+  // "stopped: <video> not made".
   std::string result;
   std::optional<std::int32_t> exitCode;  // FFmpeg's, once it has run to its end
   bool outputStood = false;              // something stood at the output when its run started
@@ -73,6 +74,8 @@ class SongQueue {
   void AddEach(const std::vector<std::string>& songs, const Naming& naming);
   // A song whose video is named as it is.
   void AddOne(const std::string& song, const std::string& output);
+  // An argument that names no song (a pattern that matches nothing): it fails, saying why.
+  void AddRefused(const std::string& song, std::string why);
 
   std::size_t Size() const { return songs_.size(); }
   const Song& operator[](std::size_t i) const { return songs_[i]; }
@@ -98,6 +101,7 @@ class SongQueue {
 
  private:
   void Decide(Song& song, Outcome outcome, std::string result);
+  void Fail(Song& song, const std::string& why);
   // Removes what the song's run left, when nothing stood at its output before and a file
   // stands there now.
   void CleanUp(Song& song);
@@ -108,6 +112,7 @@ class SongQueue {
   Rules rules_;
   std::vector<Song> songs_;
   std::vector<std::optional<std::size_t>> clashWith_;
+  std::vector<std::string> refusals_;  // why a song fails before anything is looked at
 };
 
 }  // namespace framora::queue

@@ -94,15 +94,16 @@ TEST_F(BatchTest, EachAudioBecomesAVideoBesideItAFailureIsNamedAndTheBatchGoesOn
   EXPECT_EQ(system.commands,
             (Args{command("/m/a.wav", "/m/a.avi"), command("/m/broken.mp3", "/m/broken.avi"),
                   command(hostile + ".mp3", hostile + ".avi")}));
-  EXPECT_EQ(system.out,
-            "[1/3] /m/a.wav: converted: /m/a.avi\n"
-            "[2/3] /m/broken.mp3: failed: FFmpeg's exit code 1; its last lines:\n"
-            "    Input #1, mp3:\n"
-            "    broken.mp3: Invalid data\n"
-            "[3/3] " +
-                hostile + ".mp3: converted: " + hostile +
-                ".avi\n"
-                "3 files: 2 converted, 0 skipped, 1 failed\n");
+  EXPECT_EQ(
+      system.out,
+      "[1/3] /m/a.wav: converted: /m/a.avi\n"
+      "[2/3] /m/broken.mp3: failed to make /m/broken.avi: FFmpeg's exit code 1; its last lines:\n"
+      "    Input #1, mp3:\n"
+      "    broken.mp3: Invalid data\n"
+      "[3/3] " +
+          hostile + ".mp3: converted: " + hostile +
+          ".avi\n"
+          "3 files: 2 converted, 0 skipped, 1 failed\n");
   EXPECT_EQ(files.removed, Args{"/m/broken.avi"}) << "what the failed run may have left";
 
   // Again, with the two that were converted: both are skipped with the launch's message.
@@ -126,7 +127,8 @@ TEST_F(BatchTest, VideosAreNamedAfterTheAudioInItsFolderOrTheOutputFolder) {
                  "/a/song.mp3", "/b/song.wav", "/c/.hidden", "/c/x.y.z"}),
             1);
   EXPECT_EQ(system.commands.size(), 3u) << "the second song.mp4 is not overwritten";
-  EXPECT_NE(system.out.find("[2/4] /b/song.wav: failed: same output as /a/song.mp3"),
+  EXPECT_NE(system.out.find(
+                "[2/4] /b/song.wav: failed to make /out/song.mp4: same output as /a/song.mp3"),
             std::string::npos);
 
   shell = ShellKind::Cmd;
@@ -151,21 +153,27 @@ TEST_F(BatchTest, EachSongHasAVideoOfItsOwnAndWhatStandsThereIsLeftAlone) {
   };
   const Case cases[] = {
       {{"/in/a.mp3", "/in/a.wav"},
-       "[2/2] /in/a.wav: failed: same output as /in/a.mp3 (/out/a.avi)",
+       "[2/2] /in/a.wav: failed to make /out/a.avi: same output as /in/a.mp3",
        1},
       {{"/d1/b.mp3", "/d2/b.mp3"},
-       "[2/2] /d2/b.mp3: failed: same output as /d1/b.mp3 (/out/b.avi)",
+       "[2/2] /d2/b.mp3: failed to make /out/b.avi: same output as /d1/b.mp3",
        1},
       {{"/in/a.mp3", "/in/a.mp3"},
-       "[2/2] /in/a.mp3: failed: same output as /in/a.mp3 (/out/a.avi)",
+       "[2/2] /in/a.mp3: failed to make /out/a.avi: same output as /in/a.mp3",
        1},
       {{"C:\\m\\A.mp3", "C:/m/a.wav"},
-       "[2/2] C:/m/a.wav: failed: same output as C:\\m\\A.mp3 (C:\\out\\a.avi)",
+       "[2/2] C:/m/a.wav: failed to make C:\\out\\a.avi: same output as C:\\m\\A.mp3",
        1},
-      {{"/in/c.mp3"}, "[1/1] /in/c.mp3: failed: /out/c.avi is not a file, not replaced", 0},
-      {{"/in/d.mp3"}, "[1/1] /in/d.mp3: failed: /out/d.avi is a folder, not replaced", 0},
-      {{"/in/none.mp3"}, "[1/1] /in/none.mp3: failed: there is no such file", 0},
-      {{"/in/folder.mp3"}, "[1/1] /in/folder.mp3: failed: it is a folder, not a song", 0},
+      {{"/in/c.mp3"},
+       "[1/1] /in/c.mp3: failed to make /out/c.avi: what stands there is no file",
+       0},
+      {{"/in/d.mp3"}, "[1/1] /in/d.mp3: failed to make /out/d.avi: a folder stands there", 0},
+      {{"/in/none.mp3"},
+       "[1/1] /in/none.mp3: failed to make /out/none.avi: there is no such song",
+       0},
+      {{"/in/folder.mp3"},
+       "[1/1] /in/folder.mp3: failed to make /out/folder.avi: the song is a folder",
+       0},
   };
   for (const Case& c : cases) {
     shell = c.args[0].starts_with("C:") ? ShellKind::Cmd : ShellKind::Posix;
@@ -187,6 +195,22 @@ TEST_F(BatchTest, EachSongHasAVideoOfItsOwnAndWhatStandsThereIsLeftAlone) {
   EXPECT_TRUE(files.removed.empty());
 }
 
+TEST_F(BatchTest, OnWindowsTheBatchExpandsWildcardsAsWindowsProgramsDo) {
+  shell = ShellKind::Cmd;
+  files.AddNormalFile("C:\\p\\cover.png");
+  files.entries["C:\\album\\"] = {"10 c.mp3", "02 B.MP3", "1 a.mp3", "notes.txt", "sub.mp3"};
+  files.folders.insert("C:\\album\\sub.mp3");
+  Songs(
+      {"C:\\album\\10 c.mp3", "C:\\album\\02 B.MP3", "C:\\album\\1 a.mp3", "C:\\album\\notes.txt"});
+  EXPECT_EQ(Run({"--image", "C:\\p\\cover.png", "C:\\album\\*.mp?", "C:\\none\\*.wav"}), 1);
+  EXPECT_EQ(system.commands.size(), 3u);
+  for (const char* line :
+       {"[1/4] C:\\album\\1 a.mp3: ", "[2/4] C:\\album\\02 B.MP3: ", "[3/4] C:\\album\\10 c.mp3: ",
+        "[4/4] C:\\none\\*.wav: failed: no file matches it"}) {
+    EXPECT_NE(system.out.find(line), std::string::npos) << line << "\n" << system.out;
+  }
+}
+
 TEST_F(BatchTest, WhatAFailedRunLeftIsRemovedButNeverAFileThatWasThereBefore) {
   Write("/m/old.avi");  // overwritten on request: FFmpeg may have emptied it, but it stays
   Songs({"/m/old.wav", "/m/quiet.wav", "/m/new.wav", "/m/third.wav"});
@@ -196,18 +220,22 @@ TEST_F(BatchTest, WhatAFailedRunLeftIsRemovedButNeverAFileThatWasThereBefore) {
       1);
   EXPECT_EQ(system.commands.size(), 3u);
   EXPECT_NE(system.out.find("[1/3] /m/old.wav: converted"), std::string::npos) << system.out;
-  EXPECT_NE(system.out.find("[2/3] /m/quiet.wav: failed: FFmpeg's exit code 1\n"),
-            std::string::npos);
-  EXPECT_NE(system.out.find("[3/3] /m/new.wav: failed: FFmpeg ended (exit code 0) without "
-                            "writing /m/new.avi"),
-            std::string::npos)
+  EXPECT_NE(
+      system.out.find("[2/3] /m/quiet.wav: failed to make /m/quiet.avi: FFmpeg's exit code 1\n"),
+      std::string::npos);
+  EXPECT_NE(
+      system.out.find("[3/3] /m/new.wav: failed to make /m/new.avi: FFmpeg ended (exit code 0) "
+                      "without writing it"),
+      std::string::npos)
       << system.out;
   EXPECT_EQ(files.removed, Args{"/m/quiet.avi"});
 
   // A run that cannot start is named by the runner's error.
   system.processError = 2;
   EXPECT_EQ(Run({"--image", "/p/cover.png", "/m/third.wav"}), 1);
-  EXPECT_NE(system.out.find("failed: CreateProcess failed. (2)"), std::string::npos) << system.out;
+  EXPECT_NE(system.out.find("failed to make /m/third.avi: CreateProcess failed. (2)"),
+            std::string::npos)
+      << system.out;
 }
 
 TEST_F(BatchTest, ATerminalSeesEachFilesProgressInOneLineAndOthersOnlyTheResults) {
@@ -252,7 +280,7 @@ TEST_F(BatchTest, AStopDuringTheThirdOfFiveEndsItsFfmpegAsCancelDoesAndLeavesThe
   // Its tree is ended beside the batch, which waits for that before the video goes.
   EXPECT_EQ(system.stopWaits, std::vector<std::size_t>{1});
   EXPECT_EQ(files.removed, Args{"/m/3.avi"});
-  EXPECT_NE(system.out.find("[3/5] /m/3.wav: stopped\n"
+  EXPECT_NE(system.out.find("[3/5] /m/3.wav: stopped: /m/3.avi not made\n"
                             "Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted\n"),
             std::string::npos)
       << system.out;
@@ -268,9 +296,9 @@ TEST_F(BatchTest, AFailureShowsAFewShortLinesHoweverMuchFfmpegWrote) {
   Songs({"/m/a.wav"});
   EXPECT_EQ(Run({"--image", "/p/cover.png", "/m/a.wav"}), 1);
   const std::string error = "\n    Error while decoding stream #0:0";
-  EXPECT_EQ(system.out.substr(system.out.find(": failed:")),
-            ": failed: FFmpeg's exit code 1; its last lines:" + error + error + error + "\n    " +
-                std::string(199, 'x') + "\n    Conversion failed!\n" +
+  EXPECT_EQ(system.out.substr(system.out.find(": failed")),
+            ": failed to make /m/a.avi: FFmpeg's exit code 1; its last lines:" + error + error +
+                error + "\n    " + std::string(199, 'x') + "\n    Conversion failed!\n" +
                 "1 file: 0 converted, 0 skipped, 1 failed\n");
 }
 
