@@ -129,7 +129,7 @@ class Batch final : public YieldPort, private ReadOutputEvents {
       runner_->ProcessCommand();
       // FFmpeg may still be writing what it was stopped in, until its stop is over.
       if (canceled_) ports_.system.WaitForStops();
-      queue_.Finished(index, {canceled_, runner_->ExitCode(), error_});
+      queue_.Finished(index, {canceled_, false, runner_->ExitCode(), error_});
     }
     const queue::Song& song = queue_[index];
     std::string text = label_ + ": " + song.result;

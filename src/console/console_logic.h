@@ -93,6 +93,13 @@ class ConsoleLogic : private ReadOutputEvents {
   void TakeQueue(std::shared_ptr<queue::SongQueue> songs);
   bool QueueHolds(const std::string& command) const;
   void RunQueue();
+  // A queue of several songs is running: a line for each song, one message at the end.
+  bool Several() const;
+  // A line of the program's own, then a new prompt.
+  void Line(const std::string& line);
+  // "[**] Song 2 of 8, 02 Song.mp3: converted: C:\Videos\02 Song.mp4 [**]"
+  std::string SongLine(std::size_t i) const;
+  void QueueMessage();
   // The song being run has ended (its run's events tell how); false when no song is running.
   bool SongEnded(std::optional<std::int32_t> exitCode, std::optional<std::string> error);
 
@@ -115,6 +122,7 @@ class ConsoleLogic : private ReadOutputEvents {
   std::shared_ptr<queue::SongQueue> queue_;    // the latest launch's
   std::shared_ptr<queue::SongQueue> running_;  // the one on the stack
   std::optional<std::size_t> song_;            // its song being run
+  std::size_t queueDone_ = 0;                  // songs of it before the one being run
   bool songStarted_ = false;
 };
 

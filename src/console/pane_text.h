@@ -13,6 +13,9 @@ inline constexpr std::string_view kPrompt = "C:\\> ";
 inline constexpr std::string_view kFolderMask = "C:\\";
 inline constexpr std::string_view kClearBanner = "[**] Zelbrin's Version of MS-DOS [**]";
 inline constexpr std::string_view kCancelLine = "[**] Process Canceled [**]";
+// How the program's own lines are set apart from a command's output.
+inline constexpr std::string_view kNoteStart = "[**] ";
+inline constexpr std::string_view kNoteEnd = " [**]";
 
 inline constexpr std::string_view kCompleteMessage = "Complete reading output!";
 inline constexpr std::string_view kCompleteTitle = "Success!";

@@ -12,6 +12,20 @@ bool IsSeparator(char c, ShellKind shell) {
 
 }  // namespace
 
+std::string FolderOf(const std::string& path, ShellKind shell) {
+  std::size_t end = path.size();
+  while (end > 0 && !IsSeparator(path[end - 1], shell)) --end;
+  // "C:\" and "/" are folders whose separator is part of them.
+  if (end > 1 && path[end - 1] != ':' && !(end == 3 && path[1] == ':')) --end;
+  return path.substr(0, end);
+}
+
+std::string NameOf(const std::string& path, ShellKind shell) {
+  std::size_t start = path.size();
+  while (start > 0 && !IsSeparator(path[start - 1], shell)) --start;
+  return path.substr(start);
+}
+
 std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKind shell) {
   std::size_t start = song.size();
   while (start > 0 && !IsSeparator(song[start - 1], shell)) --start;
@@ -78,6 +92,7 @@ std::string SongQueue::Command(std::size_t i) const {
 }
 
 void SongQueue::Fail(Song& song, const std::string& why) {
+  song.why = why;
   Decide(song, Outcome::Failed,
          (song.output.empty() ? "failed: " : "failed to make " + song.output + ": ") + why);
 }
@@ -126,6 +141,7 @@ void SongQueue::Reset() {
   for (Song& song : songs_) {
     song.outcome = Outcome::Waiting;
     song.result.clear();
+    song.why.clear();
     song.exitCode.reset();
     song.outputStood = song.removed = false;
   }
@@ -138,7 +154,11 @@ void SongQueue::CleanUp(Song& song) {
 
 void SongQueue::Finished(std::size_t i, const RunEnd& end) {
   Song& song = songs_[i];
-  song.exitCode = end.stopped ? std::nullopt : end.exitCode;
+  song.exitCode = end.stopped || end.leftRunning ? std::nullopt : end.exitCode;
+  if (end.leftRunning) {
+    Decide(song, Outcome::Stopped, "left running: " + song.output);
+    return;
+  }
   if (end.stopped) {
     if (!rules_.keepStopped) CleanUp(song);
     Decide(song, Outcome::Stopped, "stopped: " + song.output + " not made");

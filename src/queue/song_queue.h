@@ -24,6 +24,7 @@ struct Song {
   // <video>", "skipped: File <video> allready exists ...", "failed to make <video>: <why>",
   // "stopped: <video> not made".
   std::string result;
+  std::string why;                       // of a failure, in a few words
   std::optional<std::int32_t> exitCode;  // FFmpeg's, once it has run to its end
   bool outputStood = false;              // something stood at the output when its run started
   bool removed = false;                  // what its run left at the output was removed
@@ -51,6 +52,9 @@ struct Naming {
 // How a run ended.
 struct RunEnd {
   bool stopped = false;
+  // The command goes on without us (the program ends and leaves it running): what it writes is
+  // its own.
+  bool leftRunning = false;
   std::optional<std::int32_t> exitCode;  // none: not known
   std::optional<std::string> error;      // the runner could not run it
 };
@@ -64,6 +68,9 @@ struct Counts {
 
 // DIR/<name without its extension><extension>; DIR is the song's own folder without a folder.
 std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKind shell);
+// The folder part of a path, without its last separator ("" for a bare name), and the name.
+std::string FolderOf(const std::string& path, ShellKind shell);
+std::string NameOf(const std::string& path, ShellKind shell);
 
 class SongQueue {
  public:
