@@ -28,6 +28,7 @@
 #include <thread>
 
 #include "console/console_form.h"
+#include "console/pane_model.h"
 #include "console/pane_text.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_process_host.h"
@@ -310,13 +311,26 @@ TEST_F(ConsoleWidgetActions, AFloodKeepsThePaneBoundedAndTheViewInStepThroughARe
   const int narrow = rtfOutput->width() - rtfOutput->viewport()->width() + 4 +
                      rtfOutput->fontMetrics().horizontalAdvance('W');
   const std::size_t reads = fake->reads.size();
+  const QFont font = rtfOutput->font();
+  QFont larger = font;
+  larger.setPointSizeF(font.pointSizeF() * 1.5);
+  const console::ConsolePane& pane = window->Logic().Pane();
+  std::uint64_t notShown = 0;
+  int fontChanges = 0;
   fake->onYield = [] {  // as the program's yield: the pane's timers run between the reads
     QCoreApplication::processEvents();
     return true;
   };
   fake->onRead = [&] {
-    // A resize to one character's width and back while the output pours in.
+    // A resize to one character's width and back while the output pours in; near its end, a
+    // font change just after each cut of old text, with the pane shown up to then.
     if (fake->reads.size() == reads * 2 / 3) rtfOutput->resize(narrow, rtfOutput->height());
+    if (fake->reads.size() < 600 && pane.BytesNotShown() != notShown) {
+      rtfOutput->setFont(++fontChanges % 2 ? larger : font);
+    } else if (fake->reads.size() < 600) {
+      window->FlushPane();
+    }
+    notShown = pane.BytesNotShown();
     if (fake->reads.size() == reads / 3) rtfOutput->resize(width, rtfOutput->height());
     if (fake->reads.size() % 4000 == 0) window->FlushPane();  // as the frame timer would
   };
@@ -324,6 +338,7 @@ TEST_F(ConsoleWidgetActions, AFloodKeepsThePaneBoundedAndTheViewInStepThroughARe
   Child<QPushButton>("cmdExecute")->click();
   window->FlushPane();
   while (!rtfOutput->Settled()) QCoreApplication::processEvents();
+  EXPECT_GE(fontChanges, 2);
 
   const std::string text = window->View().Text(console_form::rtfOutput);
   EXPECT_LT(text.size(), 7u << 20) << "memory stays flat";
@@ -340,6 +355,25 @@ TEST_F(ConsoleWidgetActions, AFloodKeepsThePaneBoundedAndTheViewInStepThroughARe
   EXPECT_EQ(QAccessible::queryAccessibleInterface(rtfOutput)->textInterface()->characterCount(),
             QString::fromStdString(text).size());
   EXPECT_TRUE(RowsFitThePane());
+
+  // The rows are those of the same text laid out afresh, in a pane of the same size and font.
+  console::ConsolePane same;
+  same.Replace(text);
+  console::PaneModel model(same, console::PaneModel::Display::Rows);
+  ConsolePaneView afresh(model, nullptr);
+  afresh.setFont(rtfOutput->font());
+  afresh.resize(rtfOutput->size());
+  afresh.show();
+  while (!afresh.Settled() || afresh.viewport()->width() != rtfOutput->viewport()->width()) {
+    QCoreApplication::processEvents();
+  }
+  std::size_t row = 0;
+  while (row < std::min(afresh.RowCount(), rtfOutput->RowCount()) &&
+         afresh.RowStart(row) == rtfOutput->RowStart(row)) {
+    ++row;
+  }
+  EXPECT_EQ(row, afresh.RowCount()) << "first difference at row " << row;
+  EXPECT_EQ(rtfOutput->RowCount(), afresh.RowCount());
 }
 
 TEST_F(ConsoleWidgetActions, EnterInCommandBoxRunsAndIsSwallowed) {
