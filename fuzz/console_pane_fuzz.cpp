@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "console/console_logic.h"
+#include "console/pane_model.h"
 #include "console/pane_rows.h"
 #include "console/pane_text.h"
 #include "fakes/fake_message_box.h"
@@ -87,17 +88,10 @@ class View : public console::ConsoleView {
   void PaneChanged() override {
     if (!pane) return;
     CheckLineBreaks(pane->Text());
-    if (!rows) return;
-    const console::ConsolePane::Delta delta = pane->TakeDelta();
-    if (delta.replaced) {
-      rows->Reset();
-    } else {
-      if (delta.cut) rows->Cut(delta.keep, delta.resume, delta.inserted);
-      rows->Append();
-    }
+    if (model) model->Sync();
   }
   console::ConsolePane* pane = nullptr;
-  std::unique_ptr<console::PaneRows> rows;
+  std::unique_ptr<console::PaneModel> model;
 };
 
 void CheckRows(const console::PaneRows& rows, const console::ChunkedText& text,
@@ -189,8 +183,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto logic = std::make_unique<console::ConsoleLogic>(
       controls, view, console::ConsolePorts{messages, host, folder, nullptr, {}});
   view.pane = &logic->Pane();
-  view.rows = std::make_unique<console::PaneRows>(logic->Pane().Chars());
-  view.rows->SetLayout(Width, width);
+  view.model =
+      std::make_unique<console::PaneModel>(logic->Pane(), console::PaneModel::Display::Rows);
+  view.model->SetLayout(Width, width);
   logic->Load();
   CheckLineBreaks(logic->Pane().Text());
 
@@ -221,6 +216,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   logic->Execute();
   Check(completed, "the run ended without Complete");
   CheckLineBreaks(logic->Pane().Text());
-  CheckRows(*view.rows, logic->Pane().Chars(), width);
+  CheckRows(view.model->Rows(), logic->Pane().Chars(), width);
   return 0;
 }

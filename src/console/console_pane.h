@@ -1,7 +1,7 @@
 // The console's output pane as data: one string with CR LF line breaks, the selection and the
 // colour of the text. Every update either appends to the end or replaces the whole string.
-// The front-end only displays it; it asks for what changed since it last looked, so a flood of
-// small appends costs one repaint per frame instead of one per piece.
+// The display only shows it; its model (PaneModel) asks for what changed since it last
+// looked, so a flood of small appends costs one repaint per frame instead of one per piece.
 //
 // The pane keeps a bounded amount of text, so that a command that writes for ever costs the
 // same memory after an hour as after a minute. It keeps the start of the output (the banner,
@@ -81,7 +81,6 @@ class ConsolePane {
     std::size_t from = 0;
   };
   bool HasUnseenChange() const { return replaced_ || cut_ || seen_ != text_.size(); }
-  bool HasPendingReplace() const { return replaced_; }
   Delta TakeDelta();
 
  private:

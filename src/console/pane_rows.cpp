@@ -27,7 +27,10 @@ char32_t LeadBits(unsigned char lead, std::size_t length) {
 
 }  // namespace
 
-PaneRows::PaneRows(const ChunkedText& text) : text_(text) { SetLayout(nullptr, 0); }
+PaneRows::PaneRows(const ChunkedText& text, std::size_t near)
+    : text_(text), near_(std::max<std::size_t>(1, near)) {
+  SetLayout(nullptr, 0);
+}
 
 void PaneRows::SetLayout(Measure measure, std::int64_t width) {
   measure_ = std::move(measure);
@@ -217,18 +220,17 @@ void PaneRows::SetWidth(std::int64_t width) {
   width_ = width;
   // Near the end a line start, so that the rows from it on are the final ones at once; or,
   // within a line too long for that, a character start, where the rows soon fall in step.
-  constexpr std::size_t kNear = 64 * 1024;
   const std::size_t size = Indexed();
-  if (size <= 2 * kNear) {
+  if (size <= 2 * near_) {
     Reset();
     return;
   }
-  std::size_t splice = size - kNear;
-  while (splice > size - 2 * kNear && text_[splice - 1] != '\n') --splice;
+  std::size_t splice = size - near_;
+  while (splice > size - 2 * near_ && text_[splice - 1] != '\n') --splice;
   const bool exact = text_[splice - 1] == '\n';
   if (!exact) {
-    splice = size - kNear;
-    while (IsContinuation(static_cast<unsigned char>(text_[splice]))) ++splice;
+    splice = size - near_;
+    while (splice < size && IsContinuation(static_cast<unsigned char>(text_[splice]))) ++splice;
   }
   starts_.erase(std::lower_bound(starts_.begin(), starts_.end(), splice), starts_.end());
   starts_.push_back(splice);
@@ -296,32 +298,48 @@ void PaneRows::Cut(std::size_t keep, std::size_t resume, std::size_t inserted) {
     }
   }
 
-  // The rows from `resume` on stay as they were, moved; the row that holds `keep` is cut
-  // again from its start, through the inserted bytes. The rows before are few (the start the
-  // pane keeps), so the deque moves those when the rows between go and the new ones come.
-  const auto holder = std::upper_bound(starts_.begin(), starts_.end(), keep) - 1;
+  // Rows are cut the same from the same start, and where a row starts was decided at most at
+  // the start of the row after it: so the rows up to the one before the row that holds the
+  // last byte kept stay; from there on they are cut again, through the inserted bytes and on
+  // until a row starts where one started before (at once where `resume` started a line;
+  // within a long line, where the rows fall in step again). From there the rows stay as they
+  // were, moved. The rows before are few (the start the pane keeps), so the deque moves those
+  // when the rows between go and the new ones come.
+  auto holder = std::lower_bound(starts_.begin(), starts_.end(), keep);
+  holder -= std::min<std::ptrdiff_t>(2, holder - starts_.begin());
   const std::size_t from = *holder;
   const auto after = std::lower_bound(holder + 1, starts_.end(), resume);
-  const bool openMoved = after != starts_.end();
   for (auto it = after; it != starts_.end(); ++it) *it = shifted(*it);
   const std::size_t index = static_cast<std::size_t>(holder - starts_.begin());
   starts_.erase(holder + 1, after);
+  indexed_ = shifted(indexed_);
+  const std::size_t limit = std::min(indexed_, text_.size());
+
+  constexpr std::size_t kStep = 4096;
   std::deque<std::size_t> cut;
   Wrap w{from, from, 0, from, 0, false};
-  Run(w, end, cut);
-  indexed_ = shifted(indexed_);
-  if (openMoved) {
-    if (!cut.empty() && cut.back() == starts_[index + 1]) cut.pop_back();
-    starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(index + 1), cut.begin(),
-                   cut.end());
+  auto old = starts_.begin() + static_cast<std::ptrdiff_t>(index + 1);
+  std::size_t compared = 0;
+  bool met = false;
+  for (std::size_t until = end; !met;) {
+    const bool whole = Run(w, until, cut);
+    for (; compared < cut.size() && !met; ++compared) {
+      while (old != starts_.end() && *old < cut[compared]) ++old;
+      met = old != starts_.end() && *old == cut[compared];
+    }
+    if (!whole || w.pos >= limit) break;
+    until = std::min(limit, std::max(until, w.pos) + kStep);
+  }
+  if (met) cut.resize(compared - 1);  // the rest are the rows that were there, from `old` on
+  const auto first = starts_.begin() + static_cast<std::ptrdiff_t>(index + 1);
+  const auto kept = starts_.erase(first, met ? old : starts_.end());
+  starts_.insert(kept, cut.begin(), cut.end());
+  if (met) {
     open_.rowStart = shifted(open_.rowStart);
     open_.pos = shifted(open_.pos);
     open_.breakAt = shifted(open_.breakAt);
   } else {
-    // What is left of the last row, after the inserted bytes.
-    starts_.insert(starts_.end(), cut.begin(), cut.end());
-    Run(w, indexed_, starts_);
-    open_ = w;
+    open_ = w;  // the last row, cut again to the end
   }
 }
 

@@ -24,16 +24,21 @@ class PaneRows {
   using Measure = std::function<std::int32_t(char32_t)>;
   static constexpr int kTabColumns = 8;  // a tab goes to the next multiple of eight blanks
 
+  // What a new width lays out at once: the last 64 KiB or so, what a pane that follows the
+  // output shows.
+  static constexpr std::size_t kNear = 64 * 1024;
+
   // `text` must outlive the rows; between calls it may only grow at its end (then Append()),
-  // lose a stretch (then Cut()), or be replaced (then Reset()).
-  explicit PaneRows(const ChunkedText& text);
+  // lose a stretch (then Cut()), or be replaced (then Reset()). Another `near` is for tests,
+  // which reach it with a few lines.
+  explicit PaneRows(const ChunkedText& text, std::size_t near = kNear);
 
   // A new measure or width; the rows are worked out afresh. A width of 0 or less never wraps.
   void SetLayout(Measure measure, std::int64_t width);
   std::int64_t Width() const { return width_; }
-  // A new width for the same measure, for a pane being resized: the rows of the last 64 KiB
-  // or so (what a pane that follows the output shows) are worked out at once; those before
-  // keep their old cuts until Settle() has worked them out again, a slice at a time.
+  // A new width for the same measure, for a pane being resized: the rows of the last `near`
+  // bytes or so are worked out at once; those before keep their old cuts until Settle() has
+  // worked them out again, a slice at a time.
   void SetWidth(std::int64_t width);
   // Works out about `budget` more bytes of what SetWidth left; true once nothing is left.
   bool Settle(std::size_t budget);
@@ -115,6 +120,7 @@ class PaneRows {
   bool Run(Wrap& w, std::size_t until, std::deque<std::size_t>& starts) const;
 
   const ChunkedText& text_;
+  std::size_t near_;
   Measure measure_;
   std::int64_t width_ = 0;
   std::int64_t blankWidth_ = 0;

@@ -51,8 +51,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
-ConsolePaneView::ConsolePaneView(const console::ChunkedText& text, QWidget* parent)
-    : QAbstractScrollArea(parent), text_(text), rows_(text) {
+ConsolePaneView::ConsolePaneView(console::PaneModel& model, QWidget* parent)
+    : QAbstractScrollArea(parent), model_(model) {
   setFocusPolicy(Qt::StrongFocus);
   // Always there, so that the rows never depend on whether the text fills the pane.
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -77,19 +77,17 @@ ConsolePaneView::ConsolePaneView(const console::ChunkedText& text, QWidget* pare
   Layout(true);
 }
 
-std::size_t ConsolePaneView::Indexed() const { return rows_.Indexed(); }
-
 void ConsolePaneView::Layout(bool force) {
   const std::int64_t width =
       static_cast<std::int64_t>(viewport()->width() - 2 * kMargin) * static_cast<int>(kUnits);
-  if (!force && width == rows_.Width()) return;
+  if (!force && width == model_.Width()) return;
   if (force) {
     drawFont_ = font();
     drawFont_.setKerning(false);
     drawFont_.setStyleStrategy(
         QFont::StyleStrategy(drawFont_.styleStrategy() | QFont::PreferNoShaping));
     const QFontMetricsF metrics(drawFont_, viewport());
-    rows_.SetLayout(
+    model_.SetLayout(
         [metrics](char32_t c) -> std::int32_t {
           if (Invisible(c)) return 0;
           const qreal advance = c < 0x10000 ? metrics.horizontalAdvance(QChar(c))
@@ -98,19 +96,18 @@ void ConsolePaneView::Layout(bool force) {
         },
         width);
   } else {
-    rows_.SetWidth(width);  // the rows near the end now, the others in slices
-    if (!rows_.Settled()) settleTimer_.start();
+    model_.SetWidth(width);  // the rows near the end now, the others in slices
+    if (!model_.Settled()) settleTimer_.start();
   }
-  anchor_ = std::min(anchor_, Indexed());
-  caret_ = std::min(caret_, Indexed());
   UpdateScrollBar();
   ScrollToCaret();
   viewport()->update();
 }
 
-void ConsolePaneView::Append() {
-  rows_.Append();
+void ConsolePaneView::Refresh() {
+  model_.Sync();
   UpdateScrollBar();
+  ScrollToCaret();
   viewport()->update();
 }
 
@@ -118,32 +115,11 @@ void ConsolePaneView::Settle() {
   // The text at the top of the pane stays there while the rows before it change.
   QScrollBar* v = verticalScrollBar();
   const bool atEnd = v->value() == v->maximum();
-  const std::size_t top = rows_.Start(FirstVisibleRow());
+  const std::size_t top = RowStart(FirstVisibleRow());
   constexpr std::size_t kSliceBytes = std::size_t{1} << 20;  // a few milliseconds
-  if (!rows_.Settle(kSliceBytes)) settleTimer_.start();
+  if (!model_.Settle(kSliceBytes)) settleTimer_.start();
   UpdateScrollBar();
-  v->setValue(atEnd ? v->maximum() : static_cast<int>(rows_.RowOf(top)));
-  viewport()->update();
-}
-
-void ConsolePaneView::Cut(std::size_t keep, std::size_t resume, std::size_t inserted) {
-  ++revision_;
-  const auto moved = [&](std::size_t at) {
-    return at < keep ? at : at < resume ? keep : at - resume + keep + inserted;
-  };
-  anchor_ = moved(anchor_);
-  caret_ = moved(caret_);
-  rows_.Cut(keep, resume, inserted);
-  UpdateScrollBar();
-  viewport()->update();
-}
-
-void ConsolePaneView::Reset() {
-  ++revision_;
-  anchor_ = caret_ = 0;
-  selecting_ = false;
-  rows_.Reset();
-  UpdateScrollBar();
+  v->setValue(atEnd ? v->maximum() : static_cast<int>(RowOf(top)));
   viewport()->update();
 }
 
@@ -154,7 +130,9 @@ int ConsolePaneView::RowHeight() const {
 int ConsolePaneView::VisibleRows() const { return std::max(1, viewport()->height() / RowHeight()); }
 
 std::size_t ConsolePaneView::FirstVisibleRow() const {
-  return static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
+  // The rows may have become fewer since the scroll bar last followed them.
+  return std::min(static_cast<std::size_t>(std::max(0, verticalScrollBar()->value())),
+                  RowCount() - 1);
 }
 
 std::size_t ConsolePaneView::LastVisibleRow() const {
@@ -162,12 +140,12 @@ std::size_t ConsolePaneView::LastVisibleRow() const {
 }
 
 QString ConsolePaneView::RowText(std::size_t row) const {
-  const std::size_t start = rows_.Start(row);
-  return FromUtf8(text_.Substr(start, rows_.End(row) - start));
+  const std::size_t start = RowStart(row);
+  return FromUtf8(Text().Substr(start, RowEnd(row) - start));
 }
 
 qreal ConsolePaneView::XOf(std::size_t row, std::size_t position) const {
-  return static_cast<qreal>(rows_.X(row, position)) / kUnits;
+  return static_cast<qreal>(Rows().X(row, position)) / kUnits;
 }
 
 std::size_t ConsolePaneView::PositionAt(QPoint point) const {
@@ -176,7 +154,7 @@ std::size_t ConsolePaneView::PositionAt(QPoint point) const {
   const long long wanted = static_cast<long long>(FirstVisibleRow()) + row;
   const auto clamped = static_cast<std::size_t>(
       std::clamp<long long>(wanted, 0, static_cast<long long>(RowCount()) - 1));
-  return rows_.PositionAt(clamped, std::llround((point.x() - kMargin) * kUnits));
+  return Rows().PositionAt(clamped, std::llround((point.x() - kMargin) * kUnits));
 }
 
 void ConsolePaneView::UpdateScrollBar() {
@@ -188,7 +166,7 @@ void ConsolePaneView::UpdateScrollBar() {
 }
 
 void ConsolePaneView::ScrollToCaret() {
-  const std::size_t row = rows_.RowOf(caret_);
+  const std::size_t row = RowOf(Caret());
   QScrollBar* v = verticalScrollBar();
   if (row < FirstVisibleRow()) {
     v->setValue(static_cast<int>(row));
@@ -198,31 +176,31 @@ void ConsolePaneView::ScrollToCaret() {
 }
 
 void ConsolePaneView::SetSelection(std::size_t anchor, std::size_t caret) {
-  anchor_ = std::min(anchor, Indexed());
-  caret_ = std::min(caret, Indexed());
+  model_.SetSelection(anchor, caret);
   ScrollToCaret();
   viewport()->update();
 }
 
-void ConsolePaneView::SelectAll() { SetSelection(0, Indexed()); }
+void ConsolePaneView::SelectAll() { SetSelection(0, Length()); }
 
 QString ConsolePaneView::SelectedText() const {
-  const std::size_t from = std::min(anchor_, caret_);
-  const std::size_t to = std::min(std::max(anchor_, caret_), Indexed());
+  const std::size_t from = std::min(Anchor(), Caret());
+  const std::size_t to = std::max(Anchor(), Caret());
   if (from >= to) return {};
-  return PlainLines(text_.Substr(from, to - from));
+  return PlainLines(Text().Substr(from, to - from));
 }
 
 void ConsolePaneView::Copy() const {
   if (HasSelection()) QGuiApplication::clipboard()->setText(SelectedText());
 }
 
-QString ConsolePaneView::PlainText() const { return PlainLines(text_.Substr(0, Indexed())); }
+QString ConsolePaneView::PlainText() const { return PlainLines(Text().Substr(0, Length())); }
 
 void ConsolePaneView::DrawRow(QPainter& painter, std::size_t row, std::size_t from, std::size_t to,
                               QPointF origin) const {
-  rows_.ForEachRun(row, from, to, [&](std::size_t runFrom, std::size_t runTo, std::int64_t x) {
-    const QString run = Drawn(text_.Substr(runFrom, runTo - runFrom));
+  const console::ChunkedText& text = Text();
+  Rows().ForEachRun(row, from, to, [&](std::size_t runFrom, std::size_t runTo, std::int64_t x) {
+    const QString run = Drawn(text.Substr(runFrom, runTo - runFrom));
     if (!run.isEmpty()) {
       painter.drawText(QPointF(origin.x() + static_cast<qreal>(x) / kUnits, origin.y()), run);
     }
@@ -240,21 +218,21 @@ void ConsolePaneView::paintEvent(QPaintEvent*) {
 
   // Like a rich text box, the selection shows only while the pane has the focus.
   const bool showSelection = HasSelection() && hasFocus();
-  const std::size_t selFrom = std::min(anchor_, caret_);
-  const std::size_t selTo = std::max(anchor_, caret_);
+  const std::size_t selFrom = std::min(Anchor(), Caret());
+  const std::size_t selTo = std::max(Anchor(), Caret());
 
   const std::size_t first = FirstVisibleRow();
   const std::size_t last = std::min(RowCount() - 1, first + VisibleRows());
   for (std::size_t row = first; row <= last; ++row) {
     const int top = static_cast<int>(row - first) * height;
     const QPointF origin(kMargin, top + metrics.ascent());
-    const std::size_t start = rows_.Start(row);
-    const std::size_t end = rows_.End(row);
+    const std::size_t start = RowStart(row);
+    const std::size_t end = RowEnd(row);
     painter.setPen(pal.color(QPalette::Text));
     DrawRow(painter, row, start, end, origin);
 
     if (!showSelection) continue;
-    const std::size_t nextStart = row + 1 < RowCount() ? rows_.Start(row + 1) : end;
+    const std::size_t nextStart = row + 1 < RowCount() ? RowStart(row + 1) : end;
     if (selTo <= start || selFrom >= std::max(end, nextStart)) continue;
     const std::size_t from = std::max(selFrom, start);
     const std::size_t to = std::min(selTo, end);
@@ -300,8 +278,7 @@ void ConsolePaneView::keyPressEvent(QKeyEvent* event) {
 void ConsolePaneView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const std::size_t at = PositionAt(event->position().toPoint());
-  if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = at;
-  caret_ = at;
+  model_.SetSelection(event->modifiers() & Qt::ShiftModifier ? Anchor() : at, at);
   selecting_ = true;
   viewport()->update();
 }
@@ -313,7 +290,7 @@ void ConsolePaneView::mouseMoveEvent(QMouseEvent* event) {
   if (at.y() > viewport()->height()) {
     verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   }
-  caret_ = PositionAt(at);
+  model_.SetSelection(Anchor(), PositionAt(at));
   viewport()->update();
 }
 
@@ -330,12 +307,12 @@ void ConsolePaneView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   // The word under the mouse: the run of characters between blanks, wherever its rows end.
   const std::size_t at = PositionAt(event->position().toPoint());
+  const console::ChunkedText& text = Text();
   std::size_t from = at;
-  while (from > 0 && !IsBlank(text_[from - 1])) --from;
+  while (from > 0 && !IsBlank(text[from - 1])) --from;
   std::size_t to = at;
-  while (to < Indexed() && !IsBlank(text_[to])) ++to;
-  anchor_ = from;
-  caret_ = to;
+  while (to < text.size() && !IsBlank(text[to])) ++to;
+  model_.SetSelection(from, to);
   selecting_ = false;
   viewport()->update();
 }

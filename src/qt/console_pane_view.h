@@ -12,6 +12,7 @@
 #include <cstddef>
 
 #include "console/chunked_text.h"
+#include "console/pane_model.h"
 #include "console/pane_rows.h"
 
 namespace framora::qt {
@@ -19,27 +20,23 @@ namespace framora::qt {
 class ConsolePaneView : public QAbstractScrollArea {
   Q_OBJECT
  public:
-  // `text` is the string shown; it must outlive the view, and between calls it may only grow
-  // at its end (then Append()), lose a stretch (then Cut()), or be replaced (then Reset()).
-  ConsolePaneView(const console::ChunkedText& text, QWidget* parent);
+  // `model` follows the pane's text; it must outlive the view, which lays the text out through
+  // it and draws what it says.
+  ConsolePaneView(console::PaneModel& model, QWidget* parent);
 
-  // The text grew at its end.
-  void Append();
-  // The text was replaced whole.
-  void Reset();
-  // Bytes [keep, resume) of the text as shown were cut out and `inserted` bytes put in their
-  // place; the selection stays on the text it was on.
-  void Cut(std::size_t keep, std::size_t resume, std::size_t inserted);
+  // At each frame: the model catches up with the pane and takes its selection; the scroll bar
+  // follows, the caret is scrolled into view and the pane repainted once.
+  void Refresh();
 
   // The text as shown and its selection. Positions and the length are counted in bytes of the
   // UTF-8 text, positions at character boundaries; anchor and caret may be in any order. The
   // caret is scrolled into view.
-  const console::ChunkedText& Text() const { return text_; }
-  std::size_t Length() const { return Indexed(); }
+  const console::ChunkedText& Text() const { return model_.Text(); }
+  std::size_t Length() const { return model_.Text().size(); }
   void SetSelection(std::size_t anchor, std::size_t caret);
-  std::size_t Anchor() const { return anchor_; }
-  std::size_t Caret() const { return caret_; }
-  bool HasSelection() const { return anchor_ != caret_; }
+  std::size_t Anchor() const { return model_.Anchor(); }
+  std::size_t Caret() const { return model_.Caret(); }
+  bool HasSelection() const { return Anchor() != Caret(); }
   void SelectAll();
   // The selected text with plain LF line breaks, as the clipboard gets it.
   QString SelectedText() const;
@@ -47,18 +44,18 @@ class ConsolePaneView : public QAbstractScrollArea {
   // Everything shown, lines joined by LF.
   QString PlainText() const;
   // How often the text was replaced or cut: what was counted of it before is void.
-  std::size_t Revision() const { return revision_; }
+  std::size_t Revision() const { return model_.Revision(); }
   // Whether the rows of a new width are all worked out (see Settle()).
-  bool Settled() const { return rows_.Settled(); }
+  bool Settled() const { return model_.Settled(); }
 
   // Rows on screen: a line wider than the pane takes several.
-  std::size_t RowCount() const { return rows_.Count(); }
-  std::size_t LineCount() const { return rows_.Lines(); }
+  std::size_t RowCount() const { return Rows().Count(); }
+  std::size_t LineCount() const { return Rows().Lines(); }
   // Where a row starts and ends (before its line break, or where the next row goes on), the
   // row that holds a position, and the text of a row without its line break.
-  std::size_t RowStart(std::size_t row) const { return rows_.Start(row); }
-  std::size_t RowEnd(std::size_t row) const { return rows_.End(row); }
-  std::size_t RowOf(std::size_t position) const { return rows_.RowOf(position); }
+  std::size_t RowStart(std::size_t row) const { return Rows().Start(row); }
+  std::size_t RowEnd(std::size_t row) const { return Rows().End(row); }
+  std::size_t RowOf(std::size_t position) const { return Rows().RowOf(position); }
   QString RowText(std::size_t row) const;
   // The first and the last row that are in view.
   std::size_t FirstVisibleRow() const;
@@ -77,7 +74,7 @@ class ConsolePaneView : public QAbstractScrollArea {
   void changeEvent(QEvent* event) override;
 
  private:
-  std::size_t Indexed() const;
+  const console::PaneRows& Rows() const { return model_.Rows(); }
   // Measures and wraps afresh when the font or the width has changed since the last time.
   void Layout(bool force = false);
   int RowHeight() const;
@@ -92,15 +89,12 @@ class ConsolePaneView : public QAbstractScrollArea {
   void DrawRow(QPainter& painter, std::size_t row, std::size_t from, std::size_t to,
                QPointF origin) const;
 
-  const console::ChunkedText& text_;
-  console::PaneRows rows_;
+  // Not the view's own: its reads catch the model up with the pane as its other calls do.
+  console::PaneModel& model_;
   // The widget's font as drawn and measured: no kerning and no shaping, so that a row is as
   // wide as its characters added up, the sum the rows were cut by.
   QFont drawFont_;
-  std::size_t anchor_ = 0;
-  std::size_t caret_ = 0;
   bool selecting_ = false;
-  std::size_t revision_ = 0;
   QTimer settleTimer_;
 };
 

@@ -23,26 +23,17 @@ namespace {
 
 constexpr int kFrameMs = 16;  // the pane repaints at most about 60 times a second
 
-// Byte offset in the pane's text of its character `index` (at most the end).
-std::size_t ByteOffset(const console::ChunkedText& text, std::size_t index) {
-  std::size_t chars = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
-    if (chars++ == index) return i;
-  }
-  return text.size();
-}
-
 }  // namespace
 
 ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(console_form::Form(), registry),
-      core_(*this, static_cast<console::ConsoleView&>(*this), ctx) {
+      core_(*this, static_cast<console::ConsoleView&>(*this), ctx),
+      paneModel_(core_.Logic().Pane(), console::PaneModel::Display::Rows) {
   core_.Logic().Pane().SetBlockMemory(posix::HugePageBlocks());
   // Shown, selectable and copyable, never typed into; the text belongs to the logic.
   Build(TargetOf(core_.Logic()), [this](const ControlDesign& control, QWidget* parent) -> QWidget* {
     if (control.kind != ControlKind::Pane) return nullptr;
-    rtfOutput_ = new ConsolePaneView(core_.Logic().Pane().Chars(), parent);
+    rtfOutput_ = new ConsolePaneView(paneModel_, parent);
     return rtfOutput_;
   });
   SetPaneTextColor(Form().Find(rtfOutput)->fore);
@@ -53,8 +44,9 @@ ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
 }
 
 ConsoleWindow::~ConsoleWindow() {
-  // The children would outlive the logic by a little; the pane view reads the logic's text,
-  // so it goes first, and the boxes' last events stay away from the logic.
+  // The children would outlive the logic by a little; the pane view reads the logic's text
+  // through the pane model, so it goes first, and the boxes' last events stay away from the
+  // logic.
   for (const ControlDesign& control : Form().controls) {
     if (control.kind == ControlKind::TextBox) Widget(control.id)->removeEventFilter(this);
   }
@@ -77,35 +69,16 @@ void ConsoleWindow::ShowModeless() { ShowInFront(); }
 void ConsoleWindow::CloseWindow() { close(); }
 
 void ConsoleWindow::PaneChanged() {
-  // A replaced text may be shorter than what the view has indexed: catch up at once. Appends
-  // wait for the next frame, so a flood costs one repaint per frame.
-  if (core_.Logic().Pane().HasPendingReplace()) {
-    FlushPane();
-  } else if (!paneTimer_.isActive()) {
-    paneTimer_.start();
-  }
+  // The view catches up whenever it looks; it is repainted at the next frame, so a flood
+  // costs one repaint per frame.
+  if (!paneTimer_.isActive()) paneTimer_.start();
 }
 
 void ConsoleWindow::FlushPane() {
   paneTimer_.stop();
-  console::ConsolePane& pane = core_.Logic().Pane();
-  if (pane.HasUnseenChange()) {
-    const console::ConsolePane::Delta delta = pane.TakeDelta();
-    if (delta.replaced) {
-      rtfOutput_->Reset();
-    } else {
-      if (delta.cut) rtfOutput_->Cut(delta.keep, delta.resume, delta.inserted);
-      rtfOutput_->Append();  // only the new tail is looked at
-    }
-  }
+  rtfOutput_->Refresh();
+  const console::ConsolePane& pane = core_.Logic().Pane();
   if (pane.SelColor() != shownColor_) SetPaneTextColor(pane.SelColor());
-  const console::ChunkedText& text = pane.Chars();
-  if (pane.SelStart() >= pane.Length()) {
-    rtfOutput_->SetSelection(text.size(), text.size());  // the usual case, no counting
-  } else {
-    const std::size_t from = ByteOffset(text, pane.SelStart());
-    rtfOutput_->SetSelection(from, ByteOffset(text, pane.SelStart() + pane.SelLength()));
-  }
 }
 
 void ConsoleWindow::SetPaneTextColor(std::uint32_t color) {

@@ -9,6 +9,7 @@
 
 #include "app/app_context.h"
 #include "console/console_core.h"
+#include "console/pane_model.h"
 #include "qt/framora_window.h"
 
 namespace framora::qt {
@@ -42,6 +43,7 @@ class ConsoleWindow : public FramoraWindow, private console::ConsoleView {
   void SetPaneTextColor(std::uint32_t color);
 
   console::ConsoleCore core_;
+  console::PaneModel paneModel_;  // the view draws what it says
   ConsolePaneView* rtfOutput_ = nullptr;
   QTimer paneTimer_;
   std::uint32_t shownColor_ = 0;

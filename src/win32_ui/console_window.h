@@ -8,6 +8,7 @@
 
 #include "app/app_context.h"
 #include "console/console_core.h"
+#include "console/pane_model.h"
 #include "win32_ui/win32_window.h"
 
 namespace framora::win32 {
@@ -31,13 +32,14 @@ class ConsoleWindow : public Win32Window, private console::ConsoleView {
   void CloseWindow() override;
   void PaneChanged() override;
 
-  // Brings the RichEdit up to date with the pane: new text, colour, selection.
+  // Brings the RichEdit up to date with the pane: the model's edits, colour, selection.
   void FlushPane();
 
   std::uint32_t shownColor_ = 0;
   bool colorShown_ = false;
   bool flushPending_ = false;
   console::ConsoleCore core_;
+  console::PaneModel paneModel_;
 };
 
 }  // namespace framora::win32

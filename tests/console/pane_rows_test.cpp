@@ -125,11 +125,12 @@ TEST(PaneRows, AMegabyteLineArrivingInPiecesIsCutAsWhenWhole) {
 }
 
 // The rows a display keeps of a bounded pane, told only what changed, are the rows of its
-// text worked out afresh: the cut text's rows go, the rest move, only the row at the cut and
-// the line put there are measured again.
+// text worked out afresh: the cut text's rows go, the rest move, only the rows at the cut and
+// the line put there are measured again (and, within one long line, those up to where the
+// rows fall in step again).
 TEST(PaneRows, ACutTextKeepsItsRowsAsIfWorkedOutAfresh) {
-  for (const std::string line :
-       {"frame= 1 time=00:00:01.00 \xC3\xA9t\xC3\xA9\r\n", "W\tab cd\r\n"}) {
+  for (const std::string line : {"frame= 1 time=00:00:01.00 \xC3\xA9t\xC3\xA9\r\n", "W\tab cd\r\n",
+                                 "frame= 1 WWW \xC3\xA9t\xC3\xA9 ", "abc de"}) {
     ConsolePane pane(ConsolePane::Bound{40, 2, 64});
     PaneRows rows(pane.Chars());
     rows.SetLayout(Cells, 9);

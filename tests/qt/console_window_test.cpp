@@ -26,6 +26,7 @@
 #include <fstream>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "console/console_form.h"
 #include "console/pane_text.h"
@@ -310,13 +311,23 @@ TEST_F(ConsoleWidgetActions, AFloodKeepsThePaneBoundedAndTheViewInStepThroughARe
   const int narrow = rtfOutput->width() - rtfOutput->viewport()->width() + 4 +
                      rtfOutput->fontMetrics().horizontalAdvance('W');
   const std::size_t reads = fake->reads.size();
+  const QFont font = rtfOutput->font();
+  const QFont larger(font.family(), font.pointSize() * 3 / 2, font.weight());
+  const console::ConsolePane& pane = window->Logic().Pane();
+  std::uint64_t notShown = 0;
+  int fontChanges = 0;
   fake->onYield = [] {  // as the program's yield: the pane's timers run between the reads
     QCoreApplication::processEvents();
     return true;
   };
   fake->onRead = [&] {
-    // A resize to one character's width and back while the output pours in.
+    // A resize to one character's width and back while the output pours in; near its end, a
+    // font change just after each cut of old text, with the pane shown up to then.
     if (fake->reads.size() == reads * 2 / 3) rtfOutput->resize(narrow, rtfOutput->height());
+    if (fake->reads.size() < 600 && pane.BytesNotShown() == notShown) window->FlushPane();
+    if (fake->reads.size() < 600 && pane.BytesNotShown() != notShown)
+      rtfOutput->setFont(++fontChanges % 2 ? larger : font);
+    notShown = pane.BytesNotShown();
     if (fake->reads.size() == reads / 3) rtfOutput->resize(width, rtfOutput->height());
     if (fake->reads.size() % 4000 == 0) window->FlushPane();  // as the frame timer would
   };
@@ -324,6 +335,7 @@ TEST_F(ConsoleWidgetActions, AFloodKeepsThePaneBoundedAndTheViewInStepThroughARe
   Child<QPushButton>("cmdExecute")->click();
   window->FlushPane();
   while (!rtfOutput->Settled()) QCoreApplication::processEvents();
+  EXPECT_GE(fontChanges, 2);
 
   const std::string text = window->View().Text(console_form::rtfOutput);
   EXPECT_LT(text.size(), 7u << 20) << "memory stays flat";
@@ -340,6 +352,18 @@ TEST_F(ConsoleWidgetActions, AFloodKeepsThePaneBoundedAndTheViewInStepThroughARe
   EXPECT_EQ(QAccessible::queryAccessibleInterface(rtfOutput)->textInterface()->characterCount(),
             QString::fromStdString(text).size());
   EXPECT_TRUE(RowsFitThePane());
+
+  // The rows are those of the same text laid out afresh, as another font and back lays it out.
+  const auto rows = [rtfOutput] {
+    std::vector<std::size_t> starts;
+    for (std::size_t r = 0; r < rtfOutput->RowCount(); ++r)
+      starts.push_back(rtfOutput->RowStart(r));
+    return starts;
+  };
+  const std::vector<std::size_t> kept = rows();
+  rtfOutput->setFont(fontChanges % 2 ? font : larger);
+  rtfOutput->setFont(fontChanges % 2 ? larger : font);
+  EXPECT_TRUE(kept == rows()) << kept.size() << " rows kept, " << rows().size() << " afresh";
 }
 
 TEST_F(ConsoleWidgetActions, EnterInCommandBoxRunsAndIsSwallowed) {
