@@ -131,7 +131,8 @@ class Batch final : public YieldPort, private ReadOutputEvents {
     canceled_ = false;
     stopSent_ = false;
     error_.reset();
-    runner_->SetCommand(BuildConversionCommand(ffmpeg_, args_.image, audio, output, ports_.shell));
+    runner_->SetCommand(BuildConversionCommand(ffmpeg_, args_.image, audio, output, ports_.shell,
+                                               ProbeSound(ports_.files, audio)));
     runner_->ProcessCommand();
 
     // What a conversion that did not finish leaves behind is no video, and a later batch

@@ -152,7 +152,8 @@ void MainWindowLogic::LaunchConversion() {
 
   ports_.windows.Show(WindowId::frmReadOutput);
   const std::string command = BuildConversionCommand(
-      view_.Text(Text1), view_.Text(Text2), view_.Text(Text3), view_.Text(Text4), ports_.shell);
+      view_.Text(Text1), view_.Text(Text2), view_.Text(Text3), view_.Text(Text4), ports_.shell,
+      ProbeSound(ports_.files, view_.Text(Text3)));
   WindowView& console = ports_.windows.Ref(WindowId::frmReadOutput);
   console.SetText(console_form::Text1, command);
   console.SetText(console_form::txtCommand, command);

@@ -111,10 +111,13 @@ TEST_F(BatchTest, EachAudioBecomesAVideoBesideItAFailureIsNamedAndTheBatchGoesOn
 TEST_F(BatchTest, VideosAreNamedAfterTheAudioInItsFolderOrTheOutputFolder) {
   files.folders = {"/out", "E:\\v\\"};
   outputs = {"/out/song.mp4", "/out/.hidden.mp4", "/out/x.y.mp4"};
+  const std::string frame = std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\0');
+  files.contents["/a/song.mp3"] = frame + frame + frame + frame;
   EXPECT_EQ(Run({"--image", "/p/cover.png", "--output-dir", "/out", "--format=mp4", "--",
                  "/a/song.mp3", "/b/song.wav", "/c/.hidden", "/c/x.y.z"}),
             0);
   EXPECT_EQ(system.commands.size(), 3u) << "the second song.mp4 is not overwritten";
+  EXPECT_NE(system.commands[0].find("-c:a copy "), std::string::npos) << "an MP3 is copied";
   EXPECT_NE(system.out.find("[2/4] /b/song.wav: skipped: File /out/song.mp4 allready exists"),
             std::string::npos);
 
