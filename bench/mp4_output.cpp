@@ -50,7 +50,7 @@ bool Ffmpeg(const QStringList& args) {
   return p.waitForFinished(-1) && p.exitCode() == 0;
 }
 
-// The length of the file, or of its first stream of a kind ("v", "a").
+// The length of the file, or of its first stream of a kind ("v" for video).
 double Seconds(const std::string& file, const char* stream = nullptr) {
   QProcess p;
   p.start("ffprobe",
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rounds; ++i) {
       Run(Command(image, audio, folder + "video.avi"), audio, folder + "video.avi", "v", avi);
       Run(Command(image, audio, folder + "video.mp4"), audio, folder + "video.mp4", "v", mp4);
-      Run(floor, audio, folder + "sound.mka", "a", copy);
+      Run(floor, audio, folder + "sound.mka", nullptr, copy);
     }
     const auto row = [](const char* name, const Result& r) {
       std::printf("  %-5s %8.2f MB %8.2f s %8.2f s   %+.3f s\n", name, r.bytes / 1e6,

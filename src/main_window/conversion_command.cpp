@@ -107,29 +107,30 @@ std::vector<std::string> ConversionArguments(const std::string& imagePath,
     return {"-loop",     "1",       "-y",   "-i",      image,   "-i",  audio,
             "-shortest", "-acodec", "copy", "-vcodec", "mjpeg", output};
   }
-  // The picture is read and converted once; the video is that picture at 0 s, again each
-  // second while more than a second of the sound is left, and last where the sound ends, so
-  // that the encoder's work follows the length of the song and the picture lasts exactly as
-  // long as the sound:
+  // The picture is read and converted once; the video shows it at 0 s, at each whole second
+  // in between, and last where the sound ends, so that the encoder's work follows the length of
+  // the song and the picture lasts exactly as long as the sound:
   //  - premultiply: what is transparent in a PNG or GIF becomes black, not whatever colour
   //    its hidden pixels hold;
   //  - pad: H.264 in yuv420p needs even sizes; an odd one gains a line rather than being
   //    scaled, which would blur every pixel;
   //  - loop, not the reader's -loop 1: that one decodes the picture anew for every frame, and
   //    GIF's reader has no such option;
-  //  - the frames in between run 2 s ahead while an overlay, placed outside the frame so that
-  //    it shows nothing, ends them with the sound drawn as a tiny picture (showwaves, which
-  //    ends when the sound does); set back by a second they end more than a second before it;
+  //  - the frames in between run 2.5 s ahead until an overlay, placed outside the frame so
+  //    that it shows nothing, ends them with a tiny picture of every tenth piece of the sound
+  //    (showwaves), which ends with the sound; set back by 1.5 s they end more than a second
+  //    before it;
   //  - concat puts the first frame before them, and the last after the whole decoded sound:
-  //    it starts a segment where the longest stream of the one before ends, and takes a
-  //    video's end to be a mean frame's length after its last frame (hence the second of
-  //    margin); the sound it passes on is not used.
+  //    a segment starts where the longest stream of the one before ends, a video's end being
+  //    taken a mean frame's length after its last frame (hence the second of margin). The
+  //    sound it passes on is not used.
   static constexpr const char* kStillPicture =
       "[0:v]premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,"
       "split=3[first][still][last];"
-      "[still]loop=-1:1,setpts=(N+2)/TB[each];"
-      "[1:a:0]asplit=3[song][wave][rest];[wave]showwaves=s=16x16:r=30[w];"
-      "[each][w]overlay=x=-16:y=-16:shortest=1,setpts=PTS-1/TB[between];"
+      "[still]loop=-1:1,setpts=(N+2.5)/TB[each];"
+      "[1:a:0]asplit=3[song][wave][rest];"
+      "[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];"
+      "[each][w]overlay=x=-16:y=-16:shortest=1,setpts=PTS-1.5/TB[between];"
       "[first][between]concat=n=2:v=1:a=0[start];[rest]aselect=0[none];"
       "[start][song][last][none]concat=n=2:v=1:a=1[v][end];[end]anullsink";
   std::vector<std::string> arguments = {

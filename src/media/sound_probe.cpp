@@ -50,10 +50,11 @@ std::optional<Frame> Mp3Frame(std::string_view h) {
   const int kbps = (version == 3 ? kMpeg1 : kMpeg2)[bitrate];
   const unsigned padding = bits >> 9 & 1;
   Frame frame;
+  // MP4 writers refuse MPEG-2.5's rates (8 to 12 kHz), which the MP4 standard leaves out.
   frame.facts = {.codec = SoundCodec::Mp3,
                  .sampleRate = sampleRate,
                  .channels = (bits >> 6 & 3) == 3 ? 1 : 2,
-                 .copyable = true};
+                 .copyable = version != 0};
   frame.kind = bits & 0xFFFE0C00;  // sync, version, layer, sample rate
   frame.length = (version == 3 ? 144 : 72) * 1000ULL * kbps / sampleRate + padding;
   return frame;

@@ -39,6 +39,7 @@ TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
        {SoundCodec::Mp3, 44100, 1, true}},
       {"vbr.mp3", "-q:a 5", {SoundCodec::Mp3, 44100, 1, true}},
       {"low.mp3", "-ar 22050 -b:a 32k", {SoundCodec::Mp3, 22050, 1, true}},
+      {"lowest.mp3", "-ar 8000 -b:a 8k", {SoundCodec::Mp3, 8000, 1, false}},
       {"mp3.wav", "-ac 2 -ar 48000 -c:a libmp3lame -f mp3", {SoundCodec::Mp3, 48000, 2, true}},
       {"song.aac", "-ar 32000 -c:a aac", {SoundCodec::Aac, 32000, 1, true}},
       {"main.aac", "-c:a aac -profile:a aac_main", {SoundCodec::Aac, 44100, 1, false}},
