@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real program's command line with Debian's ffmpeg and no display: --help and --version;
 # three songs (one with a hostile name, one FFmpeg cannot read) made into AVIs as long as the
-# songs, then skipped; Ctrl+C during the third of five stops its FFmpeg, leaves none running
-# and no unfinished video, and exits 130.
+# songs, then skipped; an MP4 of a song named "-dash.mp3"; Ctrl+C during the third of five
+# stops its FFmpeg, leaves none running and no unfinished video, and exits 130.
 set -euo pipefail
 program=$1 work=$2 version=$3
 rm -rf "$work"
@@ -43,6 +43,12 @@ done
 [ ! -e music/broken.avi ] || fail "the failure left a video"
 run --image cover.png "$hostile.mp3" music/tone.wav
 [ "$status $(grep -c ': skipped: File .* allready exists' out.txt)" = "0 2" ] || fail "not skipped"
+
+# An MP4 of a song whose name starts with '-': the MP3's sound is copied packet for packet.
+cp "$hostile.mp3" ./-dash.mp3
+run --image cover.png --format mp4 -- -dash.mp3
+md5() { ffmpeg -v error -i "$1" -map 0:a -c copy -f md5 -; }
+[ "$status $(md5 ./-dash.mp4)" = "0 $(md5 ./-dash.mp3)" ] || fail "-dash.mp4"
 
 # The third song lasts long enough for FFmpeg to be found at work.
 for i in 1 2 4 5; do cp music/tone.wav "five/$i.wav"; done

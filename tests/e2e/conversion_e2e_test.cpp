@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "fakes/fake_message_box.h"
 #include "main_window/conversion_command.h"
 #include "main_window/main_form.h"
+#include "platform/posix/posix_files.h"
 #include "qt/application.h"
 #include "qt/console_window.h"
 #include "support/qt_drops.h"
@@ -113,8 +115,9 @@ class ConversionEndToEnd : public ::testing::Test {
     FramoraWindow* console = ClickConvert();
     ASSERT_NE(console, nullptr);
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].prompt;
-    const std::string command =
-        BuildConversionCommand(ffmpeg, image, audio, output, ShellKind::Posix);
+    posix::PosixFileSystem files;
+    const std::string command = BuildConversionCommand(ffmpeg, image, audio, output,
+                                                       ShellKind::Posix, ProbeSound(files, audio));
     EXPECT_EQ(console->Text(console_form::Text1), command);
     EXPECT_EQ(console->Text(console_form::txtCommand), command);
 
@@ -126,9 +129,9 @@ class ConversionEndToEnd : public ::testing::Test {
     EXPECT_NE(pane.find("C:\\> " + command + "\r\n"), std::string::npos) << pane;
 
     ASSERT_TRUE(fs::is_regular_file(output)) << pane;
-    const Probe video = ProbeFile(output);
+    const Probe video = ProbeFile(fs::absolute(output));
     EXPECT_EQ(video.streams, (QStringList{"video:" + videoCodec, "audio:" + audioCodec})) << pane;
-    const Probe sound = ProbeFile(audio);
+    const Probe sound = ProbeFile(fs::absolute(audio));
     EXPECT_NEAR(video.duration, sound.duration, 0.5);
   }
 
@@ -161,14 +164,14 @@ TEST_F(ConversionEndToEnd, PathsWithBlanksQuotesAndShellCharactersWorkAndRunNoth
   EXPECT_FALSE(fs::exists(fs::path(work) / "X"));
 }
 
-TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AndAacAtThePicturesSizeAndEndWithTheSound) {
+TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AtThePicturesSizeWithTheSongsSoundTagsAndLength) {
   // A half-transparent PNG and a GIF of odd sizes, a tiny and a huge picture; WAV, MP3 and AMR
   // (this FFmpeg cannot write AMR: 100 frames of 20 ms, each a header and 31 bytes).
   for (const auto& [source, name] : {std::pair{"color=black:s=101x77,format=rgba,geq=r=255:g=0:"
                                                "b=0:a='255*gte(X,W/2)'",
                                                "half.png"},
                                      {"testsrc=s=33x21", "odd.gif"},
-                                     {"testsrc=s=16x16", "tiny.png"},
+                                     {"testsrc=s=16x16", "-tiny.png"},
                                      {"testsrc=s=6000x4000", "huge.jpg"}}) {
     RunTool("ffmpeg",
             {"-v", "error", "-f", "lavfi", "-i", source, "-frames:v", "1", Q(work + "/" + name)});
@@ -177,22 +180,69 @@ TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AndAacAtThePicturesSizeAndEndWithThe
   amr << "#!AMR\n";
   for (int frame = 0; frame < 100; ++frame) amr << '\x3c' << std::string(31, '\0');
   amr.close();
-  const std::string cases[][4] = {
-      {"half.png", media + "/tone.wav", "half.mp4", "102,78,yuv420p"},
-      {"odd.gif", media + "/tone.mp3", "Vidéo 'it's' \"odd\".MP4", "34,22,yuv420p"},
-      {"tiny.png", work + "/tone.amr", "tiny.mp4", "16,16,yuv420p"},
-      {"huge.jpg", media + "/tone.wav", "huge.mp4", "6000,4000,yuv420p"},
+  // A song with tags, an MP3 named ".wav", half a second, and three hours: a minute's frames
+  // (16 kHz, 8 kb/s) 180 times.
+  const auto song = [&](const QString& sine, const QStringList& more, const std::string& name) {
+    RunTool("ffmpeg", QStringList{"-v", "error", "-f", "lavfi", "-i", "sine=" + sine} + more +
+                          QStringList{Q(work + "/" + name)});
   };
-  for (const auto& [image, audio, output, picture] : cases) {
+  song("d=120",
+       {"-metadata", "title=Tïtle", "-metadata", "artist=A", "-metadata", "album=B", "-metadata",
+        "track=3/12", "-metadata", "date=2021", "-metadata", "comment=C"},
+       "song.mp3");
+  song("d=2", {"-f", "mp3"}, "mp3.wav");
+  song("d=0.5", {}, "-short.mp3");
+  song("d=60:r=16000", {"-b:a", "8k", "-write_xing", "0", "-id3v2_version", "0"}, "minute.mp3");
+  std::ifstream minute(work + "/minute.mp3", std::ios::binary);
+  const std::string frames{std::istreambuf_iterator<char>(minute), {}};
+  std::ofstream hours(work + "/hours.mp3", std::ios::binary);
+  for (int i = 0; i < 180; ++i) hours << frames;
+  hours.close();
+  const std::string cases[][5] = {
+      {"half.png", media + "/tone.wav", "half.mp4", "102,78,yuv420p", "aac"},
+      {"odd.gif", media + "/tone.mp3", "Vidéo 'it's' \"odd\".MP4", "34,22,yuv420p", "mp3"},
+      {"-tiny.png", "tone.amr", "tiny.mp4", "16,16,yuv420p", "aac"},
+      {"huge.jpg", media + "/tone.wav", "huge.mp4", "6000,4000,yuv420p", "aac"},
+      {"-tiny.png", "song.mp3", "-song.mp4", "16,16,yuv420p", "mp3"},
+      {"-tiny.png", "mp3.wav", "copied.mp4", "16,16,yuv420p", "mp3"},
+      {"-tiny.png", "-short.mp3", "short.mp4", "16,16,yuv420p", "mp3"},
+      {"-tiny.png", "hours.mp3", "hours.mp4", "16,16,yuv420p", "mp3"},
+  };
+  // What ffprobe or ffmpeg prints of a file, sorted line by line.
+  const auto show = [](const QString& tool, const QStringList& args, const std::string& file,
+                       const QStringList& after = {}) {
+    QStringList lines = RunTool(tool, args + QStringList{Q(fs::absolute(file).string())} + after)
+                            .split(QRegularExpression("[\n|]"), Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+  };
+  const QStringList length = {"-v", "error", "-of", "csv=p=0", "-show_entries"};
+  for (const auto& [image, audio, output, picture, sound] : cases) {
     messages.shown.clear();
-    Convert("/usr/bin/ffmpeg", work + "/" + image, audio, work + "/" + output, "aac", "h264");
-    // The sound lasts 2 s; so does the video, within a tenth of a second.
-    const QStringList probe = RunTool("ffprobe", {"-v", "error", "-show_entries",
-                                                  "stream=width,height,pix_fmt:format=duration",
-                                                  "-of", "csv=p=0", Q(work + "/" + output)})
-                                  .split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(probe.value(0), Q(picture)) << output;
-    EXPECT_NEAR(probe.value(1).toDouble(), 2, 0.1) << output;
+    Convert("/usr/bin/ffmpeg", image, audio, output, Q(sound), "h264");
+    EXPECT_EQ(
+        show("ffprobe", length + QStringList{"stream=width,height,pix_fmt", "-select_streams", "v"},
+             output),
+        QStringList{Q(picture)});
+    // The picture ends with the sound, within a tenth of a second, as does the song.
+    const QStringList lengths =
+        show("ffprobe", length + QStringList{"stream=codec_type,duration"}, output);
+    const double song =
+        show("ffprobe", length + QStringList{"format=duration"}, audio)[0].toDouble();
+    ASSERT_EQ(lengths.size(), 2) << output;
+    EXPECT_NEAR(lengths[0].section(',', 1).toDouble(), lengths[1].section(',', 1).toDouble(), 0.1)
+        << output << " " << lengths.join(' ').toStdString();
+    EXPECT_NEAR(lengths[1].section(',', 1).toDouble(), song, 0.1) << output;
+    const QStringList tags = {
+        "-v",          "error",         "-of",
+        "compact=p=0", "-show_entries", "format_tags=title,artist,album,track,date,comment"};
+    EXPECT_EQ(show("ffprobe", tags, output), show("ffprobe", tags, audio)) << output;
+    // A copied sound keeps every packet as it was.
+    const QStringList md5 = {"-map", "0:a", "-c", "copy", "-f", "md5", "-"};
+    if (sound == "mp3") {
+      EXPECT_EQ(show("ffmpeg", {"-v", "error", "-i"}, output, md5),
+                show("ffmpeg", {"-v", "error", "-i"}, audio, md5));
+    }
   }
   // The transparent half is black: grey 0 (red would be a fair part of white).
   EXPECT_EQ(RunTool("ffmpeg", {"-v", "error", "-i", Q(work + "/half.mp4"), "-frames:v", "1", "-vf",
