@@ -9,7 +9,7 @@ constexpr std::size_t kMaxBoxes = 4096;  // more is no file worth reading on
 std::vector<Mp4Box> Mp4Boxes(ByteSource& source, std::uint64_t begin, std::uint64_t end) {
   std::vector<Mp4Box> boxes;
   std::uint64_t at = begin;
-  while (boxes.size() < kMaxBoxes && end - at >= 8) {
+  while (boxes.size() < kMaxBoxes && at <= end && end - at >= 8) {
     const std::string h = source.Read(at, 16);
     if (h.size() < 8) break;
     Mp4Box box{.type = h.substr(4, 4), .start = at, .body = at + 8};
