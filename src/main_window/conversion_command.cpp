@@ -107,9 +107,9 @@ std::vector<std::string> ConversionArguments(const std::string& imagePath,
     return {"-loop",     "1",       "-y",   "-i",      image,   "-i",  audio,
             "-shortest", "-acodec", "copy", "-vcodec", "mjpeg", output};
   }
-  // The picture is read and converted once; the video shows it at 0 s, at each whole second
-  // in between, and last where the sound ends, so that the encoder's work follows the length of
-  // the song and the picture lasts exactly as long as the sound:
+  // The picture (an animated GIF's first) is read and converted once; the video shows it at
+  // 0 s, at each whole second in between, and last where the sound ends, so that the encoder's
+  // work follows the length of the song and the picture lasts exactly as long as the sound:
   //  - premultiply: what is transparent in a PNG or GIF becomes black, not whatever colour
   //    its hidden pixels hold;
   //  - pad: H.264 in yuv420p needs even sizes; an odd one gains a line rather than being
@@ -125,8 +125,8 @@ std::vector<std::string> ConversionArguments(const std::string& imagePath,
   //    taken a mean frame's length after its last frame (hence the second of margin). The
   //    sound it passes on is not used.
   static constexpr const char* kStillPicture =
-      "[0:v]premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,"
-      "split=3[first][still][last];"
+      "[0:v]trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,"
+      "format=yuv420p,split=3[first][still][last];"
       "[still]loop=-1:1,setpts=(N+2.5)/TB[each];"
       "[1:a:0]asplit=3[song][wave][rest];"
       "[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];"

@@ -170,11 +170,12 @@ TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AtThePicturesSizeWithTheSongsSoundTa
   for (const auto& [source, name] : {std::pair{"color=black:s=101x77,format=rgba,geq=r=255:g=0:"
                                                "b=0:a='255*gte(X,W/2)'",
                                                "half.png"},
-                                     {"testsrc=s=33x21", "odd.gif"},
+                                     {"testsrc=s=33x21:r=5", "odd.gif"},
                                      {"testsrc=s=16x16", "-tiny.png"},
                                      {"testsrc=s=6000x4000", "huge.jpg"}}) {
-    RunTool("ffmpeg",
-            {"-v", "error", "-f", "lavfi", "-i", source, "-frames:v", "1", Q(work + "/" + name)});
+    const QString frames = QString(name).endsWith(".gif") ? "10" : "1";  // an animated GIF
+    RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", source, "-frames:v", frames,
+                       Q(work + "/" + name)});
   }
   std::ofstream amr(work + "/tone.amr", std::ios::binary);
   amr << "#!AMR\n";

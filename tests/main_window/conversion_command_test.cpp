@@ -27,8 +27,9 @@ TEST(ConversionCommand, PlainPathsGoInExactlyAsTheyAre) {
 
 TEST(ConversionCommand, AnOutputEndingInMp4InAnyCaseGetsTheMp4Command) {
   const std::string graph =
-      "[0:v]premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,split=3[first]"
-      "[still][last];[still]loop=-1:1,setpts=(N+2.5)/TB[each];[1:a:0]asplit=3[song][wave][rest];"
+      "[0:v]trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,"
+      "split=3[first][still][last];[still]loop=-1:1,setpts=(N+2.5)/"
+      "TB[each];[1:a:0]asplit=3[song][wave][rest];"
       "[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];[each][w]overlay=x=-16:y=-16:"
       "shortest=1,setpts=PTS-1.5/TB"
       "[between];[first][between]concat=n=2:v=1:a=0[start];[rest]aselect=0[none];[start][song]"
