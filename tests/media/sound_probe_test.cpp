@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "fakes/fake_file_system.h"
 #include "media/sound_probe.h"
@@ -15,21 +15,18 @@ namespace {
 
 std::string Contents(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
   const std::string dir = test::MakeTempDir("probe") + "/";
-  const std::string tone = " -f lavfi -i sine=d=1 ";
+  const auto ffmpeg = [](const std::string& args) {
+    return std::system(("ffmpeg -v error -f lavfi -i " + args).c_str());
+  };
   // A cover of several megabytes in the ID3 tag.
-  ASSERT_EQ(
-      std::system(("ffmpeg -v error -f lavfi -i 'nullsrc=s=3000x3000,geq=random(1)*255:128:128'"
-                   " -frames:v 1 -q:v 1 " +
-                   dir + "big.jpg")
-                      .c_str()),
-      0);
+  ASSERT_EQ(ffmpeg("'nullsrc=s=3000x3000,geq=random(1)*255:128:128' -q:v 1 -frames:v 1 " + dir +
+                   "big.jpg"),
+            0);
   const struct {
     std::string file, options;
     SoundFacts facts;
@@ -48,11 +45,10 @@ TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
       {"alac.m4a", "-c:a alac", {}},
       {"wav.mp3", "-f wav", {}},
       {"song.flac", "", {}},
-      {"song.ogg", "", {}},
   };
   posix::PosixFileSystem files;
   for (const auto& c : cases) {
-    ASSERT_EQ(std::system(("ffmpeg -v error" + tone + c.options + " " + dir + c.file).c_str()), 0);
+    ASSERT_EQ(ffmpeg("sine=d=1 " + c.options + " " + dir + c.file), 0);
     EXPECT_EQ(ProbeSound(files, dir + c.file), c.facts) << c.file;
   }
   EXPECT_EQ(ProbeSound(files, dir + "missing.mp3"), SoundFacts{});
