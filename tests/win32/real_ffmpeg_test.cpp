@@ -1,9 +1,9 @@
 // Conversions with a real Windows FFmpeg, made through the program as a user makes them (see
 // real_ffmpeg_test.sh, which makes the media, runs this and reads the results with ffprobe):
 // names with blanks, cmd's special characters, Cyrillic, Japanese and an emoji, a path past 260
-// characters, an MP4 of an MP3 (named with a leading '-'), a picture FFmpeg cannot read, an output
-// folder that does not exist, and Cancel 8 s into a conversion and at its very start. FFMPEG_EXE
-// names ffmpeg.exe, MEDIA the folder.
+// characters, an MP4, a picture FFmpeg cannot read, an output folder that does not exist, and
+// Cancel 8 s into a conversion and at its very start. FFMPEG_EXE names ffmpeg.exe, MEDIA the
+// folder.
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
@@ -82,7 +82,7 @@ TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
     store.Write(app, "config", "ffmpeg-location", Env("FFMPEG_EXE"));
     store.Write(app, "config", "image-file", media + c.image);
     store.Write(app, "config", "audio-file", media + c.audio);
-    const bool here = output.starts_with('-');
+    const bool here = output.starts_with('-');  // named as it stands: in the program's folder
     store.Write(app, "config", "save-file", here ? output : media + output);
     Start();
     const HWND main = WaitForWindow(identity::kMainCaption);
