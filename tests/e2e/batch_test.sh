@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real program's command line with Debian's ffmpeg and no display: --help and --version;
 # three songs (one with a hostile name, one FFmpeg cannot read) made into AVIs as long as the
-# songs, then skipped; an MP4 of a song named "-dash.mp3"; Ctrl+C during the third of five
-# stops its FFmpeg, leaves none running and no unfinished video, and exits 130.
+# songs, then skipped; Ctrl+C during the third of five stops its FFmpeg, leaves none running
+# and no unfinished video, and exits 130.
 set -euo pipefail
 program=$1 work=$2 version=$3
 rm -rf "$work"

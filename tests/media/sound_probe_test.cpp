@@ -24,9 +24,8 @@ TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
     return std::system(("ffmpeg -v error -f lavfi -i " + args).c_str());
   };
   // A cover of several megabytes in the ID3 tag.
-  ASSERT_EQ(ffmpeg("'nullsrc=s=3000x3000,geq=random(1)*255:128:128' -q:v 1 -frames:v 1 " + dir +
-                   "big.jpg"),
-            0);
+  const std::string noise = "'nullsrc=s=3000x3000,geq=random(1)*255:128:128' -frames:v 1 -q:v 1 ";
+  ASSERT_EQ(ffmpeg(noise + dir + "big.jpg"), 0);
   const struct {
     std::string file, options;
     SoundFacts facts;
@@ -41,7 +40,6 @@ TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
       {"song.aac", "-ar 32000 -c:a aac", {SoundCodec::Aac, 32000, 1, true}},
       {"main.aac", "-c:a aac -profile:a aac_main", {SoundCodec::Aac, 44100, 1, false}},
       {"song.m4a", "-ac 2 -c:a aac", {SoundCodec::Aac, 44100, 2, true}},
-      {"fast.m4a", "-c:a aac -movflags +faststart", {SoundCodec::Aac, 44100, 1, true}},
       {"alac.m4a", "-c:a alac", {}},
       {"wav.mp3", "-f wav", {}},
       {"song.flac", "", {}},
@@ -54,7 +52,7 @@ TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
   EXPECT_EQ(ProbeSound(files, dir + "missing.mp3"), SoundFacts{});
 
   // Junk after a tag, a second tag; free-format frames, a stream cut short, a frame that does not
-  // agree with the next; an empty file.
+  // agree with the next.
   const std::string mp3 = Contents(dir + "low.mp3");
   const std::string tag = std::string("ID3\x04\0\0\0\0\0\x05", 10) + "tag!!";
   const std::string freeFrame = std::string("\xFF\xFB\x00\x00", 4) + std::string(400, '\0');
@@ -67,7 +65,6 @@ TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
       {mp3.substr(first, mp3.find("\xFF\xF3", first + 1) - first) +
            wav.substr(wav.find("\xFF\xFB")),
        {SoundCodec::Mp3, 48000, 2, true}},
-      {"", {}},
   };
   test::FakeFileSystem fake;
   for (const auto& [bytes, facts] : streams) {
