@@ -14,6 +14,9 @@ namespace framora {
 
 class ProcessHost;
 class RegistryPort;
+namespace queue {
+class Desk;
+}
 
 struct AppContext {
   SettingsStore* settings = nullptr;
@@ -33,6 +36,8 @@ struct AppContext {
   std::function<std::unique_ptr<ProcessHost>()> makeProcessHost;
   // Full path of the folder that holds the program file.
   std::string programFolder;
+  // Where the launch hands the console the songs it planned.
+  queue::Desk* desk = nullptr;
 };
 
 }  // namespace framora

@@ -40,6 +40,8 @@ struct FileDialogRequest {
   std::string filter;  // "description|pattern|description|pattern..."
   std::string defaultExt;
   std::string dialogTitle;
+  // An open dialog that lets the user choose several files at once.
+  bool multiSelect = false;
 };
 
 // What the user chose: the file, and the entry of the filter that was selected then (1 is
@@ -47,6 +49,8 @@ struct FileDialogRequest {
 struct FileDialogChoice {
   std::string fileName;
   int filterIndex = 1;
+  // Every file chosen, full paths (one without multiSelect); fileName is the first of them.
+  std::vector<std::string> fileNames;
 };
 
 class FileDialogPort {

@@ -30,6 +30,53 @@ std::string AsciiLower(std::string_view text) {
   return out;
 }
 
+namespace {
+
+char32_t Lower(char32_t c) {
+  if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
+  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) != 0 ? c + 1 : c;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+  return c;
+}
+
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string FoldCase(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    const auto next = [&](std::size_t k) {
+      return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+    };
+    // Only two-byte characters are folded (the ranges above); the rest are copied.
+    if (b0 >= 0xC2 && b0 < 0xE0 && (next(1) & 0xC0) == 0x80) {
+      AppendUtf8(Lower(static_cast<char32_t>(((b0 & 0x1F) << 6) | (next(1) & 0x3F))), out);
+      ++i;
+      continue;
+    }
+    out += b0 < 0x80 ? static_cast<char>(Lower(b0)) : text[i];
+  }
+  return out;
+}
+
 std::string WithoutAccessKeys(std::string_view caption) {
   std::string plain;
   for (std::size_t i = 0; i < caption.size(); ++i) {

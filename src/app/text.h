@@ -15,6 +15,10 @@ std::size_t Utf8Length(std::string_view text);
 // ASCII-only lower case; other characters are left alone.
 std::string AsciiLower(std::string_view text);
 
+// Lower case as Windows compares file names: ASCII, and the letters of Latin-1, Latin
+// Extended-A, Greek and Cyrillic, which song names use most; other characters stay as they are.
+std::string FoldCase(std::string_view text);
+
 // A caption as a screen reader says it: without the marks of its access key ("&&" is a plain
 // '&').
 std::string WithoutAccessKeys(std::string_view caption);

@@ -1,12 +1,16 @@
 #include "batch/batch.h"
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <utility>
 
 #include "app/text.h"
+#include "app/wildcard.h"
 #include "batch/command_line.h"
 #include "console/progress_reader.h"
+#include "main_window/song_list.h"
+#include "queue/song_queue.h"
 #include "runner/process_host.h"
 #include "runner/read_output.h"
 
@@ -73,121 +77,86 @@ class OutputTail {
 class Batch final : public YieldPort, private ReadOutputEvents {
  public:
   Batch(const Arguments& arguments, BatchPorts ports, std::string ffmpeg)
-      : args_(arguments), ports_(ports), ffmpeg_(std::move(ffmpeg)) {}
+      : ports_(ports),
+        queue_(ports.files, {.ffmpeg = std::move(ffmpeg),
+                             .image = arguments.image,
+                             .shell = ports.shell,
+                             .overwrite = arguments.overwrite}) {
+    // Every song's video is known before anything runs, so that no song replaces another's.
+    const queue::Naming naming{arguments.outputDir, arguments.extension};
+    for (const std::string& argument : arguments.audio) {
+      if (ports.shell != ShellKind::Cmd || !HasWildcard(argument)) {
+        queue_.AddEach({argument}, naming);
+        continue;
+      }
+      // cmd leaves * and ? to the program, and Windows programs expand them.
+      const std::vector<std::string> songs = Matching(argument);
+      if (songs.empty()) queue_.AddRefused(argument, "no file matches it");
+      queue_.AddEach(songs, naming);
+    }
+  }
 
   int Run() {
     terminal_ = ports_.system.IsTerminal();
     host_ = ports_.system.MakeProcessHost(*this);
     runner_ = std::make_unique<ReadOutput>(*host_, static_cast<ReadOutputEvents&>(*this));
-    int converted = 0, skipped = 0, failed = 0;
     bool stopped = false;
-    for (std::size_t i = 0; i < args_.audio.size() && !stopped; ++i) {
-      stopped = ports_.system.StopRequested();
-      if (stopped) break;
-      switch (Convert(i)) {
-        case Result::Converted:
-          ++converted;
-          break;
-        case Result::Skipped:
-          ++skipped;
-          break;
-        case Result::Failed:
-          ++failed;
-          break;
-        case Result::Stopped:
-          stopped = true;
-          break;
-      }
+    for (std::size_t i = 0; i < queue_.Size() && !stopped; ++i) {
+      stopped = ports_.system.StopRequested() || !Convert(i);
     }
-    const std::string counts = std::to_string(converted) + " converted, " +
-                               std::to_string(skipped) + " skipped, " + std::to_string(failed) +
-                               " failed";
+    const queue::Counts counts = queue_.Count();
+    const std::string sums = std::to_string(counts.converted) + " converted, " +
+                             std::to_string(counts.skipped) + " skipped, " +
+                             std::to_string(counts.failed) + " failed";
     if (stopped) {
-      const std::size_t left = args_.audio.size() - converted - skipped - failed;
-      Line("Stopped: " + counts + ", " + std::to_string(left) + " not converted");
+      Line("Stopped: " + sums + ", " + std::to_string(counts.notConverted) + " not converted");
       return kStopped;
     }
-    Line(std::to_string(args_.audio.size()) + (args_.audio.size() == 1 ? " file: " : " files: ") +
-         counts);
-    return failed > 0 ? kFailed : kDone;
+    Line(std::to_string(queue_.Size()) + (queue_.Size() == 1 ? " file: " : " files: ") + sums);
+    return counts.failed > 0 ? kFailed : kDone;
   }
 
  private:
-  enum class Result { Converted, Skipped, Failed, Stopped };
-
-  Result Convert(std::size_t index) {
-    const std::string& audio = args_.audio[index];
-    label_ =
-        "[" + std::to_string(index + 1) + "/" + std::to_string(args_.audio.size()) + "] " + audio;
-    const std::string output = OutputFor(audio);
-    const bool existed = ports_.files.IsNormalFile(output);
-    // The launch's rule, a look-up as it makes it: an output that exists is not written over
-    // unasked.
-    if (!args_.overwrite && ports_.files.FindFirstFile(output)) {
-      Line(label_ + ": skipped: " + OutputExistsMessage(output));
-      return Result::Skipped;
+  // One song; false when the user stopped it.
+  bool Convert(std::size_t index) {
+    label_ = "[" + std::to_string(index + 1) + "/" + std::to_string(queue_.Size()) + "] " +
+             queue_[index].path;
+    if (queue_.Prepare(index)) {
+      canceled_ = false;
+      stopSent_ = false;
+      error_.reset();
+      runner_->SetCommand(queue_.Command(index));
+      runner_->ProcessCommand();
+      // FFmpeg may still be writing what it was stopped in, until its stop is over.
+      if (canceled_) ports_.system.WaitForStops();
+      queue_.Finished(index, {canceled_, false, runner_->ExitCode(), error_});
     }
-
-    canceled_ = false;
-    stopSent_ = false;
-    error_.reset();
-    runner_->SetCommand(BuildConversionCommand(ffmpeg_, args_.image, audio, output, ports_.shell,
-                                               ProbeSound(ports_.files, audio)));
-    runner_->ProcessCommand();
-
-    // What a conversion that did not finish leaves behind is no video, and a later batch
-    // would skip it as one; a file that was there before is the user's.
-    const auto removeUnfinished = [&] {
-      if (!existed) ports_.files.RemoveFile(output);
-    };
-    if (canceled_) {
-      ports_.system.WaitForStops();  // FFmpeg may be writing until it has ended
-      removeUnfinished();
-      Line(label_ + ": stopped");
-      return Result::Stopped;
-    }
-    const std::optional<std::int32_t> exitCode = runner_->ExitCode();
-    const bool written = ports_.files.IsNormalFile(output);
-    if (!error_ && exitCode.value_or(0) == 0 && written) {
-      Line(label_ + ": converted: " + output);
-      return Result::Converted;
-    }
-    std::string why;
-    if (error_) {
-      why = *error_;
-    } else if (!exitCode) {
-      why = "FFmpeg's exit code is unknown";
-    } else if (*exitCode != 0) {
-      why = "FFmpeg's exit code " + std::to_string(*exitCode);
-    } else {
-      why = "FFmpeg ended (exit code 0) without writing " + output;
-    }
-    removeUnfinished();
-    std::string text = label_ + ": failed: " + why;
+    const queue::Song& song = queue_[index];
+    std::string text = label_ + ": " + song.result;
     const std::vector<std::string> lines = tail_.Lines();
-    if (!lines.empty()) text += "; its last lines:";
-    for (const std::string& line : lines) text += "\n    " + line;
+    if (song.outcome == queue::Outcome::Failed && song.exitCode && !lines.empty()) {
+      text += "; its last lines:";
+      for (const std::string& line : lines) text += "\n    " + line;
+    }
+    tail_.Clear();
     Line(text);
-    return Result::Failed;
+    return song.outcome != queue::Outcome::Stopped;
   }
 
-  // DIR/<name without extension>.avi (or .mp4); DIR is the audio file's own folder by default.
-  std::string OutputFor(const std::string& audio) const {
-    const bool windows = ports_.shell == ShellKind::Cmd;
-    const auto separator = [windows](char c) {
-      return c == '/' || (windows && (c == '\\' || c == ':'));
-    };
-    std::size_t start = audio.size();
-    while (start > 0 && !separator(audio[start - 1])) --start;
-    std::string name = audio.substr(start);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
-    std::string folder = audio.substr(0, start);
-    if (args_.outputDir) {
-      folder = *args_.outputDir;
-      if (!folder.empty() && !separator(folder.back())) folder += windows ? '\\' : '/';
+  // The files a pattern names, in file-name order: wildcards in its last part, letter case
+  // aside, as Windows matches them.
+  std::vector<std::string> Matching(const std::string& pattern) const {
+    const std::size_t cut = pattern.find_last_of("\\/:");
+    const std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
+    const std::string name = FoldCase(pattern.substr(folder.size()));
+    std::vector<std::string> files;
+    for (const std::string& entry : ports_.files.ListFolder(folder.empty() ? "." : folder)) {
+      if (WildcardMatch(name, FoldCase(entry)) && ports_.files.IsNormalFile(folder + entry)) {
+        files.push_back(folder + entry);
+      }
     }
-    return folder + name + args_.extension;
+    std::sort(files.begin(), files.end(), InFileNameOrder);
+    return files;
   }
 
   // The terminal's line for the file being converted, rewritten in place.
@@ -247,9 +216,8 @@ class Batch final : public YieldPort, private ReadOutputEvents {
     error_ = error + " (" + std::to_string(lastDllError) + ")";
   }
 
-  const Arguments& args_;
   BatchPorts ports_;
-  std::string ffmpeg_;
+  queue::SongQueue queue_;
   bool terminal_ = false;
   std::unique_ptr<ProcessHost> host_;
   std::unique_ptr<ReadOutput> runner_;
@@ -293,10 +261,27 @@ int RunCommandLine(const std::vector<std::string>& args, BatchPorts ports) {
                       "the output folder '" + *arguments.outputDir + "' does not exist");
   }
   std::optional<std::string> ffmpeg = arguments.ffmpeg;
-  if (!ffmpeg) ffmpeg = FindProgram(ports.programs, ports.ffmpegSearch);
   if (!ffmpeg) {
-    return UsageError(ports.system, "FFmpeg (" + ports.ffmpegSearch.name +
-                                        ") was not found; name it with --ffmpeg PATH");
+    ffmpeg = FindProgram(ports.programs, ports.ffmpegSearch);
+    if (!ffmpeg) {
+      return UsageError(ports.system, "FFmpeg (" + ports.ffmpegSearch.name +
+                                          ") was not found; name it with --ffmpeg PATH");
+    }
+  } else if (ffmpeg->find_first_of(ports.shell == ShellKind::Cmd ? "/\\:" : "/") ==
+             std::string::npos) {
+    // A bare name is looked up as the interpreter would, and named by where it was found.
+    ProgramSearch search = ports.ffmpegSearch;
+    search.name = *ffmpeg;
+    std::optional<std::string> found = FindProgram(ports.programs, search);
+    if (!found && ports.shell == ShellKind::Cmd && ffmpeg->find('.') == std::string::npos) {
+      search.name += ".exe";
+      found = FindProgram(ports.programs, search);
+    }
+    if (!found) return UsageError(ports.system, "--ffmpeg '" + *ffmpeg + "' was not found");
+    ffmpeg = found;
+  } else if (!ports.programs.IsProgramFile(*ffmpeg)) {
+    // Before any song: otherwise each one fails alike, with the interpreter's words.
+    return UsageError(ports.system, "--ffmpeg '" + *ffmpeg + "' is not a program that can run");
   }
   Batch batch(arguments, ports, *ffmpeg);
   return batch.Run();

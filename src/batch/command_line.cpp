@@ -104,7 +104,7 @@ std::string UsageText() {
       "of COVER and each AUDIO file (WAV, MP3 or AMR), one after another, with the\n"
       "window's FFmpeg command: song.mp3 becomes song.avi (or song.mp4) beside it,\n"
       "or in the folder named by --output-dir. A video that exists is skipped, as\n"
-      "the window refuses it.\n"
+      "the window refuses it, and two songs never make one video.\n"
       "\n"
       "Options:\n";
   for (const Option& option : kOptions) {
@@ -117,7 +117,8 @@ std::string UsageText() {
   text +=
       "\n"
       "On a terminal each file shows how far it has got; then a line tells what\n"
-      "became of it, and a last line sums up. Ctrl+C stops FFmpeg and the batch.\n"
+      "became of it, and a last line sums up. Ctrl+C stops FFmpeg and the batch,\n"
+      "and removes the video it was making.\n"
       "\n"
       "Exit status: 0 when every file was converted or skipped, 1 when any failed,\n"
       "2 for a usage error, 130 when stopped.\n";

@@ -9,7 +9,7 @@ ConsoleCore::ConsoleCore(WindowView& controls, ConsoleView& window, const AppCon
     : host_(ctx.makeProcessHost()),
       logic_(std::make_unique<ConsoleLogic>(
           controls, window,
-          ConsolePorts{*ctx.messages, *host_, ctx.programFolder, ctx.taskbar, {}})),
+          ConsolePorts{*ctx.messages, *host_, ctx.programFolder, ctx.taskbar, {}, ctx.desk})),
       view_(controls, *logic_) {}
 
 std::string ConsoleCore::PaneView::Text(ControlId control) const {

@@ -5,6 +5,8 @@
 #include "app/identity.h"
 #include "console/console_form.h"
 #include "console/pane_text.h"
+#include "queue/desk.h"
+#include "queue/song_queue.h"
 
 namespace framora::console {
 
@@ -25,6 +27,123 @@ ConsoleLogic::ConsoleLogic(WindowView& controls, ConsoleView& window, ConsolePor
       readOutput1_(ports_.host, *this) {
   if (!ports_.now) ports_.now = &SteadyMilliseconds;
   pane_.SetChangeListener([this] { rtfOutputChange(); });
+  if (ports_.desk != nullptr) {
+    ports_.desk->Listen(
+        this, [this](std::shared_ptr<queue::SongQueue> songs) { TakeQueue(std::move(songs)); });
+  }
+}
+
+ConsoleLogic::~ConsoleLogic() {
+  if (ports_.desk != nullptr) ports_.desk->StopListening(this);
+}
+
+void ConsoleLogic::TakeQueue(std::shared_ptr<queue::SongQueue> songs) {
+  if (closed_) return;
+  queue_ = std::move(songs);
+  if (queue_->Size() < 2 || running_ || readOutput1_.Processing()) return;
+  // Before the prompt where the first song's command will stand: what is queued, and where.
+  std::string note(kNoteStart);
+  note += std::to_string(queue_->Size()) + " songs queued: their videos go to ";
+  const std::string folder = queue::FolderOf((*queue_)[0].output, queue_->GetRules().shell);
+  note += folder.empty() ? "the current folder" : folder;
+  note += kNoteEnd;
+  if (pane_.Text() == FreshPaneText()) {
+    std::string text(StartBanner());
+    text += kCrLf;
+    text += kCrLf;
+    text += note;
+    text += kCrLf;
+    text += kCrLf;
+    text += kPrompt;
+    pane_.Replace(std::move(text));
+  } else {
+    Line(note);
+  }
+}
+
+bool ConsoleLogic::QueueHolds(const std::string& command) const {
+  return queue_ && queue_->Size() > 0 && !readOutput1_.Processing() &&
+         command == queue_->Command(0);
+}
+
+bool ConsoleLogic::Several() const { return running_ && running_->Size() > 1; }
+
+void ConsoleLogic::Line(const std::string& line) {
+  std::string text = line;
+  text += kCrLf;
+  text += kCrLf;
+  text += kPrompt;
+  pane_.Append(text);
+}
+
+std::string ConsoleLogic::SongLine(std::size_t i) const {
+  const queue::SongQueue& songs = *running_;
+  std::string line(kNoteStart);
+  line += "Song " + std::to_string(i + 1) + " of " + std::to_string(songs.Size()) + ", " +
+          queue::NameOf(songs[i].path, songs.GetRules().shell) + ": " + songs[i].result;
+  line += kNoteEnd;
+  return line;
+}
+
+void ConsoleLogic::RunQueue() {
+  // Held here: a launch meanwhile hands over another queue for the next Execute.
+  running_ = queue_;
+  queue::SongQueue& songs = *running_;
+  songs.Reset();
+  const bool several = songs.Size() > 1;
+  bool ending = false;
+  for (std::size_t i = 0; i < songs.Size() && !closed_ && !ending; ++i) {
+    song_ = i;
+    if (several) {
+      queueDone_ = i;
+      if (!songs.Prepare(i)) {
+        Line(SongLine(i));
+        continue;
+      }
+    } else {
+      // One song runs as any command did, FFmpeg telling what is wrong with it.
+      songs.BeginRun(i);
+    }
+    songStarted_ = false;
+    readOutput1_.SetCommand(songs.Command(i));
+    readOutput1_.ProcessCommand();
+    if (songs[i].outcome == queue::Outcome::Waiting) {
+      // Stopped by the window's closing; or the program is ending and leaves it running.
+      ending = !closed_;
+      songs.Finished(i, {closed_, ending, std::nullopt, std::nullopt});
+    }
+  }
+  song_.reset();
+  ClearProgress();
+  if (several && !closed_ && !ending) QueueMessage();
+  running_.reset();
+}
+
+void ConsoleLogic::QueueMessage() {
+  const queue::SongQueue& songs = *running_;
+  const queue::Counts counts = songs.Count();
+  std::string message(kCompleteMessage);
+  message += kCrLf;
+  message += std::to_string(songs.Size()) + " songs: " + std::to_string(counts.converted) +
+             " converted, " + std::to_string(counts.skipped) + " skipped, " +
+             std::to_string(counts.failed) + " failed.";
+  if (counts.failed == 0) {
+    ports_.messages.ShowMessage(message, MessageIcon::None, std::string(kCompleteTitle));
+    return;
+  }
+  for (std::size_t i = 0; i < songs.Size(); ++i) {
+    if (songs[i].outcome != queue::Outcome::Failed) continue;
+    message += kCrLf;
+    message += queue::NameOf(songs[i].path, songs.GetRules().shell) + ": " + songs[i].why;
+  }
+  ports_.messages.ShowMessage(message, MessageIcon::Critical, std::string(kErrorTitle));
+}
+
+bool ConsoleLogic::SongEnded(std::optional<std::int32_t> exitCode,
+                             std::optional<std::string> error) {
+  if (!running_ || !song_ || (*running_)[*song_].outcome != queue::Outcome::Waiting) return false;
+  running_->Finished(*song_, {false, false, exitCode, std::move(error)});
+  return true;
 }
 
 void ConsoleLogic::Load() {
@@ -40,12 +159,17 @@ void ConsoleLogic::Execute() {
   if (closed_) return;  // a click still queued when the window went away
   controls_.SetFocus(console_form::txtCommand);
   controls_.SetText(console_form::txtCommand, controls_.Text(console_form::Text1));
-  readOutput1_.SetCommand(controls_.Text(console_form::txtCommand));
   ++executeDepth_;
   struct Leave {
     int& depth;
     ~Leave() { --depth; }
   } leave{executeDepth_};
+  // The launch's songs, while the box holds what the launch wrote; anything else runs alone.
+  if (QueueHolds(controls_.Text(console_form::txtCommand))) {
+    RunQueue();
+    return;
+  }
+  readOutput1_.SetCommand(controls_.Text(console_form::txtCommand));
   readOutput1_.ProcessCommand();
 }
 
@@ -77,7 +201,9 @@ void ConsoleLogic::ShowProgress() {
   if (ports_.taskbar == nullptr) return;
   const std::int64_t now = ports_.now();
   if (shownProgress_ && now - shownAt_ < kProgressEveryMs) return;
-  const std::optional<double> fraction = progress_.Fraction();
+  std::optional<double> fraction = progress_.Fraction();
+  // A queue's button covers all of it: each song its share.
+  if (fraction && Several()) fraction = (queueDone_ + *fraction) / running_->Size();
   if (!fraction || fraction == shownProgress_) return;
   ports_.taskbar->ShowProgress(*fraction);
   shownProgress_ = fraction;
@@ -91,6 +217,7 @@ void ConsoleLogic::ClearProgress() {
 }
 
 void ConsoleLogic::Starting() {
+  songStarted_ = true;
   progress_.Start();
   if (closed_) return;
   std::string line = readOutput1_.SetCommand();
@@ -119,6 +246,14 @@ void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
 }
 
 void ConsoleLogic::Complete() {
+  const std::optional<std::int32_t> exitCode = readOutput1_.ExitCode();
+  // FFmpeg has ended: what a failed conversion left can go now.
+  const bool song = SongEnded(exitCode, std::nullopt);
+  if (song && Several()) {
+    // The queue's one message comes at its end; here, what became of this song.
+    if (!closed_) Line(std::string(kCrLf) + SongLine(*song_));
+    return;
+  }
   ClearProgress();
   if (closed_) return;
   if (pane_.Empty()) {
@@ -130,10 +265,13 @@ void ConsoleLogic::Complete() {
   pane_.Append(tail);
   // A command that failed must not look like a success; one whose status is not known
   // (never 0 by mistake) is shown as it always was.
-  const std::optional<std::int32_t> exitCode = readOutput1_.ExitCode();
   if (exitCode && *exitCode != 0) {
-    ports_.messages.ShowMessage(FailedCommandMessage(*exitCode), MessageIcon::Critical,
-                                std::string(kErrorTitle));
+    std::string message = FailedCommandMessage(*exitCode);
+    if (song && (*running_)[*song_].removed) {
+      message += kCrLf;
+      message += RemovedVideoLine((*running_)[*song_].output);
+    }
+    ports_.messages.ShowMessage(message, MessageIcon::Critical, std::string(kErrorTitle));
     return;
   }
   ports_.messages.ShowMessage(std::string(kCompleteMessage), MessageIcon::None,
@@ -153,6 +291,12 @@ void ConsoleLogic::Canceled() {
 }
 
 void ConsoleLogic::Error(const std::string& error, std::int32_t& lastDllError) {
+  // Before Starting, the song's run could not start; later errors are about other calls.
+  if (!songStarted_ && SongEnded(std::nullopt, error + " (" + std::to_string(lastDllError) + ")") &&
+      Several()) {
+    if (!closed_) Line(SongLine(*song_));
+    return;
+  }
   ClearProgress();
   if (closed_) return;
   ports_.messages.ShowMessage(ErrorMessage(error, lastDllError), MessageIcon::Critical,

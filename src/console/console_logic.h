@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,7 +16,11 @@
 
 namespace framora {
 class ProcessHost;
-}
+namespace queue {
+class Desk;
+class SongQueue;
+}  // namespace queue
+}  // namespace framora
 
 namespace framora::console {
 
@@ -39,6 +44,8 @@ struct ConsolePorts {
   TaskbarProgressPort* taskbar = nullptr;
   // Milliseconds of a steady clock.
   std::function<std::int64_t()> now;
+  // Where the launch hands over the songs it planned; none: commands only.
+  queue::Desk* desk = nullptr;
 };
 
 class ConsoleLogic : private ReadOutputEvents {
@@ -52,7 +59,7 @@ class ConsoleLogic : private ReadOutputEvents {
   ConsoleLogic(WindowView& controls, ConsoleView& window, ConsolePorts ports);
   ConsoleLogic(const ConsoleLogic&) = delete;
   ConsoleLogic& operator=(const ConsoleLogic&) = delete;
-  ~ConsoleLogic() override = default;
+  ~ConsoleLogic() override;
 
   void Load();
   // cmdExecute. Returns when the run has ended.
@@ -81,6 +88,21 @@ class ConsoleLogic : private ReadOutputEvents {
   void Starting() override;
   void Canceled() override;
 
+  // The songs the launch planned; Execute runs them while the command box holds the first one's
+  // command.
+  void TakeQueue(std::shared_ptr<queue::SongQueue> songs);
+  bool QueueHolds(const std::string& command) const;
+  void RunQueue();
+  // A queue of several songs is running: a line for each song, one message at the end.
+  bool Several() const;
+  // A line of the program's own, then a new prompt.
+  void Line(const std::string& line);
+  // "[**] Song 2 of 8, 02 Song.mp3: converted: C:\Videos\02 Song.mp4 [**]"
+  std::string SongLine(std::size_t i) const;
+  void QueueMessage();
+  // The song being run has ended (its run's events tell how); false when no song is running.
+  bool SongEnded(std::optional<std::int32_t> exitCode, std::optional<std::string> error);
+
   void rtfOutputChange();
   // The task-bar button: the reader's latest fraction, at most a few times a second.
   void ShowProgress();
@@ -97,6 +119,11 @@ class ConsoleLogic : private ReadOutputEvents {
   std::int64_t shownAt_ = 0;
   int executeDepth_ = 0;
   bool closed_ = false;
+  std::shared_ptr<queue::SongQueue> queue_;    // the latest launch's
+  std::shared_ptr<queue::SongQueue> running_;  // the one on the stack
+  std::optional<std::size_t> song_;            // its song being run
+  std::size_t queueDone_ = 0;                  // songs of it before the one being run
+  bool songStarted_ = false;
 };
 
 }  // namespace framora::console

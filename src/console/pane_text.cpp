@@ -89,6 +89,13 @@ std::string NotShownLine(std::uint64_t bytes, std::uint64_t lines) {
 
 bool IsClearScreen(std::string_view chunk) { return chunk == "\f"; }
 
+std::string RemovedVideoLine(std::string_view video) {
+  std::string line = "What FFmpeg had written of ";
+  line += video;
+  line += " was removed, so that the conversion can run again.";
+  return line;
+}
+
 std::string FailedCommandMessage(std::int32_t exitCode) {
   std::string text(kCompleteMessage);
   text += kCrLf;

@@ -13,6 +13,9 @@ inline constexpr std::string_view kPrompt = "C:\\> ";
 inline constexpr std::string_view kFolderMask = "C:\\";
 inline constexpr std::string_view kClearBanner = "[**] Zelbrin's Version of MS-DOS [**]";
 inline constexpr std::string_view kCancelLine = "[**] Process Canceled [**]";
+// How the program's own lines are set apart from a command's output.
+inline constexpr std::string_view kNoteStart = "[**] ";
+inline constexpr std::string_view kNoteEnd = " [**]";
 
 inline constexpr std::string_view kCompleteMessage = "Complete reading output!";
 inline constexpr std::string_view kCompleteTitle = "Success!";
@@ -46,6 +49,9 @@ bool IsClearScreen(std::string_view chunk);
 // message, then "The command failed with exit code N." (Windows status codes, from
 // 0xC0000000 on, in hex: "0xC0000005").
 std::string FailedCommandMessage(std::int32_t exitCode);
+
+// What the failure message adds when the video that the failed conversion began was removed.
+std::string RemovedVideoLine(std::string_view video);
 
 // The text of the message shown for a runner error.
 std::string ErrorMessage(std::string_view error, std::int32_t lastDllError);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/ports.h"
 
@@ -19,6 +20,10 @@ class CommonDialog {
   // The entry of Filter that was selected when the dialog was last left with OK (1 is the
   // first); the dialog always opens on the first.
   int FilterIndex = 1;
+  // Lets the open dialog take several files; after OK FileNames holds every file chosen (and
+  // FileName the first), after Cancel it is empty.
+  bool MultiSelect = false;
+  std::vector<std::string> FileNames;
 
   // Modal; after OK FileName holds the chosen full path, after Cancel it and FilterIndex are
   // unchanged.

@@ -1,5 +1,6 @@
 #include "main_window/main_window.h"
 
+#include <algorithm>
 #include <map>
 
 #include "app/identity.h"
@@ -9,6 +10,9 @@
 #include "info/about_form.h"
 #include "main_window/drops.h"
 #include "main_window/main_form.h"
+#include "main_window/song_list.h"
+#include "queue/desk.h"
+#include "queue/song_queue.h"
 
 namespace framora {
 
@@ -66,14 +70,30 @@ void MainWindowLogic::Command1_Click() {
   Write(kKeyFfmpeg, view_.Text(Text1));
 }
 
-void MainWindowLogic::ChooseMedia(const char* filter, ControlId field, const char* key) {
+void MainWindowLogic::ChooseMedia(const char* filter, ControlId field, const char* key,
+                                  bool several) {
   dialog_.FileName = "";
   dialog_.Filter = filter;
   dialog_.DefaultExt = "";
   dialog_.DialogTitle = kSelectFile;
+  dialog_.MultiSelect = several;
   dialog_.ShowOpen();
+  dialog_.MultiSelect = false;
+  if (dialog_.FileNames.size() > 1) {
+    // Several songs at once: the field lists them in file-name order.
+    std::vector<std::string> notUsed;
+    ChosenSongs(dialog_.FileNames, notUsed);
+    if (!notUsed.empty()) NotUsedMessage("Not used of what was chosen:", notUsed);
+    return;
+  }
   view_.SetText(field, dialog_.FileName);
   Write(key, view_.Text(field));
+}
+
+void MainWindowLogic::NotUsedMessage(const char* heading, const std::vector<std::string>& lines) {
+  std::string message = heading;
+  for (const std::string& line : lines) message += "\r\n" + line;
+  Message(message, MessageIcon::None, identity::kTitle);
 }
 
 void MainWindowLogic::Chosen(ControlId field, const std::string& path) {
@@ -99,7 +119,7 @@ void MainWindowLogic::Command2_Click() {
 
 void MainWindowLogic::Command3_Click() {
   ChooseMedia("Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr", Text3,
-              kKeyAudio);
+              kKeyAudio, true);
 }
 
 void MainWindowLogic::Command4_Click() {
@@ -116,22 +136,85 @@ void MainWindowLogic::Command4_Click() {
 }
 
 void MainWindowLogic::FilesDropped(ControlId control, const std::vector<std::string>& items) {
+  // Nothing dropped goes without a word: what is not used is named in one message.
+  std::vector<std::string> notUsed;
+  const auto refuse = [&](const std::string& what, const char* why) {
+    notUsed.push_back(what + ": " + why);
+  };
   std::vector<std::string> files;
+  std::vector<std::string> sounds;
   for (const std::string& item : items) {
-    std::optional<std::string> path = DroppedPath(item);
-    if (path && !ports_.files.IsFolder(*path)) files.push_back(std::move(*path));
+    const std::optional<std::string> path = DroppedPath(item);
+    if (!path) {
+      refuse(item, "not a file on this computer");
+    } else if (ports_.files.IsFolder(*path)) {
+      // A folder brings the songs in it.
+      const std::size_t before = sounds.size();
+      const bool windows = ports_.shell == ShellKind::Cmd;
+      for (const std::string& name : ports_.files.ListFolder(*path)) {
+        std::string file = *path;
+        if (!file.empty() && file.back() != '/' && !(windows && file.back() == '\\'))
+          file += windows ? '\\' : '/';
+        file += name;
+        if (FieldForFile(file) == Text3 && !ports_.files.IsFolder(file)) sounds.push_back(file);
+      }
+      if (sounds.size() == before) refuse(*path, "a folder without songs");
+    } else {
+      files.push_back(*path);
+    }
   }
-  if (files.empty()) return;
-  if (control == Text1 || control == Text2 || control == Text3 || control == Text4) {
+  const bool onField = control == Text1 || control == Text2 || control == Text3 || control == Text4;
+  if (onField && control != Text3 && !files.empty()) {
+    // A field takes the first file, whatever its kind, as a chooser would.
     Chosen(control, files.front());
-    return;
+    for (std::size_t i = 1; i < files.size(); ++i) refuse(files[i], "the field takes one file");
+    files.clear();
+  } else if (control == Text3 && sounds.empty() && files.size() == 1) {
+    Chosen(control, files.front());  // one file on the audio field, of whatever kind
+    files.clear();
   }
-  // Beside the fields each file goes where its kind belongs; of several, the last one.
+  // Beside the fields each file goes where its kind belongs; songs all to the audio field.
   std::map<int, std::string> byField;  // in the fields' order
   for (const std::string& file : files) {
-    if (const auto field = FieldForFile(file)) byField[field->number] = file;
+    const std::optional<ControlId> field = FieldForFile(file);
+    if (field == Text3) {
+      sounds.push_back(file);
+    } else if (!field || onField) {
+      refuse(file, "not a song, a picture or FFmpeg");
+    } else {
+      // Of several of a kind, the last one dropped.
+      if (const auto earlier = byField.find(field->number); earlier != byField.end()) {
+        refuse(earlier->second, field == Text2 ? "one picture is used, the last one dropped"
+                                               : "one FFmpeg is used, the last one dropped");
+      }
+      byField[field->number] = file;
+    }
   }
   for (const auto& [number, file] : byField) Chosen({kWindow, number}, file);
+  if (!sounds.empty()) ChosenSongs(sounds, notUsed);
+  if (!notUsed.empty()) NotUsedMessage("Not used of what was dropped:", notUsed);
+}
+
+void MainWindowLogic::ChosenSongs(std::vector<std::string> songs,
+                                  std::vector<std::string>& notUsed) {
+  std::sort(songs.begin(), songs.end(), InFileNameOrder);
+  songs.erase(std::unique(songs.begin(), songs.end()), songs.end());
+  if (songs.size() > 1) {
+    // A name with a double quote cannot be written between the quotes of a list.
+    std::erase_if(songs, [&](const std::string& song) {
+      if (ListableSong(song)) return false;
+      notUsed.push_back(song +
+                        ": its name holds a double quote, which a list of songs cannot hold");
+      return true;
+    });
+  }
+  if (songs.empty()) return;
+  const std::optional<std::string> field = SongField(songs);
+  if (!field) {
+    notUsed.push_back(songs.front() + ": this name cannot be written in the audio field");
+    return;
+  }
+  Chosen(Text3, *field);
 }
 
 void MainWindowLogic::LaunchConversion() {
@@ -151,12 +234,20 @@ void MainWindowLogic::LaunchConversion() {
   if (Utf8Length(view_.Text(Text1)) < kShortField) return;
 
   ports_.windows.Show(WindowId::frmReadOutput);
-  const std::string command = BuildConversionCommand(
-      view_.Text(Text1), view_.Text(Text2), view_.Text(Text3), view_.Text(Text4), ports_.shell,
-      ProbeSound(ports_.files, view_.Text(Text3)));
+  // The song and its video as the fields name them; -y lets a second Execute make it again,
+  // and a cancelled one keeps what FFmpeg finished, as ever.
+  auto songs =
+      std::make_shared<queue::SongQueue>(ports_.files, queue::Rules{.ffmpeg = view_.Text(Text1),
+                                                                    .image = view_.Text(Text2),
+                                                                    .shell = ports_.shell,
+                                                                    .overwrite = true,
+                                                                    .keepStopped = true});
+  songs->AddOne(view_.Text(Text3), view_.Text(Text4));
+  const std::string command = songs->Command(0);
   WindowView& console = ports_.windows.Ref(WindowId::frmReadOutput);
   console.SetText(console_form::Text1, command);
   console.SetText(console_form::txtCommand, command);
+  if (ports_.desk != nullptr) ports_.desk->HandOver(std::move(songs));
 }
 
 void MainWindowLogic::Text4_KeyDown(std::uint16_t keyCode, int /*shift*/) {

@@ -16,6 +16,10 @@
 
 namespace framora {
 
+namespace queue {
+class Desk;
+}
+
 struct MainWindowPorts {
   SettingsStore& settings;
   MessageBoxPort& messages;
@@ -27,6 +31,8 @@ struct MainWindowPorts {
   // Where to look for FFmpeg while none has been chosen; no look-up without it.
   ProgramSearchPort* programs = nullptr;
   ProgramSearch ffmpegSearch = PosixFfmpegSearch();
+  // Where the launch hands the console the songs it planned; none: the command alone.
+  queue::Desk* desk = nullptr;
 };
 
 class MainWindowLogic {
@@ -61,9 +67,15 @@ class MainWindowLogic {
   std::string Read(const char* key);
   void Write(const char* key, const std::string& value);
   void Message(const std::string& prompt, MessageIcon icon, const std::string& title);
-  void ChooseMedia(const char* filter, ControlId field, const char* key);
+  // `several`: the dialog takes several files, and several go into the field as a list.
+  void ChooseMedia(const char* filter, ControlId field, const char* key, bool several = false);
+  // One message naming what a chooser or a drop could not use, a line each.
+  void NotUsedMessage(const char* heading, const std::vector<std::string>& lines);
   // What a chooser does with the file the user picked, once it is in the field.
   void Chosen(ControlId field, const std::string& path);
+  // Songs for the audio field, put in file-name order; what cannot be listed is added to
+  // `notUsed`.
+  void ChosenSongs(std::vector<std::string> songs, std::vector<std::string>& notUsed);
   // Gives the output path the extension that it lacks.
   void ApplyExtensionRule(bool mp4Chosen);
 

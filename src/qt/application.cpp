@@ -15,6 +15,7 @@
 #include "qt/qt_settings.h"
 #include "qt/qt_taskbar.h"
 #include "qt/wrap_button.h"
+#include "queue/desk.h"
 
 namespace framora::qt {
 
@@ -42,6 +43,7 @@ struct Application::Adapters {
   posix::PosixProgramSearch programs;
   LauncherEntryProgress taskbar{identity::kAppId};
   posix::PosixRegistry registry;
+  queue::Desk desk;
   std::unique_ptr<QtYield> yield;
 };
 
@@ -68,6 +70,7 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
   ctx_.files = &adapters_->files;
   ctx_.yield = adapters_->yield.get();
   ctx_.registry = &adapters_->registry;
+  ctx_.desk = &adapters_->desk;
   ctx_.programs = &adapters_->programs;
   ctx_.taskbar = &adapters_->taskbar;
   ctx_.ffmpegSearch = PosixFfmpegSearch();

@@ -11,9 +11,9 @@ namespace framora::qt {
 QtMainWindow::QtMainWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(main_form::Form(), registry),
       logic_(std::make_unique<framora::MainWindowLogic>(
-          *this,
-          MainWindowPorts{*ctx.settings, *ctx.messages, *ctx.fileDialog, *ctx.files, *ctx.desktop,
-                          *ctx.windows, ShellKind::Posix, ctx.programs, ctx.ffmpegSearch})) {
+          *this, MainWindowPorts{*ctx.settings, *ctx.messages, *ctx.fileDialog, *ctx.files,
+                                 *ctx.desktop, *ctx.windows, ShellKind::Posix, ctx.programs,
+                                 ctx.ffmpegSearch, ctx.desk})) {
   Build(TargetOf(*logic_));
   // Files from a file manager may be dropped on a field or anywhere else on the window.
   setAcceptDrops(true);

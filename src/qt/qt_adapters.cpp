@@ -77,7 +77,7 @@ FileDialogChoice Chosen(const QFileDialog& dialog) {
       break;
     }
   }
-  return {dialog.selectedFiles().constFirst().toUtf8().toStdString(), entry};
+  return FileDialogChoice{dialog.selectedFiles().constFirst().toUtf8().toStdString(), entry, {}};
 }
 
 void QtDesktop::OpenUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(Q(url))); }

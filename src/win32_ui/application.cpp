@@ -10,6 +10,7 @@
 #include "platform/win32/win32_taskbar.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_yield.h"
+#include "queue/desk.h"
 #include "win32_ui/console_window.h"
 #include "win32_ui/info_windows.h"
 #include "win32_ui/main_window.h"
@@ -46,6 +47,7 @@ struct Application::Adapters {
   Win32ProgramSearch programs;
   Win32TaskbarProgress taskbar;
   Win32Registry registry;
+  queue::Desk desk;
   Win32Yield yield;
 };
 
@@ -77,6 +79,7 @@ Application::Application() {
   ctx_.fileDialog = &adapters_->fileDialog;
   ctx_.files = &adapters_->files;
   ctx_.registry = &adapters_->registry;
+  ctx_.desk = &adapters_->desk;
   ctx_.windows = windows_.get();
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
     // The program itself sends a command's console its Ctrl+C (see main.cpp).

@@ -12,9 +12,9 @@ Win32MainWindow::Win32MainWindow(AppContext& ctx, WindowRegistry* registry)
     : Win32Window(main_form::Form(), registry),
       desktop_(Win32Desktop::ShellOpen{nullptr, "open", true}),
       logic_(std::make_unique<framora::MainWindowLogic>(
-          *this,
-          MainWindowPorts{*ctx.settings, *ctx.messages, *ctx.fileDialog, *ctx.files, desktop_,
-                          *ctx.windows, ShellKind::Cmd, ctx.programs, ctx.ffmpegSearch})) {
+          *this, MainWindowPorts{*ctx.settings, *ctx.messages, *ctx.fileDialog, *ctx.files,
+                                 desktop_, *ctx.windows, ShellKind::Cmd, ctx.programs,
+                                 ctx.ffmpegSearch, ctx.desk})) {
   Build(TargetOf(*logic_));
   desktop_.SetOwner(Handle());
   // Files from Explorer may be dropped on a field or anywhere else on the window.

@@ -27,6 +27,11 @@ TEST(Text, LengthCountsCharactersNotBytes) {
 
 TEST(Text, AsciiLowerLeavesOtherLettersAlone) { EXPECT_EQ(AsciiLower("Clip.AVI Ä"), "clip.avi Ä"); }
 
+TEST(Text, FoldCaseLowersTheLettersWindowsNamesFold) {
+  EXPECT_EQ(FoldCase("ÄÖÜ Ÿ ŁĄ ΣΩ ЁЖЯ Clip.AVI ×ß 日本"), "äöü ÿ łą σω ёжя clip.avi ×ß 日本");
+  EXPECT_EQ(FoldCase("\xC3"), "\xC3") << "a character cut short stays as it is";
+}
+
 TEST(Text, ACaptionIsSpokenWithoutItsAccessKeyMarks) {
   EXPECT_EQ(WithoutAccessKeys("E&xecute &&  R&ock&"), "Execute &  Rock");
 }

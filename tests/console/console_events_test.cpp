@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "console/pane_text.h"
 #include "console_fixture.h"
 
 namespace framora::console::test {
@@ -33,6 +34,110 @@ TEST(ConsoleCanceled, AppendsTheCancelLineAndThePromptThenShowsTheMessage) {
   EXPECT_EQ(f.messages.shown[0].prompt, "Success! Process was canceled!");
   EXPECT_EQ(f.messages.shown[0].title, "Framora audio converter");
   EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::None);
+}
+
+TEST(ConsoleSong, AFailedConversionLeavesNoVideoOfItsOwnAndExecuteRunsItAgain) {
+  struct Case {
+    const char* name;
+    bool videoStoodBefore;
+    bool editedByHand;  // the box no longer holds the launch's command: it runs alone
+    bool removed;
+  };
+  const Case cases[] = {{"its own", false, false, true},
+                        {"one that was there", true, false, false},
+                        {"edited", false, true, false}};
+  for (const Case& c : cases) {
+    ConsoleFixture f;
+    auto songs = std::make_shared<queue::SongQueue>(
+        f.files,
+        queue::Rules{"/usr/bin/ffmpeg", "/p/not a picture.png", ShellKind::Posix, true, true});
+    songs->AddOne("/m/Intro.mp3", "/m/Intro.mp4");
+    if (c.videoStoodBefore) f.files.AddNormalFile("/m/Intro.mp4");
+    const std::string command = songs->Command(0) + (c.editedByHand ? " -v quiet" : "");
+    f.desk.HandOver(songs);
+    f.host.onStart = [&](const CommandLine&) {
+      f.files.AddNormalFile("/m/Intro.mp4");  // FFmpeg makes the file before it fails
+      f.host.exitCode = 1;
+    };
+    f.Run(command);
+    ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
+    const std::string removedLine =
+        "\r\nWhat FFmpeg had written of /m/Intro.mp4 was removed, so that the conversion can run "
+        "again.";
+    EXPECT_EQ(f.messages.shown[0].prompt,
+              FailedCommandMessage(1) + (c.removed ? removedLine : std::string()))
+        << c.name;
+    EXPECT_EQ(f.files.normalFiles.count("/m/Intro.mp4"), c.removed ? 0u : 1u) << c.name;
+    f.logic.Execute();  // the retry reaches FFmpeg
+    EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "CreateProcess"), 2) << c.name;
+  }
+}
+
+// Three songs handed over as the launch does for "One video each": the first's video exists,
+// FFmpeg fails on the second after making its file, and makes the third.
+struct QueueFixture : ConsoleFixture {
+  QueueFixture() {
+    songs = std::make_shared<queue::SongQueue>(
+        files, queue::Rules{"ffmpeg", "/p/c.png", ShellKind::Posix, false, false});
+    songs->AddEach({"/m/1 a.mp3", "/m/2 b.mp3", "/m/3 c.mp3"}, {"/v", ".mp4"});
+    for (const char* song : {"/m/1 a.mp3", "/m/2 b.mp3", "/m/3 c.mp3"}) files.AddNormalFile(song);
+    files.AddNormalFile("/v/1 a.mp4");
+    host.onStart = [this](const CommandLine& line) {
+      for (const char* video : {"/v/1 a.mp4", "/v/2 b.mp4", "/v/3 c.mp4"}) {
+        if (line.command.find(std::string(video).substr(3, 3)) != std::string::npos)
+          files.AddNormalFile(video);
+      }
+      host.exitCode = line.command.find("2 b") != std::string::npos ? 1 : 0;
+      host.reads = {{"Input #0, png_pipe\nInput #1, mp3, from 'x':\n  Duration: 00:00:10.00, "
+                     "start: 0\nOutput #0, mp4\n"},
+                    {"frame=    1 time=00:00:05.00 bitrate=\r"}};
+    };
+    host.onRead = [this] { nowMs += 1000; };
+    logic.Load();
+    desk.HandOver(songs);
+    controls.texts["Text1"] = controls.texts["txtCommand"] = songs->Command(0);
+  }
+  std::shared_ptr<queue::SongQueue> songs;
+};
+
+TEST(ConsoleQueue, SongsRunInTurnEachSaysWhatBecameOfItAndOneMessageSumsUp) {
+  QueueFixture f;
+  EXPECT_NE(f.Pane().find("[**] 3 songs queued: their videos go to /v [**]\r\n\r\nC:\\> "),
+            std::string::npos);
+  f.logic.Execute();
+  for (const char* line :
+       {"[**] Song 1 of 3, 1 a.mp3: skipped: File /v/1 a.mp4 allready exists",
+        "[**] Song 2 of 3, 2 b.mp3: failed to make /v/2 b.mp4: FFmpeg's exit code "
+        "1 [**]\r\n\r\nC:\\> ffmpeg",
+        "[**] Song 3 of 3, 3 c.mp3: converted: /v/3 c.mp4 [**]\r\n\r\nC:\\> "}) {
+    EXPECT_NE(f.Pane().find(line), std::string::npos) << line << "\n" << f.Pane();
+  }
+  ASSERT_EQ(f.messages.shown.size(), 1u);
+  EXPECT_EQ(f.messages.shown[0].title, "Error");
+  EXPECT_EQ(f.messages.shown[0].prompt,
+            "Complete reading output!\r\n3 songs: 1 converted, 1 skipped, 1 failed.\r\n2 b.mp3: "
+            "FFmpeg's exit code 1");
+  EXPECT_EQ(f.files.removed, std::vector<std::string>{"/v/2 b.mp4"});
+  // The task-bar button covers the whole queue: half of the second song is half of its third.
+  EXPECT_EQ(f.taskbar.shown, (std::vector<std::string>{"0.50", "0.83", "clear"}));
+}
+
+TEST(ConsoleQueue, ClosingDuringTheSecondSongRemovesItsVideoAndStartsNoMore) {
+  QueueFixture f;
+  f.files.normalFiles.erase("/v/1 a.mp4");
+  f.host.GiveProcessAWindow();
+  const auto onStart = f.host.onStart;
+  f.host.onStart = [&](const CommandLine& line) {
+    onStart(line);
+    f.host.exitCode = 0;
+    if (line.command.find("2 b") != std::string::npos) f.host.onRead = [&] { f.logic.Cancel(); };
+  };
+  f.logic.Execute();
+  EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "CreateProcess"), 2);
+  EXPECT_EQ(f.files.removed, std::vector<std::string>{"/v/2 b.mp4"});
+  EXPECT_EQ(f.files.normalFiles.count("/v/1 a.mp4"), 1u);
+  EXPECT_TRUE(f.messages.shown.empty());
+  EXPECT_EQ((*f.songs)[2].outcome, queue::Outcome::Waiting) << "never started";
 }
 
 TEST(ConsoleError, EmptyCommandShowsThreeLinesAndLeavesThePane) {

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "console/console_logic.h"
+#include "fakes/fake_file_system.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_process_host.h"
 #include "fakes/fake_windows.h"
+#include "queue/desk.h"
+#include "queue/song_queue.h"
 
 namespace framora::console::test {
 
@@ -61,7 +64,8 @@ struct ConsoleFixture {
 
   ConsoleFixture()
       : controls(window),
-        logic(controls, window, {messages, host, kFolder, &taskbar, [this] { return nowMs; }}) {
+        logic(controls, window,
+              {messages, host, kFolder, &taskbar, [this] { return nowMs; }, &desk}) {
     controls.texts["txtCommand"] = "ping www.example.com";
     controls.texts["Text1"] = "ping www.example.com";
     // A closed window tells the logic, as the real one does from its close event.
@@ -87,6 +91,8 @@ struct ConsoleFixture {
   framora::test::FakeProcessHost host;
   FakeTaskbar taskbar;
   std::int64_t nowMs = 1000;
+  queue::Desk desk;  // where a launch would hand over its songs
+  framora::test::FakeFileSystem files;
   ConsoleLogic logic;
 };
 

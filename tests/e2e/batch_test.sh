@@ -2,7 +2,8 @@
 # The real program's command line with Debian's ffmpeg and no display: --help and --version;
 # three songs (one with a hostile name, one FFmpeg cannot read) made into AVIs as long as the
 # songs, then skipped; Ctrl+C during the third of five stops its FFmpeg, leaves none running
-# and no unfinished video, and exits 130.
+# and no unfinished video, and exits 130, and so does a closed terminal (SIGHUP); two songs with
+# one video, a link at a video's name, a song that is missing and an FFmpeg that is no program.
 set -euo pipefail
 program=$1 work=$2 version=$3
 rm -rf "$work"
@@ -34,7 +35,7 @@ ffmpeg -v error -f lavfi -i sine=duration=2 music/tone.wav
 echo "no sound in here" >music/broken.wav
 run --image cover.png "$hostile.mp3" music/broken.wav music/tone.wav
 [ $status = 1 ] || fail "exit status $status, not 1"
-grep -q "^\[2/3\] music/broken.wav: failed: FFmpeg's exit code 1; its last lines:" out.txt ||
+grep -q "^\[2/3\] music/broken.wav: failed to make music/broken.avi: FFmpeg's exit code 1; its last lines:" out.txt ||
   fail "the failure is not named"
 for song in "$hostile.mp3" music/tone.wav; do
   awk -v a="$(seconds "$song")" -v v="$(seconds "${song%.*}.avi")" 'BEGIN { exit !(v - a < 0.1 && a - v < 0.1) }' ||
@@ -65,7 +66,50 @@ status=0
 wait $batch || status=$?
 [ $status = 130 ] || fail "exit status $status after Ctrl+C, not 130"
 ! pgrep -af "ffmpeg .*$work" || fail "FFmpeg still runs"
-[ "$(tail -n 2 out.txt)" = "[3/5] five/3.wav: stopped
+[ "$(tail -n 2 out.txt)" = "[3/5] five/3.wav: stopped: five/3.avi not made
 Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted" ] || fail "the report"
 [ ! -e five/3.avi ] || fail "the unfinished video is left"
+
+# The terminal closes during the first song.
+"$program" --image cover.png five/3.wav five/4.wav >out.txt 2>err.txt &
+batch=$!
+end=$((SECONDS + 60))
+until pgrep -f "ffmpeg .*five/3\.avi" >/dev/null; do
+  ((SECONDS < end)) || fail "FFmpeg did not start after the hang-up's batch began"
+  sleep 0.05
+done
+kill -HUP $batch
+status=0
+wait $batch || status=$?
+[ $status = 130 ] || fail "exit status $status after SIGHUP, not 130"
+! pgrep -af "ffmpeg .*$work" || fail "FFmpeg still runs after SIGHUP"
+if [ -e five/3.avi ] || [ -e five/4.avi ]; then fail "a video is left after SIGHUP"; fi
+
+# Two songs with one video: the second fails, the first's video stays its own.
+mkdir -p same/in same/out
+cp music/tone.wav same/in/a.wav
+cp "$hostile.mp3" same/in/a.mp3
+ln -s nowhere same/out/link.avi
+cp music/tone.wav same/in/link.wav
+run --overwrite --output-dir same/out --image cover.png same/in/a.mp3 same/in/a.wav same/in/none.wav
+[ $status = 1 ] || fail "exit status $status with two songs for one video, not 1"
+grep -q "^\[2/3\] same/in/a.wav: failed to make same/out/a.avi: same output as same/in/a.mp3" out.txt || fail "no clash"
+grep -q "^\[3/3\] same/in/none.wav: failed to make same/out/none.avi: there is no such song" out.txt || fail "missing song"
+[ "$(seconds same/out/a.avi | cut -c1)" = 3 ] || fail "a.avi is not the video of a.mp3"
+# A link at a video's name is skipped, or with --overwrite refused, and stays a link.
+run --image cover.png --output-dir same/out same/in/link.wav
+grep -q "skipped: File same/out/link.avi allready exists" out.txt || fail "the link is not skipped"
+run --overwrite --image cover.png --output-dir same/out same/in/link.wav
+grep -q "failed to make same/out/link.avi: what stands there is no file" out.txt || fail "link replaced"
+[ -L same/out/link.avi ] || fail "the link at the video's name is gone"
+# An FFmpeg that is not a program is a usage error before any song; a script that is one is the
+# user's choice.
+run --ffmpeg ./cover.png --image cover.png same/in/a.wav
+if [ $status != 2 ] || ! grep -q "is not a program that can run" err.txt || [ -s out.txt ]; then
+  fail "--ffmpeg naming a picture: status $status"
+fi
+printf '#!/bin/sh\nexec ffmpeg "$@"\n' >ff.sh
+chmod +x ff.sh
+run --ffmpeg ./ff.sh --image cover.png --output-dir same same/in/a.wav
+if [ $status != 0 ] || [ ! -s same/a.avi ]; then fail "an FFmpeg script: status $status"; fi
 echo "batch OK"

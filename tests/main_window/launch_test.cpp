@@ -24,6 +24,8 @@ class LaunchTest : public MainWindowTest {
 
 TEST_F(LaunchTest, WellFormedFieldsOpenTheConsoleWithTheCommandInBothBoxes) {
   Fields("/usr/bin/ffmpeg", "/pics/cover.jpg", "/music/song.mp3", "/out/video.avi");
+  std::shared_ptr<queue::SongQueue> handed;
+  desk.Listen(this, [&](std::shared_ptr<queue::SongQueue> songs) { handed = std::move(songs); });
   form.LaunchConversion();
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(Stored(kKeySave), "/out/video.avi");
@@ -34,6 +36,10 @@ TEST_F(LaunchTest, WellFormedFieldsOpenTheConsoleWithTheCommandInBothBoxes) {
                                                    "frmReadOutput.Text1=" + command,
                                                    "frmReadOutput.txtCommand=" + command}));
   EXPECT_EQ(files.findCalls, std::vector<std::string>{"/out/video.avi"});
+  // The console knows the song and its video: what a failed run leaves there can go.
+  ASSERT_TRUE(handed);
+  EXPECT_EQ(handed->Command(0), command);
+  EXPECT_EQ((*handed)[0].output, "/out/video.avi");
 }
 
 TEST_F(LaunchTest, TheSongsBytesNotItsNameDecideWhetherAnMp4CopiesItsSound) {

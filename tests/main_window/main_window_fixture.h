@@ -11,6 +11,8 @@
 #include "fakes/fake_settings.h"
 #include "fakes/fake_windows.h"
 #include "main_window/main_window.h"
+#include "queue/desk.h"
+#include "queue/song_queue.h"
 
 namespace framora::test {
 
@@ -24,8 +26,10 @@ class MainWindowTest : public ::testing::Test {
   FakeWindowManager windows;
   FakeView view;
   FakeProgramSearch programs;
-  MainWindowLogic form{view, MainWindowPorts{settings, messages, dialog, files, desktop, windows,
-                                             ShellKind::Posix, &programs}};
+  queue::Desk desk;
+  MainWindowLogic form{
+      view, MainWindowPorts{settings, messages, dialog, files, desktop, windows, ShellKind::Posix,
+                            &programs, PosixFfmpegSearch(), &desk}};
 
   std::optional<std::string> Stored(const char* key) {
     return settings.Read(kSettingsApp, kSettingsSection, key);

@@ -52,8 +52,9 @@ int RunCommandLine(int argc, char** argv) {
   action.sa_handler = RequestStop;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  ::sigaction(SIGINT, &action, nullptr);
-  ::sigaction(SIGTERM, &action, nullptr);
+  // However the batch is asked to end (Ctrl+C, Ctrl+\, its terminal closing, a termination
+  // request), FFmpeg is stopped and the video it was writing removed.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(signal, &action, nullptr);
   // A reader that has gone (`| head`) must not end the batch with FFmpeg still running.
   ::signal(SIGPIPE, SIG_IGN);
 

@@ -5,7 +5,7 @@
 namespace framora::posix {
 
 // Runs --help, --version or a batch for the arguments after the program's name and returns
-// the exit status. SIGINT and SIGTERM stop the batch as Cancel stops a conversion.
+// the exit status. SIGINT, SIGTERM, SIGHUP and SIGQUIT stop the batch as Cancel stops a conversion.
 int RunCommandLine(int argc, char** argv);
 
 }  // namespace framora::posix

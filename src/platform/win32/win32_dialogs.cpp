@@ -107,7 +107,7 @@ std::optional<FileDialogChoice> Win32FileDialog::Run(const FileDialogRequest& re
   const BOOL chosen =
       request.kind == FileDialogKind::Save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
   if (!chosen) return std::nullopt;
-  return FileDialogChoice{FromNarrow(file.data()), static_cast<int>(ofn.nFilterIndex)};
+  return FileDialogChoice{FromNarrow(file.data()), static_cast<int>(ofn.nFilterIndex), {}};
 }
 
 }  // namespace framora::win32

@@ -1,0 +1,206 @@
+#include "queue/song_queue.h"
+
+#include "app/text.h"
+
+namespace framora::queue {
+
+namespace {
+
+bool IsSeparator(char c, ShellKind shell) {
+  return c == '/' || (shell == ShellKind::Cmd && (c == '\\' || c == ':'));
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path, ShellKind shell) {
+  std::size_t end = path.size();
+  while (end > 0 && !IsSeparator(path[end - 1], shell)) --end;
+  // "C:\" and "/" are folders whose separator is part of them.
+  if (end > 1 && path[end - 1] != ':' && !(end == 3 && path[1] == ':')) --end;
+  return path.substr(0, end);
+}
+
+std::string NameOf(const std::string& path, ShellKind shell) {
+  std::size_t start = path.size();
+  while (start > 0 && !IsSeparator(path[start - 1], shell)) --start;
+  return path.substr(start);
+}
+
+std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKind shell) {
+  std::size_t start = song.size();
+  while (start > 0 && !IsSeparator(song[start - 1], shell)) --start;
+  std::string name = song.substr(start);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  std::string folder = song.substr(0, start);
+  if (naming.folder) {
+    folder = *naming.folder;
+    if (!folder.empty() && !IsSeparator(folder.back(), shell)) {
+      folder += shell == ShellKind::Cmd ? '\\' : '/';
+    }
+  }
+  return folder + name + naming.extension;
+}
+
+SongQueue::SongQueue(FileSystemPort& files, Rules rules)
+    : files_(files), rules_(std::move(rules)) {}
+
+std::string SongQueue::Key(const std::string& path) const {
+  // The same name written otherwise: "a//b", "./a/b", and on Windows "A\B" for "a/b".
+  const bool windows = rules_.shell == ShellKind::Cmd;
+  std::string key;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char c = windows && path[i] == '\\' ? '/' : path[i];
+    const bool atStart = key.empty() || key.back() == '/';
+    if (c == '/' && !key.empty() && key.back() == '/') continue;
+    if (c == '.' && atStart && i + 1 < path.size() &&
+        (path[i + 1] == '/' || (windows && path[i + 1] == '\\'))) {
+      ++i;
+      continue;
+    }
+    key += c;
+  }
+  return windows ? FoldCase(key) : key;
+}
+
+void SongQueue::AddEach(const std::vector<std::string>& songs, const Naming& naming) {
+  for (const std::string& song : songs) AddOne(song, VideoPathFor(song, naming, rules_.shell));
+}
+
+void SongQueue::AddOne(const std::string& song, const std::string& output) {
+  std::optional<std::size_t> clash;
+  const std::string key = Key(output);
+  for (std::size_t i = 0; i < songs_.size() && !clash; ++i) {
+    if (!songs_[i].output.empty() && Key(songs_[i].output) == key) clash = i;
+  }
+  Song added;
+  added.path = song;
+  added.output = output;
+  songs_.push_back(std::move(added));
+  clashWith_.push_back(clash);
+  refusals_.emplace_back();
+}
+
+void SongQueue::AddRefused(const std::string& song, std::string why) {
+  AddOne(song, "");
+  refusals_.back() = std::move(why);
+}
+
+std::string SongQueue::Command(std::size_t i) const {
+  return BuildConversionCommand(rules_.ffmpeg, rules_.image, songs_[i].path, songs_[i].output,
+                                rules_.shell, ProbeSound(files_, songs_[i].path));
+}
+
+void SongQueue::Fail(Song& song, const std::string& why) {
+  song.why = why;
+  Decide(song, Outcome::Failed,
+         (song.output.empty() ? "failed: " : "failed to make " + song.output + ": ") + why);
+}
+
+void SongQueue::Decide(Song& song, Outcome outcome, std::string result) {
+  song.outcome = outcome;
+  song.result = std::move(result);
+}
+
+bool SongQueue::Prepare(std::size_t i) {
+  Song& song = songs_[i];
+  if (!refusals_[i].empty()) {
+    Fail(song, refusals_[i]);
+    return false;
+  }
+  if (clashWith_[i]) {
+    // Never one video for two songs: the later one would replace what the earlier one made.
+    Fail(song, "same output as " + songs_[*clashWith_[i]].path);
+    return false;
+  }
+  if (!files_.IsNormalFile(song.path) && files_.KindAt(song.path) != PathKind::File) {
+    Fail(song, files_.IsFolder(song.path) ? "the song is a folder" : "there is no such song");
+    return false;
+  }
+  const PathKind there = files_.KindAt(song.output);
+  if (there != PathKind::None && !rules_.overwrite) {
+    Decide(song, Outcome::Skipped, "skipped: " + OutputExistsMessage(song.output));
+    return false;
+  }
+  if (there != PathKind::None && there != PathKind::File) {
+    // Only a video is replaced on request; FFmpeg would write through a link, and fail on a
+    // folder.
+    Fail(song,
+         there == PathKind::Folder ? "a folder stands there" : "what stands there is no file");
+    return false;
+  }
+  BeginRun(i);
+  return true;
+}
+
+void SongQueue::BeginRun(std::size_t i) {
+  songs_[i].outputStood = files_.KindAt(songs_[i].output) != PathKind::None;
+}
+
+void SongQueue::Reset() {
+  for (Song& song : songs_) {
+    song.outcome = Outcome::Waiting;
+    song.result.clear();
+    song.why.clear();
+    song.exitCode.reset();
+    song.outputStood = song.removed = false;
+  }
+}
+
+void SongQueue::CleanUp(Song& song) {
+  if (song.outputStood || files_.KindAt(song.output) != PathKind::File) return;
+  song.removed = files_.RemoveFile(song.output);
+}
+
+void SongQueue::Finished(std::size_t i, const RunEnd& end) {
+  Song& song = songs_[i];
+  song.exitCode = end.stopped || end.leftRunning ? std::nullopt : end.exitCode;
+  if (end.leftRunning) {
+    Decide(song, Outcome::Stopped, "left running: " + song.output);
+    return;
+  }
+  if (end.stopped) {
+    if (!rules_.keepStopped) CleanUp(song);
+    Decide(song, Outcome::Stopped, "stopped: " + song.output + " not made");
+    return;
+  }
+  std::string why;
+  if (end.error) {
+    why = *end.error;
+  } else if (!end.exitCode) {
+    why = "FFmpeg's exit code is unknown";
+  } else if (*end.exitCode != 0) {
+    why = "FFmpeg's exit code " + std::to_string(*end.exitCode);
+  } else if (files_.KindAt(song.output) != PathKind::File) {
+    why = "FFmpeg ended (exit code 0) without writing it";
+  } else {
+    Decide(song, Outcome::Converted, "converted: " + song.output);
+    return;
+  }
+  CleanUp(song);
+  Fail(song, why);
+}
+
+Counts SongQueue::Count() const {
+  Counts counts;
+  for (const Song& song : songs_) {
+    switch (song.outcome) {
+      case Outcome::Converted:
+        ++counts.converted;
+        break;
+      case Outcome::Skipped:
+        ++counts.skipped;
+        break;
+      case Outcome::Failed:
+        ++counts.failed;
+        break;
+      case Outcome::Waiting:
+      case Outcome::Stopped:
+        ++counts.notConverted;
+        break;
+    }
+  }
+  return counts;
+}
+
+}  // namespace framora::queue

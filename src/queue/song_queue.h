@@ -1,0 +1,125 @@
+// Songs into videos, the one engine below the console's queue and the command line's batch:
+// the video each song becomes, songs that would share one, what is skipped, what a failed or
+// stopped run leaves behind, and the sums at the end. It decides; the caller runs FFmpeg.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ports.h"
+#include "main_window/conversion_command.h"
+
+namespace framora::queue {
+
+enum class Outcome { Waiting, Converted, Skipped, Failed, Stopped };
+
+struct Song {
+  std::string path;    // as the user named it
+  std::string output;  // the video it becomes
+  Outcome outcome = Outcome::Waiting;
+  // What became of it, in a few words naming its video, once it is decided: "converted:
+  // <video>", "skipped: File <video> allready exists ...", "failed to make <video>: <why>",
+  // "stopped: <video> not made".
+  std::string result;
+  std::string why;                       // of a failure, in a few words
+  std::optional<std::int32_t> exitCode;  // FFmpeg's, once it has run to its end
+  bool outputStood = false;              // something stood at the output when its run started
+  bool removed = false;                  // what its run left at the output was removed
+};
+
+struct Rules {
+  std::string ffmpeg;
+  std::string image;
+  // Also how names compare: on Windows (cmd) letter case does not tell two files apart.
+  ShellKind shell = ShellKind::Posix;
+  // A video that exists is replaced (when it is a file), not skipped.
+  bool overwrite = false;
+  // A stopped run keeps what FFmpeg finished of its video (the window's single song, as Cancel
+  // always did); otherwise it goes, so that a retry makes it anew instead of skipping it.
+  bool keepStopped = false;
+};
+
+// Where each song's video goes: into `folder` (none: beside the song), named after the song with
+// `extension`.
+struct Naming {
+  std::optional<std::string> folder;
+  std::string extension = ".avi";
+};
+
+// How a run ended.
+struct RunEnd {
+  bool stopped = false;
+  // The command goes on without us (the program ends and leaves it running): what it writes is
+  // its own.
+  bool leftRunning = false;
+  std::optional<std::int32_t> exitCode;  // none: not known
+  std::optional<std::string> error;      // the runner could not run it
+};
+
+struct Counts {
+  std::size_t converted = 0;
+  std::size_t skipped = 0;
+  std::size_t failed = 0;
+  std::size_t notConverted = 0;  // stopped, or never started
+};
+
+// DIR/<name without its extension><extension>; DIR is the song's own folder without a folder.
+std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKind shell);
+// The folder part of a path, without its last separator ("" for a bare name), and the name.
+std::string FolderOf(const std::string& path, ShellKind shell);
+std::string NameOf(const std::string& path, ShellKind shell);
+
+class SongQueue {
+ public:
+  SongQueue(FileSystemPort& files, Rules rules);
+
+  // One video per song, named by `naming`. Two songs with one video (the same name, or on
+  // Windows the same name in another letter case) are a clash: the later one fails.
+  void AddEach(const std::vector<std::string>& songs, const Naming& naming);
+  // A song whose video is named as it is.
+  void AddOne(const std::string& song, const std::string& output);
+  // An argument that names no song (a pattern that matches nothing): it fails, saying why.
+  void AddRefused(const std::string& song, std::string why);
+
+  std::size_t Size() const { return songs_.size(); }
+  const Song& operator[](std::size_t i) const { return songs_[i]; }
+  const Rules& GetRules() const { return rules_; }
+  // The command that makes the song's video.
+  std::string Command(std::size_t i) const;
+
+  // Whether the song's run may start now (then it has begun, as BeginRun). False when it is
+  // decided without FFmpeg: a clash, a song that is missing or a folder, a video that exists
+  // (skipped unless overwriting), or something other than a file where an overwritten video
+  // would go.
+  bool Prepare(std::size_t i);
+  // The song's run starts without those checks (a single song, which FFmpeg itself tells about):
+  // what stands at its output now is noted, for the clean-up after the run.
+  void BeginRun(std::size_t i);
+  // Every song waits again, for a queue that is run once more.
+  void Reset();
+  // After the run that Prepare allowed. A run that did not make the video leaves nothing at the
+  // output that it created there; whatever stood there before stays.
+  void Finished(std::size_t i, const RunEnd& end);
+
+  Counts Count() const;
+
+ private:
+  void Decide(Song& song, Outcome outcome, std::string result);
+  void Fail(Song& song, const std::string& why);
+  // Removes what the song's run left, when nothing stood at its output before and a file
+  // stands there now.
+  void CleanUp(Song& song);
+  // Two names of one file, as this system compares them.
+  std::string Key(const std::string& path) const;
+
+  FileSystemPort& files_;
+  Rules rules_;
+  std::vector<Song> songs_;
+  std::vector<std::optional<std::size_t>> clashWith_;
+  std::vector<std::string> refusals_;  // why a song fails before anything is looked at
+};
+
+}  // namespace framora::queue
