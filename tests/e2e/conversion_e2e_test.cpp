@@ -207,7 +207,6 @@ TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AtThePicturesSizeWithTheSongsSoundTa
       {"-tiny.png", "-short.mp3", "short.mp4", "16,16,yuv420p", "mp3"},
       {"-tiny.png", "hours.mp3", "hours.mp4", "16,16,yuv420p", "mp3"},
   };
-  // Tags, sorted; the sound's packets.
   const auto tags = [](const std::string& file) {
     QStringList tags = RunTool("ffprobe", {"-v", "error", "-show_entries",
                                            "format_tags=title,artist,album,track,date,comment",
