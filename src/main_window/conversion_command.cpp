@@ -70,6 +70,13 @@ bool NeedsQuotes(const std::string& path, ShellKind shell) {
   return !safe;
 }
 
+// FFmpeg takes a word that starts with '-' for an option, and "-" alone for its standard input
+// or output.
+std::string AsPath(const std::string& path, ShellKind shell) {
+  if (!path.starts_with('-')) return path;
+  return (shell == ShellKind::Cmd ? ".\\" : "./") + path;
+}
+
 }  // namespace
 
 std::string QuoteForShell(const std::string& path, ShellKind shell) {
@@ -89,45 +96,72 @@ bool IsMp4Output(const std::string& output) {
   return output.size() >= 4 && AsciiLower(output.substr(output.size() - 4)) == ".mp4";
 }
 
-std::vector<std::string> ConversionArguments(const std::string& image, const std::string& audio,
-                                             const std::string& output) {
-  if (!IsMp4Output(output)) {
+std::vector<std::string> ConversionArguments(const std::string& imagePath,
+                                             const std::string& audioPath,
+                                             const std::string& outputPath, const SoundFacts& sound,
+                                             ShellKind shell) {
+  const std::string image = AsPath(imagePath, shell);
+  const std::string audio = AsPath(audioPath, shell);
+  const std::string output = AsPath(outputPath, shell);
+  if (!IsMp4Output(outputPath)) {
     return {"-loop",     "1",       "-y",   "-i",      image,   "-i",  audio,
             "-shortest", "-acodec", "copy", "-vcodec", "mjpeg", output};
   }
-  // The picture is read and converted once, then shown 30 times a second, of which every
-  // fifteenth frame is encoded: 2 frames a second, so the encoder's work follows the length
-  // of the sound, while the picture's end can still fall within a 30th of a second.
+  // The picture (an animated GIF's first) is read and converted once; the video shows it at
+  // 0 s, at each whole second in between, and last where the sound ends, so that the encoder's
+  // work follows the length of the song and the picture lasts exactly as long as the sound:
   //  - premultiply: what is transparent in a PNG or GIF becomes black, not whatever colour
   //    its hidden pixels hold;
   //  - pad: H.264 in yuv420p needs even sizes; an odd one gains a line rather than being
   //    scaled, which would blur every pixel;
   //  - loop, not the reader's -loop 1: that one decodes the picture anew for every frame, and
   //    GIF's reader has no such option;
-  //  - setpts: 30 frames a second whatever the picture's own timing (a GIF's delay);
-  //  - the sound drawn as a tiny picture (showwaves) ends exactly when the sound does, and
-  //    the overlay, placed outside the frame so that it shows nothing, ends the picture there.
-  //    -shortest alone lets the picture run on by a frame or two, 0.5 s each here; it is not
-  //    given, as it could cut the sound at the last encoded frame.
+  //  - the frames in between run 2.5 s ahead until an overlay, placed outside the frame so
+  //    that it shows nothing, ends them with a tiny picture of every tenth piece of the sound
+  //    (showwaves), which ends with the sound; set back by 1.5 s they end more than a second
+  //    before it;
+  //  - concat puts the first frame before them, and the last after the whole decoded sound:
+  //    a segment starts where the longest stream of the one before ends, a video's end being
+  //    taken a mean frame's length after its last frame (hence the second of margin). The
+  //    sound it passes on is not used.
   static constexpr const char* kStillPicture =
-      "[0:v]premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,loop=-1:1,"
-      "setpts=N/30/TB,select=not(mod(n\\,15))[m];"
-      "[1:a]asplit[a][s];[s]showwaves=s=16x16:r=30[w];[m][w]overlay=x=-16:y=-16:shortest=1[v]";
-  return {"-y",
-          // frames of a 30th of a second: so long is the last one
-          "-r", "30", "-i", image, "-i", audio, "-filter_complex", kStillPicture, "-map", "[v]",
-          "-map", "[a]",
-          // the encoded frames keep their times; otherwise the gaps are filled with copies
-          "-vsync", "vfr",
-          // H.264 tuned for a still picture, visually lossless; the slower presets only spend
-          // time on a picture that does not change
-          "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "18",
-          // the colour format every player and sharing site decodes
-          "-pix_fmt", "yuv420p",
-          // AAC at the rate the sharing sites recommend
-          "-c:a", "aac", "-b:a", "192k",
-          // the index first: playing starts before the whole file has arrived
-          "-movflags", "+faststart", output};
+      "[0:v]trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,"
+      "format=yuv420p,split=3[first][still][last];"
+      "[still]loop=-1:1,setpts=(N+2.5)/TB[each];"
+      "[1:a:0]asplit=3[song][wave][rest];"
+      "[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];"
+      "[each][w]overlay=x=-16:y=-16:shortest=1,setpts=PTS-1.5/TB[between];"
+      "[first][between]concat=n=2:v=1:a=0[start];[rest]aselect=0[none];"
+      "[start][song][last][none]concat=n=2:v=1:a=1[v][end];[end]anullsink";
+  std::vector<std::string> arguments = {
+      "-y",
+      // frames timed in 30ths of a second: the last one falls within one of the sound's end,
+      // and so long it lasts
+      "-r", "30", "-i", image, "-i", audio, "-filter_complex", kStillPicture,
+      // the song's first sound, the one the picture's length is taken from
+      "-map", "[v]", "-map", "1:a:0",
+      // the song's tags (title, artist, album, track, date, comment), not the picture's: the
+      // file's own, and those of its sound, where Ogg keeps them
+      "-map_metadata", "1", "-map_metadata:g", "1:s:a:0",
+      // the encoded frames keep their times; otherwise the gaps are filled with copies
+      "-vsync", "vfr",
+      // H.264 tuned for a still picture, visually lossless; the slower presets only spend
+      // time on a picture that does not change; no B-frames, which would end the stream's
+      // length at the last frame but one
+      "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "18", "-bf", "0",
+      // the colour format every player and sharing site decodes
+      "-pix_fmt", "yuv420p"};
+  if (sound.copyable) {
+    // MP3 and AAC as they are: the sharing sites take them, and a second lossy coding would
+    // only lose more of the sound
+    arguments.insert(arguments.end(), {"-c:a", "copy"});
+  } else {
+    // AAC at the rate the sharing sites recommend
+    arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k"});
+  }
+  // the index first: playing starts before the whole file has arrived
+  arguments.insert(arguments.end(), {"-movflags", "+faststart", output});
+  return arguments;
 }
 
 std::string OutputExistsMessage(const std::string& output) {
@@ -136,11 +170,11 @@ std::string OutputExistsMessage(const std::string& output) {
 
 std::string BuildConversionCommand(const std::string& ffmpeg, const std::string& image,
                                    const std::string& audio, const std::string& output,
-                                   ShellKind shell) {
+                                   ShellKind shell, const SoundFacts& sound) {
   std::string command = shell == ShellKind::Cmd && NeedsQuotes(ffmpeg, shell)
                             ? CmdQuoteProgram(ffmpeg)
                             : QuoteForShell(ffmpeg, shell);
-  for (const std::string& argument : ConversionArguments(image, audio, output)) {
+  for (const std::string& argument : ConversionArguments(image, audio, output, sound, shell)) {
     command += ' ';
     command += QuoteForShell(argument, shell);
   }

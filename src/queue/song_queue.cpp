@@ -88,7 +88,7 @@ void SongQueue::AddRefused(const std::string& song, std::string why) {
 
 std::string SongQueue::Command(std::size_t i) const {
   return BuildConversionCommand(rules_.ffmpeg, rules_.image, songs_[i].path, songs_[i].output,
-                                rules_.shell);
+                                rules_.shell, ProbeSound(files_, songs_[i].path));
 }
 
 void SongQueue::Fail(Song& song, const std::string& why) {

@@ -123,10 +123,13 @@ TEST_F(BatchTest, VideosAreNamedAfterTheAudioInItsFolderOrTheOutputFolder) {
   outputs = {"/out/song.mp4", "/out/.hidden.mp4", "/out/x.y.mp4"};
   Songs({"/a/song.mp3", "/b/song.wav", "/c/.hidden", "/c/x.y.z", "C:\\m\\a.mp3", "D:b.wav",
          "C:/m/c.amr"});
+  const std::string frame = std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\0');
+  files.contents["/a/song.mp3"] = frame + frame + frame + frame;
   EXPECT_EQ(Run({"--image", "/p/cover.png", "--output-dir", "/out", "--format=mp4", "--",
                  "/a/song.mp3", "/b/song.wav", "/c/.hidden", "/c/x.y.z"}),
             1);
   EXPECT_EQ(system.commands.size(), 3u) << "the second song.mp4 is not overwritten";
+  EXPECT_NE(system.commands[0].find("-c:a copy "), std::string::npos) << "an MP3 is copied";
   EXPECT_NE(system.out.find(
                 "[2/4] /b/song.wav: failed to make /out/song.mp4: same output as /a/song.mp3"),
             std::string::npos);

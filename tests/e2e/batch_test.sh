@@ -45,6 +45,12 @@ done
 run --image cover.png "$hostile.mp3" music/tone.wav
 [ "$status $(grep -c ': skipped: File .* allready exists' out.txt)" = "0 2" ] || fail "not skipped"
 
+# An MP4 of a song whose name starts with '-': the MP3's sound is copied packet for packet.
+cp "$hostile.mp3" ./-dash.mp3
+run --image cover.png --format mp4 -- -dash.mp3
+md5() { ffmpeg -v error -i "$1" -map 0:a -c copy -f md5 -; }
+[ "$status $(md5 ./-dash.mp4)" = "0 $(md5 ./-dash.mp3)" ] || fail "-dash.mp4"
+
 # The third song lasts long enough for FFmpeg to be found at work.
 for i in 1 2 4 5; do cp music/tone.wav "five/$i.wav"; done
 ffmpeg -v error -f lavfi -i sine=duration=1800:sample_rate=8000 five/3.wav

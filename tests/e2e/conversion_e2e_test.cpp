@@ -15,6 +15,7 @@
 #include "fakes/fake_message_box.h"
 #include "main_window/conversion_command.h"
 #include "main_window/main_form.h"
+#include "platform/posix/posix_files.h"
 #include "qt/application.h"
 #include "qt/console_window.h"
 #include "support/qt_drops.h"
@@ -113,8 +114,9 @@ class ConversionEndToEnd : public ::testing::Test {
     FramoraWindow* console = ClickConvert();
     ASSERT_NE(console, nullptr);
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].prompt;
-    const std::string command =
-        BuildConversionCommand(ffmpeg, image, audio, output, ShellKind::Posix);
+    posix::PosixFileSystem files;
+    const std::string command = BuildConversionCommand(ffmpeg, image, audio, output,
+                                                       ShellKind::Posix, ProbeSound(files, audio));
     EXPECT_EQ(console->Text(console_form::Text1), command);
     EXPECT_EQ(console->Text(console_form::txtCommand), command);
 
@@ -126,9 +128,9 @@ class ConversionEndToEnd : public ::testing::Test {
     EXPECT_NE(pane.find("C:\\> " + command + "\r\n"), std::string::npos) << pane;
 
     ASSERT_TRUE(fs::is_regular_file(output)) << pane;
-    const Probe video = ProbeFile(output);
+    const Probe video = ProbeFile(fs::absolute(output));
     EXPECT_EQ(video.streams, (QStringList{"video:" + videoCodec, "audio:" + audioCodec})) << pane;
-    const Probe sound = ProbeFile(audio);
+    const Probe sound = ProbeFile(fs::absolute(audio));
     EXPECT_NEAR(video.duration, sound.duration, 0.5);
   }
 
@@ -161,38 +163,78 @@ TEST_F(ConversionEndToEnd, PathsWithBlanksQuotesAndShellCharactersWorkAndRunNoth
   EXPECT_FALSE(fs::exists(fs::path(work) / "X"));
 }
 
-TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AndAacAtThePicturesSizeAndEndWithTheSound) {
+TEST_F(ConversionEndToEnd, Mp4OutputsAreH264AtThePicturesSizeWithTheSongsSoundTagsAndLength) {
   // A half-transparent PNG and a GIF of odd sizes, a tiny and a huge picture; WAV, MP3 and AMR
   // (this FFmpeg cannot write AMR: 100 frames of 20 ms, each a header and 31 bytes).
   for (const auto& [source, name] : {std::pair{"color=black:s=101x77,format=rgba,geq=r=255:g=0:"
                                                "b=0:a='255*gte(X,W/2)'",
                                                "half.png"},
-                                     {"testsrc=s=33x21", "odd.gif"},
-                                     {"testsrc=s=16x16", "tiny.png"},
+                                     {"testsrc=s=33x21:r=5", "odd.gif"},
+                                     {"testsrc=s=16x16", "-tiny.png"},
                                      {"testsrc=s=6000x4000", "huge.jpg"}}) {
-    RunTool("ffmpeg",
-            {"-v", "error", "-f", "lavfi", "-i", source, "-frames:v", "1", Q(work + "/" + name)});
+    const QString frames = QString(name).endsWith(".gif") ? "10" : "1";  // an animated GIF
+    RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", source, "-frames:v", frames,
+                       Q(work + "/" + name)});
   }
   std::ofstream amr(work + "/tone.amr", std::ios::binary);
   amr << "#!AMR\n";
   for (int frame = 0; frame < 100; ++frame) amr << '\x3c' << std::string(31, '\0');
   amr.close();
-  const std::string cases[][4] = {
-      {"half.png", media + "/tone.wav", "half.mp4", "102,78,yuv420p"},
-      {"odd.gif", media + "/tone.mp3", "Vidéo 'it's' \"odd\".MP4", "34,22,yuv420p"},
-      {"tiny.png", work + "/tone.amr", "tiny.mp4", "16,16,yuv420p"},
-      {"huge.jpg", media + "/tone.wav", "huge.mp4", "6000,4000,yuv420p"},
+  // A song with tags, an MP3 named ".wav", half a second, and three hours: a minute (16 kHz,
+  // 8 kb/s) 180 times.
+  const auto song = [&](const QString& sine, const QStringList& more, const std::string& name) {
+    RunTool("ffmpeg", QStringList{"-v", "error", "-f", "lavfi", "-i", "sine=" + sine} + more +
+                          QStringList{Q(work + "/" + name)});
   };
-  for (const auto& [image, audio, output, picture] : cases) {
+  song("d=120",
+       QString("-metadata title=Tïtle -metadata artist=A -metadata album=B -metadata track=3/12 "
+               "-metadata date=2021 -metadata comment=C")
+           .split(' '),
+       "song.mp3");
+  song("d=2", {"-f", "mp3"}, "mp3.wav");
+  song("d=0.5", {}, "-short.mp3");
+  song("d=60:r=16000", {"-b:a", "8k"}, "minute.mp3");
+  RunTool("ffmpeg",
+          {"-v", "error", "-i", "concat:" + QStringList(180, Q(work + "/minute.mp3")).join('|'),
+           "-c", "copy", Q(work + "/hours.mp3")});
+  const std::string cases[][5] = {
+      {"half.png", media + "/tone.wav", "half.mp4", "102,78,yuv420p", "aac"},
+      {"odd.gif", media + "/tone.mp3", "Vidéo 'it's' \"odd\".MP4", "34,22,yuv420p", "mp3"},
+      {"-tiny.png", "tone.amr", "tiny.mp4", "16,16,yuv420p", "aac"},
+      {"huge.jpg", media + "/tone.wav", "huge.mp4", "6000,4000,yuv420p", "aac"},
+      {"-tiny.png", "song.mp3", "-song.mp4", "16,16,yuv420p", "mp3"},
+      {"-tiny.png", "mp3.wav", "copied.mp4", "16,16,yuv420p", "mp3"},
+      {"-tiny.png", "-short.mp3", "short.mp4", "16,16,yuv420p", "mp3"},
+      {"-tiny.png", "hours.mp3", "hours.mp4", "16,16,yuv420p", "mp3"},
+  };
+  const auto tags = [](const std::string& file) {
+    QStringList tags = RunTool("ffprobe", {"-v", "error", "-show_entries",
+                                           "format_tags=title,artist,album,track,date,comment",
+                                           "-of", "default=nw=1", Q(fs::absolute(file).string())})
+                           .split('\n', Qt::SkipEmptyParts);
+    tags.sort();
+    return tags;
+  };
+  const auto md5 = [](const std::string& file) {
+    return RunTool("ffmpeg", {"-v", "error", "-i", Q(fs::absolute(file).string()), "-map", "0:a",
+                              "-c", "copy", "-f", "md5", "-"});
+  };
+  for (const auto& [image, audio, output, picture, sound] : cases) {
     messages.shown.clear();
-    Convert("/usr/bin/ffmpeg", work + "/" + image, audio, work + "/" + output, "aac", "h264");
-    // The sound lasts 2 s; so does the video, within a tenth of a second.
-    const QStringList probe = RunTool("ffprobe", {"-v", "error", "-show_entries",
-                                                  "stream=width,height,pix_fmt:format=duration",
-                                                  "-of", "csv=p=0", Q(work + "/" + output)})
-                                  .split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(probe.value(0), Q(picture)) << output;
-    EXPECT_NEAR(probe.value(1).toDouble(), 2, 0.1) << output;
+    Convert("/usr/bin/ffmpeg", image, audio, output, Q(sound), "h264");
+    // The picture at its size, ending with the sound and the song within a tenth of a second.
+    const QStringList probe =
+        RunTool("ffprobe", {"-v", "error", "-show_entries", "stream=width,height,pix_fmt,duration",
+                            "-of", "csv=p=0", Q(fs::absolute(output).string())})
+            .split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(probe.value(0).section(',', 0, 2), Q(picture)) << output;
+    const double length = probe.value(0).section(',', 3).toDouble();
+    EXPECT_NEAR(length, probe.value(1).toDouble(), 0.1) << output;
+    EXPECT_NEAR(length, ProbeFile(fs::absolute(audio)).duration, 0.1) << output;
+    EXPECT_EQ(tags(output), tags(audio)) << output;
+    if (sound == "mp3") {
+      EXPECT_EQ(md5(output), md5(audio)) << "every packet as it was";
+    }
   }
   // The transparent half is black: grey 0 (red would be a fair part of white).
   EXPECT_EQ(RunTool("ffmpeg", {"-v", "error", "-i", Q(work + "/half.mp4"), "-frames:v", "1", "-vf",

@@ -27,25 +27,35 @@ TEST(ConversionCommand, PlainPathsGoInExactlyAsTheyAre) {
 
 TEST(ConversionCommand, AnOutputEndingInMp4InAnyCaseGetsTheMp4Command) {
   const std::string graph =
-      "[0:v]premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,loop=-1:1,"
-      "setpts=N/30/TB,select=not(mod(n\\,15))[m];[1:a]asplit[a][s];[s]showwaves=s=16x16:r=30[w];"
-      "[m][w]overlay=x=-16:y=-16:shortest=1[v]";
+      "[0:v]trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,"
+      "split=3[first][still][last];[still]loop=-1:1,setpts=(N+2.5)/TB[each];[1:a:0]asplit=3[song]"
+      "[wave][rest];[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];[each][w]overlay=x="
+      "-16:y=-16:shortest=1,setpts=PTS-1.5/TB[between];[first][between]concat=n=2:v=1:a=0[start];"
+      "[rest]aselect=0[none];[start][song][last][none]concat=n=2:v=1:a=1[v][end];[end]anullsink";
   const std::string options =
-      " -vsync vfr -c:v libx264 -preset veryfast -tune stillimage -crf 18 -pix_fmt yuv420p "
-      "-c:a aac -b:a 192k -movflags +faststart ";
+      " -map 1:a:0 -map_metadata 1 -map_metadata:g 1:s:a:0 -vsync vfr -c:v libx264 -preset "
+      "veryfast -tune stillimage -crf 18 -bf 0 -pix_fmt yuv420p -c:a ";
   EXPECT_EQ(BuildConversionCommand("C:\\ffmpeg\\ffmpeg.exe", "C:\\pics\\cover.jpg",
-                                   "C:\\music\\song.mp3", "C:\\out\\video.MP4", ShellKind::Cmd),
+                                   "C:\\music\\song.mp3", "C:\\out\\video.MP4", ShellKind::Cmd,
+                                   {SoundCodec::Mp3, 44100, 2, true}),
             "C:\\ffmpeg\\ffmpeg.exe -y -r 30 -i C:\\pics\\cover.jpg -i C:\\music\\song.mp3 "
             "-filter_complex \"" +
-                graph + "\" -map [v] -map [a]" + options + "C:\\out\\video.MP4");
+                graph + "\" -map [v]" + options + "copy -movflags +faststart C:\\out\\video.MP4");
   EXPECT_EQ(BuildConversionCommand("/usr/bin/ffmpeg", "/p/cover.png", "/m/a.wav", "out.mp4",
                                    ShellKind::Posix),
             "/usr/bin/ffmpeg -y -r 30 -i /p/cover.png -i /m/a.wav -filter_complex '" + graph +
-                "' -map '[v]' -map '[a]'" + options + "out.mp4");
+                "' -map '[v]'" + options + "aac -b:a 192k -movflags +faststart out.mp4");
   for (const char* avi : {"song.mp4.avi", "song.mp4 ", "mp4", "song.mp3"}) {
     EXPECT_EQ(ConversionArguments("i", "a", avi).back(), avi);
     EXPECT_EQ(ConversionArguments("i", "a", avi)[0], "-loop") << avi;
   }
+}
+
+TEST(ConversionCommand, PathsThatStartWithADashGoInAsPathsFromTheCurrentFolder) {
+  EXPECT_EQ(BuildConversionCommand("ff", "-c.png", "-", "-x.avi", ShellKind::Posix),
+            "ff -loop 1 -y -i ./-c.png -i ./- -shortest -acodec copy -vcodec mjpeg ./-x.avi");
+  const auto cmd = ConversionArguments("-c.png", "a-", "-x.mp4", {}, ShellKind::Cmd);
+  EXPECT_EQ(cmd[4] + " " + cmd[6] + " " + cmd.back(), ".\\-c.png a- .\\-x.mp4");
 }
 
 TEST(ConversionCommand, EmptyPathsLeaveTheirPlacesEmpty) {

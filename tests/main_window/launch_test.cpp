@@ -42,6 +42,18 @@ TEST_F(LaunchTest, WellFormedFieldsOpenTheConsoleWithTheCommandInBothBoxes) {
   EXPECT_EQ((*handed)[0].output, "/out/video.avi");
 }
 
+TEST_F(LaunchTest, TheSongsBytesNotItsNameDecideWhetherAnMp4CopiesItsSound) {
+  const std::string frame = std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\0');
+  for (const auto& [bytes, sound] :
+       {std::pair<std::string, std::string>{frame + frame + frame + frame, "-c:a copy "},
+        {"RIFF" + frame + frame + frame + frame, "-c:a aac "}}) {
+    files.contents["/music/song.wav"] = bytes;
+    Fields("/usr/bin/ffmpeg", "/pics/cover.jpg", "/music/song.wav", "/out/video.mp4");
+    form.LaunchConversion();
+    EXPECT_NE(windows.log.back().find(sound), std::string::npos) << windows.log.back();
+  }
+}
+
 TEST_F(LaunchTest, AnExistingOutputStopsEverythingWithOneCriticalMessage) {
   Fields("/usr/bin/ffmpeg", "/pics/cover.jpg", "/music/song.mp3", "/out/video.avi");
   files.AddMatch("/out/video.avi", "video.avi");

@@ -40,8 +40,9 @@ bool FfmpegRuns() {
 
 enum class Ends { Completing, WithTheErrorBox, CancelledAfter8s, CancelledAtOnce };
 
-// Files of the media folder; "<long>\" is a folder chain past 260 characters. The output's
-// length goes to probe.txt: 0 for any length ffprobe reads, -1 for no file to read.
+// Files of the media folder; "<long>\" is a folder chain past 260 characters, and an output
+// that starts with '-' is named as it stands, in the program's own folder. The output's length
+// goes to probe.txt with its song: 0 for any length ffprobe reads, -1 for no file to read.
 const struct {
   const char *image, *audio, *output;
   Ends ends;
@@ -49,7 +50,7 @@ const struct {
 } kCases[] = {
     {"пример (1).png", "100% fun %USERNAME%.wav", "видео & 100% !.avi", Ends::Completing, 8},
     {"曲 🎵.jpg", "rock & roll!.mp3", "<long>\\долгая дорога.avi", Ends::Completing, 8},
-    {"пример (1).png", "rock & roll!.mp3", "клип & 100%.MP4", Ends::Completing, 8},
+    {"пример (1).png", "rock & roll!.mp3", "-клип & 100%.MP4", Ends::Completing, 8},
     {"empty.jpg", "song.wav", "never.avi", Ends::WithTheErrorBox, -1},
     {"cover.jpg", "song.wav", "no such folder\\clip.avi", Ends::WithTheErrorBox, -1},
     {"обложка.jpg", "долгая.wav", "отменено & 100%.avi", Ends::CancelledAfter8s, 0},
@@ -81,7 +82,8 @@ TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
     store.Write(app, "config", "ffmpeg-location", Env("FFMPEG_EXE"));
     store.Write(app, "config", "image-file", media + c.image);
     store.Write(app, "config", "audio-file", media + c.audio);
-    store.Write(app, "config", "save-file", media + output);
+    const bool here = output.starts_with('-');  // named as it stands: in the program's folder
+    store.Write(app, "config", "save-file", here ? output : media + output);
     Start();
     const HWND main = WaitForWindow(identity::kMainCaption);
     ASSERT_NE(main, nullptr);
@@ -113,8 +115,9 @@ TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
     }
     ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
     EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
+    if (here) ::MoveFileW(ToWide(dir + output).c_str(), ToWide(media + output).c_str());
     std::replace(output.begin(), output.end(), '\\', '/');
-    if (c.seconds >= 0) probe << output << '\t' << c.seconds << '\n';
+    if (c.seconds >= 0) probe << output << '\t' << c.seconds << '\t' << c.audio << '\n';
   }
 }
 

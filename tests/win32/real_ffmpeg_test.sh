@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Conversions with a real Windows FFmpeg through the program under Wine, driven by
 # real_ffmpeg_test.cpp; then every file a case left is read here with ffprobe: a Motion JPEG
-# video and an audio stream (H.264 and AAC for an MP4), and the length the case expects (or,
+# video and an audio stream (H.264 and AAC for an MP4, or an MP3's packets as they were, the
+# picture as long as the sound), and the length the case expects (or,
 # for a cancelled conversion, a length at all: the file was finished). Arguments: the test program, ffmpeg.exe, a work folder,
 # then the command that runs Windows programs.
 set -euo pipefail
@@ -31,7 +32,8 @@ FFMPEG_EXE=$(windows "$(realpath "$windows_ffmpeg")") MEDIA=$(windows "$work") \
 
 failures=0
 fail() { echo "FAIL: $*" && failures=$((failures + 1)); }
-while IFS=$'\t' read -r file seconds; do
+md5() { ffmpeg -nostdin -v error -i "$1" -map 0:a -c copy -f md5 -; }
+while IFS=$'\t' read -r file seconds song; do
   if ! info=$(ffprobe -v error -show_entries stream=codec_type,codec_name:format=duration \
     -of default=nw=1 "$work/$file"); then
     fail "ffprobe cannot read $file"
@@ -42,6 +44,16 @@ while IFS=$'\t' read -r file seconds; do
     *.mp4) video=h264 audio=aac ;;
     *) video=mjpeg audio= ;;
   esac
+  # An MP4 keeps an MP3's sound packet for packet, and its picture lasts as long as the sound.
+  if [[ ${file,,} == *.mp4 ]]; then
+    if [[ $song == *.mp3 ]]; then
+      audio=mp3
+      [ "$(md5 "$work/$file")" = "$(md5 "$work/$song")" ] || fail "$file: not the packets of $song"
+    fi
+    lengths=$(ffprobe -v error -show_entries stream=duration -of csv=p=0 "$work/$file" | xargs)
+    awk -v l="$lengths" 'BEGIN { split(l, d); exit !(d[1] - d[2] < 0.1 && d[2] - d[1] < 0.1) }' ||
+      fail "$file: the picture and the sound last $lengths s"
+  fi
   grep -qx "codec_name=$video" <<<"$info" || fail "$file has no $video video"
   if ! grep -qx "codec_type=audio" <<<"$info" || ! grep -q "codec_name=$audio" <<<"$info"; then
     fail "$file has no ${audio:-} audio"
