@@ -1,6 +1,7 @@
 #include "console/console_logic.h"
 
 #include <chrono>
+#include <cmath>
 
 #include "app/identity.h"
 #include "console/console_form.h"
@@ -204,9 +205,13 @@ void ConsoleLogic::ShowProgress() {
   std::optional<double> fraction = progress_.Fraction();
   // A queue's button covers all of it: each song its share.
   if (fraction && Several()) fraction = (queueDone_ + *fraction) / running_->Size();
-  if (!fraction || fraction == shownProgress_) return;
+  if (!fraction) return;
+  // Compared in thousandths, what a button can show: a fraction worked out again may differ in
+  // its last bits (the 32-bit x87 keeps more of them in a register).
+  const long thousandths = std::lround(*fraction * 1000);
+  if (shownProgress_ == thousandths) return;
   ports_.taskbar->ShowProgress(*fraction);
-  shownProgress_ = fraction;
+  shownProgress_ = thousandths;
   shownAt_ = now;
 }
 

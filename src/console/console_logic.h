@@ -115,7 +115,7 @@ class ConsoleLogic : private ReadOutputEvents {
   ReadOutput readOutput1_;
   std::string piece_;
   ProgressReader progress_;
-  std::optional<double> shownProgress_;
+  std::optional<long> shownProgress_;  // in thousandths
   std::int64_t shownAt_ = 0;
   int executeDepth_ = 0;
   bool closed_ = false;
