@@ -36,6 +36,27 @@ TEST(Text, ACaptionIsSpokenWithoutItsAccessKeyMarks) {
   EXPECT_EQ(WithoutAccessKeys("E&xecute &&  R&ock&"), "Execute &  Rock");
 }
 
+TEST(Text, AProcessIdIsPlainDecimalDigitsOfAnIdThatCanBe) {
+  const struct {
+    const char* text;
+    std::optional<std::uint32_t> id;
+  } cases[] = {{"4", 4},
+               {"0042", 42},
+               {"4294967294", 4294967294u},
+               {"4294967295", {}},
+               {"18446744073709551617", {}},
+               {"0", {}},
+               {"", {}},
+               {"-1", {}},
+               {"+4", {}},
+               {" 4", {}},
+               {"4 ", {}},
+               {"0x10", {}},
+               {"4\n", {}},
+               {"٤", {}}};
+  for (const auto& c : cases) EXPECT_EQ(ParseProcessId(c.text), c.id) << c.text;
+}
+
 TEST(Wildcard, StarAndQuestionMarkAreTheOnlyWildcards) {
   EXPECT_TRUE(WildcardMatch("*.avi", "clip.avi"));
   EXPECT_TRUE(WildcardMatch("*.avi", ".avi"));
