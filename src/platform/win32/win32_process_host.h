@@ -10,7 +10,8 @@
 //
 // A read that would block first waits in short slices (PeekNamedPipe, then a wait that wakes
 // early for window messages) and asks the runner between them, so the windows keep working
-// and a cancel request ends the wait. Bytes read are text in the narrow code page.
+// and a cancel request ends the wait. Bytes read are text: each line UTF-8 when it is valid
+// UTF-8 (FFmpeg's), else in the code page of the command's console (cmd.exe's messages).
 #pragma once
 
 #include <memory>
@@ -83,8 +84,9 @@ class Win32ProcessHost : public ProcessHost {
   BackgroundStops& stops_;
   CommandControl control_;
   std::int32_t lastError_ = 0;
+  ConsoleCodePage consoleCodePage_;  // declared before the decoders that use it
   // The text state of each read end between its reads.
-  std::unordered_map<HostHandle, NarrowChunkDecoder> decoders_;
+  std::unordered_map<HostHandle, LineChunkDecoder> decoders_;
 };
 
 }  // namespace framora::win32
