@@ -61,6 +61,29 @@ TEST_F(PosixResourcesTest, AThousandRunsLeaveNoDescriptorAndNoZombieBehind) {
       << test::OurZombies().size() << " zombies";
 }
 
+TEST_F(PosixResourcesTest, AGuardThatDiesIsReplacedInTheGroupAndTheRunLeavesNothingBehind) {
+  Run("echo warm-up");
+  const int before = test::OpenDescriptorCount();
+  pid_t killed = 0;
+  pid_t replacement = 0;
+  yield.onYield = [&] {
+    const pid_t pid = test::PidAfter(log.Text(), "pid");
+    if (pid <= 0 || killed != 0) return true;
+    ::kill(killed = test::GuardOf(pid), SIGKILL);
+    test::WaitUntil(
+        [&] { return (replacement = test::GuardOf(pid)) > 0 && replacement != killed; });
+    ::kill(pid, SIGUSR1);
+    return true;
+  };
+  Run(Helper("wait"));
+  EXPECT_GT(killed, 0);
+  EXPECT_GT(replacement, 0);
+  EXPECT_NE(replacement, killed);
+  EXPECT_TRUE(test::WaitUntil([&] { return test::IsGone(replacement); })) << "let go and reaped";
+  EXPECT_EQ(test::OpenDescriptorCount(), before);
+  EXPECT_TRUE(test::WaitUntil([] { return test::OurZombies().empty(); }));
+}
+
 TEST_F(PosixResourcesTest, EveryDescriptorWeHoldDuringARunIsCloseOnExec) {
   const std::set<int> before = OpenDescriptors();
   std::set<int> notCloseOnExec;
