@@ -41,7 +41,14 @@ std::string FromNarrow(std::string_view narrow) {
   return Narrow(CP_UTF8, Widen(CP_ACP, narrow));
 }
 
-ConsoleCodePage::ConsoleCodePage() : codePage_(::GetOEMCP()) {}
+ConsoleCodePage::ConsoleCodePage() : codePage_(CP_OEMCP) {
+  DWORD system = 0;
+  if (::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTCODEPAGE | LOCALE_RETURN_NUMBER,
+                       reinterpret_cast<LPWSTR>(&system), sizeof system / sizeof(WCHAR)) > 0 &&
+      system != 0) {
+    codePage_ = system;
+  }
+}
 
 std::string ConsoleCodePage::ToUtf8(std::string_view bytes) const {
   return Narrow(CP_UTF8, Widen(codePage_, bytes));

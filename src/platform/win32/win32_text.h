@@ -21,7 +21,7 @@ std::string FromWide(std::wstring_view wide);
 bool NarrowIsUtf8();
 
 // The code page of a new console, in which cmd.exe writes its own messages into a pipe: the
-// system's OEM code page.
+// system's OEM code page, whatever the program's own (the manifest makes that UTF-8).
 class ConsoleCodePage final : public NarrowCodePage {
  public:
   ConsoleCodePage();
