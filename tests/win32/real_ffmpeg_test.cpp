@@ -10,8 +10,11 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "app/identity.h"
 #include "console/console_form.h"
@@ -36,6 +39,15 @@ bool FfmpegRuns() {
     if (_wcsicmp(entry.szExeFile, L"ffmpeg.exe") == 0) return true;
   }
   return false;
+}
+
+// Adds a top-level window, hidden ones too, of process `first` to `second`.
+BOOL CALLBACK AddWindowOf(HWND window, LPARAM found) {
+  auto* of = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(found);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == of->first) of->second.push_back(window);
+  return TRUE;
 }
 
 enum class Ends { Completing, WithTheErrorBox, CancelledAfter8s, CancelledAtOnce };
@@ -116,6 +128,46 @@ TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
     std::replace(output.begin(), output.end(), '\\', '/');
     if (c.seconds >= 0) probe << output << '\t' << c.seconds << '\n';
   }
+}
+
+// A logoff during a batch of the console twin, as Windows carries it out: it asks the program's
+// top-level windows, tells them, and ends the program once they have answered. (A console that
+// is closed tells the batch through its console handler, to the same effect; Wine 8 tells it
+// nothing and ends the console's programs at once. Wine's `wineboot --end-session` sends these
+// messages.)
+TEST_F(RealFfmpeg, ALogoffDuringABatchLeavesNoCutShortVideoAndNoFfmpeg) {
+  const std::string media = Env("MEDIA") + "\\";
+  const std::string video = media + "долгая.avi";
+  std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
+  program.replace(program.size() - 4, 4, ".com");
+  std::wstring line = ToWide("\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") +
+                             "\" --image \"" + media + "обложка.jpg\" \"" + media + "долгая.wav\"");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                               nullptr, nullptr, &startup, &info));
+  const KernelHandle batch(info.hProcess);
+  const KernelHandle thread(info.hThread);
+  const auto exists = [&] { return std::filesystem::exists(std::filesystem::path(ToWide(video))); };
+  ASSERT_TRUE(test::WaitFor([&] { return FfmpegRuns() && exists(); }));
+  std::pair<DWORD, std::vector<HWND>> windows{info.dwProcessId, {}};
+  ::EnumWindows(&AddWindowOf, reinterpret_cast<LPARAM>(&windows));
+  ASSERT_FALSE(windows.second.empty());
+  for (HWND window : windows.second) {
+    EXPECT_TRUE(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+  }
+  const auto told = std::chrono::steady_clock::now();
+  for (HWND window : windows.second) ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - told)
+          .count();
+  ::TerminateProcess(batch.get(), 0);
+  std::printf("logoff: the batch had answered %lld ms after it was told\n",
+              static_cast<long long>(ms));
+  EXPECT_LT(ms, 5000) << "within the time Windows gives";
+  EXPECT_FALSE(exists()) << "the cut-short video is removed";
+  EXPECT_TRUE(test::WaitFor([] { return !FfmpegRuns(); }));
 }
 
 }  // namespace

@@ -207,14 +207,15 @@ bool Win32ProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t gr
     lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
-  stops_.Start([hProcess, graceMs, interrupter = control_.interrupter] {
+  stops_.Start([hProcess, graceMs, interrupter = control_.interrupter, hurry = control_.hurry] {
+    const auto hurried = [hurry] { return hurry != nullptr && hurry->load(); };
     // Held until the end: the id the console is found by cannot pass to another process.
     const KernelHandle root(ToHandle(hProcess));
     const bool interrupted =
-        InterruptConsoleOf(interrupter, ::GetProcessId(root.get()), kInterruptWaitMs);
+        !hurried() && InterruptConsoleOf(interrupter, ::GetProcessId(root.get()), kInterruptWaitMs);
     Win32ProcessTable table;
     EndProcessTree(table, hProcess, interrupted ? std::max(graceMs, kInterruptGraceMs) : graceMs,
-                   kKillWaitMs, 0);
+                   kKillWaitMs, 0, hurried);
   });
   return true;
 }

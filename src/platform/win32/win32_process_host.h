@@ -14,6 +14,7 @@
 // UTF-8 (FFmpeg's), else in the code page of the command's console (cmd.exe's messages).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -31,6 +32,9 @@ namespace framora::win32 {
 struct CommandControl {
   CommandJob* job = nullptr;  // the job they go into; none: they run untied
   std::wstring interrupter;   // a program that knows kInterruptOption; empty: no Ctrl+C
+  // Once true, stops end their command at once, without Ctrl+C or grace: the program has only
+  // the moments Windows gives a closing console. None: stops always take their time.
+  const std::atomic<bool>* hurry = nullptr;
 };
 
 class Win32ProcessHost : public ProcessHost {
