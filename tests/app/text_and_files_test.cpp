@@ -37,24 +37,10 @@ TEST(Text, ACaptionIsSpokenWithoutItsAccessKeyMarks) {
 }
 
 TEST(Text, AProcessIdIsPlainDecimalDigitsOfAnIdThatCanBe) {
-  const struct {
-    const char* text;
-    std::optional<std::uint32_t> id;
-  } cases[] = {{"4", 4},
-               {"0042", 42},
-               {"4294967294", 4294967294u},
-               {"4294967295", {}},
-               {"18446744073709551617", {}},
-               {"0", {}},
-               {"", {}},
-               {"-1", {}},
-               {"+4", {}},
-               {" 4", {}},
-               {"4 ", {}},
-               {"0x10", {}},
-               {"4\n", {}},
-               {"٤", {}}};
-  for (const auto& c : cases) EXPECT_EQ(ParseProcessId(c.text), c.id) << c.text;
+  EXPECT_EQ(ParseProcessId("4294967294"), 4294967294u);
+  for (const char* no : {"4294967295", "4294967296", "18446744073709551617", "0", "", "-1", "+4",
+                         " 4", "4 ", "0x10", "٤"})
+    EXPECT_EQ(ParseProcessId(no), std::nullopt) << no;
 }
 
 TEST(Wildcard, StarAndQuestionMarkAreTheOnlyWildcards) {

@@ -98,11 +98,6 @@ TEST(ProgressReader, ReadsTheAudiosLengthAndTheLatestTime) {
             "  Duration: 10:00:00.00':\n" + audio + "00:00:10.00, b\n" + output,
         "time=00:00:05.00 b"},
        0.5},
-      {"an output header in the audio's name",
-       {image + "Input #1, wav, from 'b\nOutput #0, avi, to 'c\n.wav':\n  Duration: 00:00:10.00\n" +
-            output,
-        "time=00:00:05.00 b"},
-       0.5},
       {"a progress line in the output's name",
        {image + audio + "00:00:10.00, b\nOutput #0, avi, to 'c\rframe= 1 time=00:00:09.00 ':\n"},
        std::nullopt},

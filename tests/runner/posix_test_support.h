@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -189,22 +190,19 @@ inline std::set<pid_t> OurZombies() {
   return zombies;
 }
 
-// The live guard in process group `group` (see framora_guard.cpp), or 0.
-inline pid_t GuardOf(pid_t group) {
+// A live process of process group `group` other than `except`, or 0.
+inline pid_t OtherMember(pid_t group, pid_t except) {
   pid_t found = 0;
   DIR* proc = ::opendir("/proc");
   while (const dirent* item = proc != nullptr ? ::readdir(proc) : nullptr) {
     const pid_t pid = static_cast<pid_t>(std::atoi(item->d_name));
-    const std::optional<std::string> text =
-        pid > 0 ? ReadProcFile("/proc/" + std::to_string(pid) + "/stat") : std::nullopt;
-    const std::optional<std::string> fields = pid > 0 ? StatAfterName(pid) : std::nullopt;
-    if (!text || !fields || text->find("(framora-guard) ") == std::string::npos) continue;
-    std::istringstream rest(*fields);
+    const auto fields = pid > 0 && pid != except ? StatAfterName(pid) : std::nullopt;
     char state = 0;
-    pid_t parent = 0;
-    pid_t pgrp = 0;
-    rest >> state >> parent >> pgrp;
-    if (pgrp == group && state != 'Z') found = pid;
+    int pgrp = 0;
+    if (fields && std::sscanf(fields->c_str(), "%c %*d %d", &state, &pgrp) == 2 && pgrp == group &&
+        state != 'Z') {
+      found = pid;
+    }
   }
   if (proc != nullptr) ::closedir(proc);
   return found;

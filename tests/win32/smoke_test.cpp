@@ -117,7 +117,6 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
 }
 
 TEST_F(SmokeTest, CmdsMessageAboutAMissingFfmpegReadsRightInThePane) {
-  // cmd.exe writes it in its console's code page, not in the UTF-8 of FFmpeg's output.
   const std::string ffmpeg = "C:\\Programme\\Übersetzer\\ffmpeg.exe";
   Win32SettingsStore store;
   store.Write("Framora audio converter", "config", "ffmpeg-location", ffmpeg);
@@ -132,11 +131,10 @@ TEST_F(SmokeTest, CmdsMessageAboutAMissingFfmpegReadsRightInThePane) {
   ASSERT_NE(console, nullptr);
   ::PostMessageA(::GetDlgItem(console, console_form::cmdExecute.number), BM_CLICK, 0, 0);
   EXPECT_NE(AnswerMessageBox("Error").find("exit code"), std::string::npos);
-  std::string pane;
+  const HWND pane = ::GetDlgItem(console, console_form::rtfOutput.number);
   EXPECT_TRUE(test::WaitFor([&] {
-    pane = WindowText(::GetDlgItem(console, console_form::rtfOutput.number));
-    return pane.find("'" + ffmpeg) != std::string::npos;
-  })) << pane;
+    return WindowText(pane).find("'" + ffmpeg) != std::string::npos;
+  })) << WindowText(pane);
   ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
   EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
 }
