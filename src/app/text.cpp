@@ -86,4 +86,16 @@ std::string WithoutAccessKeys(std::string_view caption) {
   return plain;
 }
 
+std::optional<std::uint32_t> ParseProcessId(std::string_view text) {
+  constexpr std::uint64_t kHighest = 0xFFFFFFFEu;
+  std::uint64_t id = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    id = id * 10 + static_cast<std::uint64_t>(c - '0');
+    if (id > kHighest) return std::nullopt;  // before it could wrap
+  }
+  if (id == 0) return std::nullopt;  // no digits, or only zeros
+  return static_cast<std::uint32_t>(id);
+}
+
 }  // namespace framora

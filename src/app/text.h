@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,5 +24,10 @@ std::string FoldCase(std::string_view text);
 // A caption as a screen reader says it: without the marks of its access key ("&&" is a plain
 // '&').
 std::string WithoutAccessKeys(std::string_view caption);
+
+// A process id as another program writes it on a command line: decimal digits and nothing else
+// (no sign, no blanks), from 1 to 4294967294. The one value above stands on Windows for "the
+// parent's console", so it, 0 and anything else are no id.
+std::optional<std::uint32_t> ParseProcessId(std::string_view text);
 
 }  // namespace framora

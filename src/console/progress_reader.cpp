@@ -16,6 +16,10 @@ constexpr std::string_view kInput = "Input #";
 constexpr std::string_view kOutput = "Output #";
 constexpr std::string_view kDuration = "Duration:";
 constexpr std::string_view kTime = "time";
+// Where a header's file name opens, and how it ends.
+constexpr std::string_view kInputName = ", from '";
+constexpr std::string_view kOutputName = ", to '";
+constexpr std::string_view kNameEnd = "':";
 
 enum class Value { Read, Unfinished, Unusable };
 
@@ -99,8 +103,8 @@ bool LooksLikeProgress(std::string_view line) {
 }  // namespace
 
 void ProgressReader::Start() {
-  line_.clear();
-  lineCut_ = false;
+  NextLine();
+  name_ = Name::None;
   lineRead_ = true;
   input_ = -1;
   totalRead_ = false;
@@ -119,6 +123,18 @@ void ProgressReader::Carry(std::string_view piece) {
     lineCut_ = piece.size() > room;
   }
   lineRead_ = false;
+  if (piece.size() >= 2) {
+    lineTail_.assign(piece.substr(piece.size() - 2));
+  } else {
+    lineTail_.append(piece);
+    if (lineTail_.size() > 2) lineTail_.erase(0, 1);
+  }
+}
+
+void ProgressReader::NextLine() {
+  line_.clear();
+  lineCut_ = false;
+  lineTail_.clear();
 }
 
 void ProgressReader::Feed(std::string_view chunk) {
@@ -129,8 +145,7 @@ void ProgressReader::Feed(std::string_view chunk) {
     Carry(chunk.substr(0, length));
     if (length == chunk.size()) break;
     ReadLine(line_, true);
-    line_.clear();
-    lineCut_ = false;
+    NextLine();
     chunk.remove_prefix(length + 1);
   }
   if (outputSeen_) {
@@ -165,8 +180,7 @@ void ProgressReader::FeedProgress(std::string_view chunk) {
         latestCut_ = lineCut_;
         latestRead_ = false;
       }
-      line_.clear();
-      lineCut_ = false;
+      NextLine();
       lineRead_ = true;
     } else if (LooksLikeProgress(line)) {
       latest = line;
@@ -184,6 +198,14 @@ void ProgressReader::FeedProgress(std::string_view chunk) {
 }
 
 void ProgressReader::ReadLine(std::string_view line, bool ended) {
+  if (name_ != Name::None) {
+    // A line of a file name: none of FFmpeg's, and the one that ends it ends the name.
+    if (ended && lineTail_ == kNameEnd) {
+      if (name_ == Name::Output) outputSeen_ = true;
+      name_ = Name::None;
+    }
+    return;
+  }
   std::size_t indent = 0;
   while (indent < line.size() && IsBlank(line[indent])) ++indent;
   line.remove_prefix(indent);
@@ -197,9 +219,18 @@ void ProgressReader::ReadHeader(std::string_view line, std::size_t indent) {
   if (indent == 0) {
     // Anything else at the margin ends the header of the input before it.
     input_ = -1;
-    if (line.starts_with(kOutput)) {
-      outputSeen_ = true;
-    } else if (line.starts_with(kInput)) {
+    const bool output = line.starts_with(kOutput);
+    if (!output && !line.starts_with(kInput)) return;
+    // The name runs from its opening quote to a "':" that ends a line, maybe a later one.
+    const std::string_view opening = output ? kOutputName : kInputName;
+    if (const std::size_t found = line.find(opening); found != std::string_view::npos) {
+      const std::size_t quote = found + opening.size() - 1;
+      const bool ends = lineTail_ == kNameEnd && (lineCut_ || line.size() > quote + 2);
+      if (!ends) name_ = output ? Name::Output : Name::Input;
+    }
+    if (output) {
+      outputSeen_ = name_ == Name::None;
+    } else {
       line.remove_prefix(kInput.size());
       int number = 0;
       std::size_t digits = 0;

@@ -8,8 +8,11 @@
 // starts a line, the input's "Duration:" where it starts a line after exactly two blanks (what
 // FFmpeg indents deeper is metadata and chapters, whose keys may be called anything), and
 // "time=" as a field of a progress line, which is made of nothing but "name= value" fields. A
-// file name or a tag that holds the same words sits elsewhere and moves nothing. Of each line
-// only its start is kept (no header or time lies further in), so memory use stays constant.
+// file name or a tag that holds the same words sits elsewhere and moves nothing. FFmpeg writes
+// a header's file name as it is, between quotes ("Input #1, mp3, from 'name':"): a name that
+// holds line breaks runs on over several lines, up to the line that ends in "':", and none of
+// them is read. Of each line only its start and its last two characters are kept (no header or
+// time lies further in), so memory use stays constant.
 //
 // Once the output's header has come, only progress lines follow, and they come in floods:
 // each chunk is only searched, from its end, for its latest progress line, which is read when
@@ -42,9 +45,14 @@ class ProgressReader {
   void FeedProgress(std::string_view chunk);
   // Adds to the start of the line being received.
   void Carry(std::string_view piece);
+  // The line has been dealt with: the next one starts.
+  void NextLine();
 
-  std::string line_;         // the start of the line being received
-  bool lineCut_ = false;     // it was longer than what is kept of it
+  std::string line_;      // the start of the line being received
+  bool lineCut_ = false;  // it was longer than what is kept of it
+  std::string lineTail_;  // its last two characters
+  // The header whose quoted file name has not ended yet: its lines are the name's.
+  enum class Name { None, Input, Output } name_ = Name::None;
   bool lineRead_ = true;     // its progress has been looked at as it is now
   int input_ = -1;           // the input whose header came last; -1 before any, and after it ended
   bool totalRead_ = false;   // the audio's "Duration:" line has come (its value may be N/A)

@@ -92,7 +92,8 @@ void ProcessTree::Terminate(std::uint32_t exitCode) {
 }
 
 bool EndProcessTree(ProcessTable& table, Handle root, std::uint32_t graceMs,
-                    std::uint32_t killWaitMs, std::uint32_t exitCode) {
+                    std::uint32_t killWaitMs, std::uint32_t exitCode,
+                    const std::function<bool()>& hurry) {
   ProcessTree tree(table, root);
   const std::uint64_t graceEnd = table.NowMs() + graceMs;
   for (;;) {
@@ -100,7 +101,7 @@ bool EndProcessTree(ProcessTable& table, Handle root, std::uint32_t graceMs,
     const std::vector<Handle> running = tree.Running();
     if (running.empty()) return true;
     const std::uint64_t now = table.NowMs();
-    if (now >= graceEnd) break;
+    if (now >= graceEnd || (hurry && hurry())) break;
     table.WaitForAny(
         running, static_cast<std::uint32_t>(std::min<std::uint64_t>(graceEnd - now, kLookAgainMs)));
   }

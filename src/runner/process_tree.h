@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -78,8 +79,10 @@ class ProcessTree {
 
 // Gives the tree of `root` graceMs to end by itself, then ends whatever of it still runs and
 // waits at most killWaitMs, one deadline for all of them, for it to be gone. Waits without
-// spinning: only on members that still run. True when the whole tree has ended.
+// spinning: only on members that still run. True when the whole tree has ended. The grace ends
+// early once `hurry` says so (the program has only moments left).
 bool EndProcessTree(ProcessTable& table, ProcessTable::Handle root, std::uint32_t graceMs,
-                    std::uint32_t killWaitMs, std::uint32_t exitCode);
+                    std::uint32_t killWaitMs, std::uint32_t exitCode,
+                    const std::function<bool()>& hurry = {});
 
 }  // namespace framora

@@ -36,6 +36,13 @@ TEST(Text, ACaptionIsSpokenWithoutItsAccessKeyMarks) {
   EXPECT_EQ(WithoutAccessKeys("E&xecute &&  R&ock&"), "Execute &  Rock");
 }
 
+TEST(Text, AProcessIdIsPlainDecimalDigitsOfAnIdThatCanBe) {
+  EXPECT_EQ(ParseProcessId("4294967294"), 4294967294u);
+  for (const char* no : {"4294967295", "4294967296", "18446744073709551617", "0", "", "-1", "+4",
+                         " 4", "4 ", "0x10", "٤"})
+    EXPECT_EQ(ParseProcessId(no), std::nullopt) << no;
+}
+
 TEST(Wildcard, StarAndQuestionMarkAreTheOnlyWildcards) {
   EXPECT_TRUE(WildcardMatch("*.avi", "clip.avi"));
   EXPECT_TRUE(WildcardMatch("*.avi", ".avi"));

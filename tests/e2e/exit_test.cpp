@@ -17,10 +17,10 @@
 
 namespace {
 
-// Whether a live process other than `except` is in process group `group`.
-bool OthersInGroup(pid_t group, pid_t except) {
+// A live process other than `except` in process group `group` (named `name`, if given), or 0.
+pid_t OthersInGroup(pid_t group, pid_t except, const std::string& name = {}) {
   DIR* proc = ::opendir("/proc");
-  bool found = false;
+  pid_t found = 0;
   while (const dirent* item = proc != nullptr ? ::readdir(proc) : nullptr) {
     const int pid = std::atoi(item->d_name);
     if (pid <= 0 || pid == except) continue;
@@ -34,7 +34,8 @@ bool OthersInGroup(pid_t group, pid_t except) {
         std::sscanf(text.c_str() + close + 1, " %c %d %d", &state, &parent, &pgrp) != 3) {
       continue;
     }
-    found = found || (pgrp == group && state != 'Z');
+    const bool named = name.empty() || text.find("(" + name + ") ") != std::string::npos;
+    if (pgrp == group && state != 'Z' && named) found = pid;
   }
   if (proc != nullptr) ::closedir(proc);
   return found;
@@ -98,9 +99,9 @@ TEST(ExitDuringARun, TheProgramEndsPromptlyAndLeavesTheCommandRunning) {
 
 // FFmpeg, and a process that ignores SIGTERM, end with the program that is killed (SIGKILL, as
 // a crash or an out-of-memory kill would): during the run, and while the stop of a closed
-// console is still waiting for them to end.
+// console is still waiting for them to end, and with their guard killed first ("guard").
 TEST(ExitDuringARun, AKilledProgramTakesItsCommandWithIt) {
-  for (const char* mode : {"run", "stop"}) {
+  for (const char* mode : {"run", "stop", "guard"}) {
     SCOPED_TRACE(mode);
     QProcess driver;
     QString pidFile;
@@ -110,6 +111,16 @@ TEST(ExitDuringARun, AKilledProgramTakesItsCommandWithIt) {
       ASSERT_TRUE(WaitForFile(pidFile + ".stopping"));
     }
     ASSERT_TRUE(Running(pids[1]));
+    if (std::string(mode) == "guard") {
+      const pid_t group = ::getpgid(pids[0]);
+      const pid_t guard = OthersInGroup(group, 0, "framora-guard");
+      ASSERT_GT(guard, 0);
+      ::kill(guard, SIGKILL);
+      QElapsedTimer t;
+      t.start();
+      while (!OthersInGroup(group, guard, "framora-guard") && t.elapsed() < 60000)
+        QThread::msleep(1);
+    }
     QElapsedTimer sinceKill;
     sinceKill.start();
     driver.kill();

@@ -61,6 +61,28 @@ TEST_F(PosixResourcesTest, AThousandRunsLeaveNoDescriptorAndNoZombieBehind) {
       << test::OurZombies().size() << " zombies";
 }
 
+TEST_F(PosixResourcesTest, AGuardThatDiesIsReplacedInTheGroupAndTheRunLeavesNothingBehind) {
+  Run("echo warm-up");
+  const int before = test::OpenDescriptorCount();
+  pid_t killed = 0;
+  pid_t replacement = 0;
+  yield.onYield = [&] {
+    const pid_t pid = test::PidAfter(log.Text(), "pid");
+    if (pid <= 0 || killed != 0) return true;
+    // The helper's group holds it and its guard.
+    if ((killed = test::OtherMember(pid, pid)) > 0) ::kill(killed, SIGKILL);
+    test::WaitUntil(
+        [&] { return (replacement = test::OtherMember(pid, pid)) > 0 && replacement != killed; });
+    ::kill(pid, SIGUSR1);
+    return true;
+  };
+  Run(Helper("wait"));
+  EXPECT_TRUE(killed > 0 && replacement > 0 && replacement != killed) << killed << replacement;
+  EXPECT_TRUE(test::WaitUntil([&] { return test::IsGone(replacement); })) << "let go and reaped";
+  EXPECT_EQ(test::OpenDescriptorCount(), before);
+  EXPECT_TRUE(test::WaitUntil([] { return test::OurZombies().empty(); }));
+}
+
 TEST_F(PosixResourcesTest, EveryDescriptorWeHoldDuringARunIsCloseOnExec) {
   const std::set<int> before = OpenDescriptors();
   std::set<int> notCloseOnExec;

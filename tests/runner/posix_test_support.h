@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -187,6 +188,24 @@ inline std::set<pid_t> OurZombies() {
   }
   ::closedir(proc);
   return zombies;
+}
+
+// A live process of process group `group` other than `except`, or 0.
+inline pid_t OtherMember(pid_t group, pid_t except) {
+  pid_t found = 0;
+  DIR* proc = ::opendir("/proc");
+  while (const dirent* item = proc != nullptr ? ::readdir(proc) : nullptr) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(item->d_name));
+    const auto fields = pid > 0 && pid != except ? StatAfterName(pid) : std::nullopt;
+    char state = 0;
+    int pgrp = 0;
+    if (fields && std::sscanf(fields->c_str(), "%c %*d %d", &state, &pgrp) == 2 && pgrp == group &&
+        state != 'Z') {
+      found = pid;
+    }
+  }
+  if (proc != nullptr) ::closedir(proc);
+  return found;
 }
 
 inline int OpenDescriptorCount() {

@@ -131,6 +131,7 @@ struct EndCase {
   bool ended;
   std::uint64_t tookMs;
   std::size_t terminations;
+  std::uint64_t hurryAt = 0;  // when the stop has to hurry; 0: never
 };
 
 class EndProcessTreeTest : public ProcessTreeTest, public ::testing::WithParamInterface<EndCase> {};
@@ -142,7 +143,8 @@ TEST_P(EndProcessTreeTest, GraceThenTheWholeTreeWithOneDeadline) {
   table.At(root).running = false;  // cmd.exe gone, FFmpeg still finishing its file
   table.At(child).endsAt = table.At(grandchild).endsAt = c.endsAt;
   table.At(grandchild).stuck = c.stuck;
-  EXPECT_EQ(EndProcessTree(table, root, c.graceMs, 2000, 0), c.ended) << c.what;
+  const auto hurry = [&] { return c.hurryAt != 0 && table.nowMs >= c.hurryAt; };
+  EXPECT_EQ(EndProcessTree(table, root, c.graceMs, 2000, 0, hurry), c.ended) << c.what;
   EXPECT_EQ(table.nowMs, c.tookMs) << c.what;
   EXPECT_EQ(table.terminated.size(), c.terminations) << c.what;
   for (const auto& p : table.processes) EXPECT_EQ(p.handles, p.id == 10 ? 1 : 0) << c.what << p.id;
@@ -154,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EndCase{"ends within the grace", 250, false, 3000, true, 250, 0},
                       EndCase{"ignores the request", 0, false, 3000, true, 3000, 2},
                       EndCase{"no request reached it", 0, false, 0, true, 0, 2},
-                      EndCase{"stuck in I/O", 0, true, 3000, false, 5000, 2}));
+                      EndCase{"stuck in I/O", 0, true, 3000, false, 5000, 2},
+                      EndCase{"hurried in the grace", 0, false, 3000, true, 400, 2, 350}));
 
 }  // namespace
 }  // namespace framora

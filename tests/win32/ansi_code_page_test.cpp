@@ -32,10 +32,11 @@ TEST_F(AnsiCodePage, TextThatTheCodePageHoldsSurvivesTheRoundTrip) {
   EXPECT_EQ(ToNarrow("日本"), "??");
 }
 
-TEST_F(AnsiCodePage, PipeBytesAreDecodedOneCharacterEach) {
-  NarrowChunkDecoder decoder;
+TEST_F(AnsiCodePage, PipeBytesThatAreNotUtf8AreInTheConsolesCodePageNotTheAnsiOne) {
+  const ConsoleCodePage oem;  // 437 here, as 850: 'é' at 0x82
+  LineChunkDecoder decoder(oem);
   std::string chunk;
-  decoder.Decode("caf\xE9\r\n", chunk);
+  decoder.Decode("caf\x82\r\n", chunk);
   EXPECT_EQ(chunk, "café\r\n");
   decoder.Finish(chunk);
   EXPECT_EQ(chunk, "");

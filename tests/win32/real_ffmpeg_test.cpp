@@ -38,6 +38,17 @@ bool FfmpegRuns() {
   return false;
 }
 
+// What Windows does at a logoff, to each top-level window of process `id`, hidden ones too.
+BOOL CALLBACK EndSessionOf(HWND window, LPARAM id) {
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == static_cast<DWORD>(id) &&
+      ::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)) {
+    ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  }
+  return TRUE;
+}
+
 enum class Ends { Completing, WithTheErrorBox, CancelledAfter8s, CancelledAtOnce };
 
 // Files of the media folder; "<long>\" is a folder chain past 260 characters, and an output
@@ -119,6 +130,31 @@ TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
     std::replace(output.begin(), output.end(), '\\', '/');
     if (c.seconds >= 0) probe << output << '\t' << c.seconds << '\t' << c.audio << '\n';
   }
+}
+
+// A logoff during a batch of the console twin, as Windows carries it out (a closed console tells
+// the batch through its handler instead; Wine 8 tells nothing there, it ends its programs).
+TEST_F(RealFfmpeg, ALogoffDuringABatchLeavesNoCutShortVideoAndNoFfmpeg) {
+  const std::string media = Env("MEDIA") + "\\";
+  const std::string video = media + "долгая.avi";
+  std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
+  program.replace(program.size() - 4, 4, ".com");
+  std::wstring line = ToWide("\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") +
+                             "\" --image \"" + media + "обложка.jpg\" \"" + media + "долгая.wav\"");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                               nullptr, nullptr, &startup, &info));
+  const KernelHandle batch(info.hProcess), thread(info.hThread);
+  const auto exists = [&] { return std::filesystem::exists(std::filesystem::path(ToWide(video))); };
+  ASSERT_TRUE(test::WaitFor([&] { return FfmpegRuns() && exists(); }));
+  const DWORD told = ::GetTickCount();
+  ::EnumWindows(&EndSessionOf, static_cast<LPARAM>(info.dwProcessId));
+  EXPECT_LT(::GetTickCount() - told, 5000u) << "within the time Windows gives";
+  ::TerminateProcess(batch.get(), 0);
+  EXPECT_FALSE(exists()) << "the cut-short video is removed";
+  EXPECT_TRUE(test::WaitFor([] { return !FfmpegRuns(); }));
 }
 
 }  // namespace

@@ -116,6 +116,29 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
   EXPECT_EQ(code, 0u);
 }
 
+TEST_F(SmokeTest, CmdsMessageAboutAMissingFfmpegReadsRightInThePane) {
+  const std::string ffmpeg = "C:\\Programme\\Übersetzer\\ffmpeg.exe";
+  Win32SettingsStore store;
+  store.Write("Framora audio converter", "config", "ffmpeg-location", ffmpeg);
+  Start();
+  const HWND main = WaitForWindow(identity::kMainCaption);
+  ASSERT_NE(main, nullptr);
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  AnswerMessageBox("IMAGE LOCATION");
+  AnswerMessageBox("AUDIO LOCATION");
+  const HWND console = WaitForWindow("Convert to ..");
+  ASSERT_NE(console, nullptr);
+  ::PostMessageA(::GetDlgItem(console, console_form::cmdExecute.number), BM_CLICK, 0, 0);
+  EXPECT_NE(AnswerMessageBox("Error").find("exit code"), std::string::npos);
+  const HWND pane = ::GetDlgItem(console, console_form::rtfOutput.number);
+  EXPECT_TRUE(test::WaitFor([&] {
+    return WindowText(pane).find("'" + ffmpeg) != std::string::npos;
+  })) << WindowText(pane);
+  ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
+  EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
+}
+
 // Kernel and user time of a process, in milliseconds.
 double CpuMs(HANDLE process) {
   FILETIME times[4]{};

@@ -9,16 +9,29 @@
 
 namespace framora::posix {
 
-int NewSessionAttributes(posix_spawnattr_t& attributes) {
+namespace {
+
+int FreshSignals(posix_spawnattr_t& attributes, short flags) {
   sigset_t all;
   sigset_t none;
   ::sigfillset(&all);
   ::sigemptyset(&none);
   int rc = ::posix_spawnattr_setflags(
-      &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+      &attributes, static_cast<short>(flags | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK));
   if (rc == 0) rc = ::posix_spawnattr_setsigdefault(&attributes, &all);
   if (rc == 0) rc = ::posix_spawnattr_setsigmask(&attributes, &none);
   return rc;
+}
+
+}  // namespace
+
+int NewSessionAttributes(posix_spawnattr_t& attributes) {
+  return FreshSignals(attributes, POSIX_SPAWN_SETSID);
+}
+
+int NewGroupAttributes(posix_spawnattr_t& attributes, pid_t group) {
+  const int rc = ::posix_spawnattr_setpgroup(&attributes, group);
+  return rc != 0 ? rc : FreshSignals(attributes, POSIX_SPAWN_SETPGROUP);
 }
 
 void ReapLater(pid_t pid) {

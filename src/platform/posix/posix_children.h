@@ -1,5 +1,5 @@
-// What every program we start on POSIX shares: it begins in a session of its own, and it is
-// reaped without anyone waiting for it.
+// What every program we start on POSIX shares: it begins in a session or a process group of
+// its own, and it is reaped without anyone waiting for it.
 #pragma once
 
 #include <spawn.h>
@@ -10,6 +10,9 @@ namespace framora::posix {
 // A session of its own (its own process group, no terminal to lose when ours closes), with its
 // signals as a fresh program has them, whatever ours ignore or block. 0, or the error.
 int NewSessionAttributes(posix_spawnattr_t& attributes);
+
+// The same, but in our session: in a process group of its own (`group` 0), or joining `group`.
+int NewGroupAttributes(posix_spawnattr_t& attributes, pid_t group);
 
 // A child must be waited for, or it stays a zombie; yet the user interface must never wait for
 // it, and a child may well run on (a close request it ignores, a tool started for the user,

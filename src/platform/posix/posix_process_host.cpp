@@ -26,6 +26,8 @@
 #include <vector>
 
 #include "platform/posix/posix_children.h"
+#include "platform/posix/posix_fd.h"
+#include "platform/posix/posix_guard_tie.h"
 #include "runner/utf8_chunk_decoder.h"
 
 extern char** environ;
@@ -38,44 +40,6 @@ constexpr std::size_t kReadSize = 256;
 constexpr int kWaitSliceMs = 10;
 // Window handles are process ids; the desktop is a value no process id can take.
 constexpr WindowHandle kDesktop = std::numeric_limits<WindowHandle>::max();
-
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  ~UniqueFd() { Reset(); }
-
-  int get() const { return fd_; }
-  void Reset() {
-    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
-  }
-
- private:
-  int fd_ = -1;
-};
-
-// What the guard gets besides the standard handles (see guard/framora_guard.cpp): its end of
-// the socket that ties the command to the program, and the pipe it reports on.
-constexpr int kGuardLife = 3;
-constexpr int kGuardReport = 4;
-
-// A descriptor 0 to 4 would be overwritten by the descriptors the child is given before it
-// could be copied onto them; keep ours above them.
-bool MoveAboveChilds(UniqueFd& fd) {
-  if (fd.get() > kGuardReport) return true;
-  const int moved = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, kGuardReport + 1);
-  if (moved < 0) return false;
-  fd = UniqueFd(moved);
-  return true;
-}
 
 // The guard as built and as installed: in the libexec folder beside the program's folder, or
 // one level further up (the build tree keeps its programs a folder deeper). Empty if none.
@@ -92,13 +56,12 @@ std::string GuardProgram() {
   return {};
 }
 
-// Lets the command go: the guard ends without a signal. Its end may be gone already.
-void ReleaseGuard(UniqueFd& life, pid_t guard) {
-  if (life.get() < 0) return;
+// Lets a guard go that never got to guard anything; ours to reap only where orphans come to
+// us (a subreaper), otherwise this returns at once.
+void LetGo(UniqueFd& life, pid_t guard) {
   const char release = 'r';
   ::send(life.get(), &release, 1, MSG_NOSIGNAL);
   life.Reset();
-  // Ours to reap only where orphans come to us (a subreaper); otherwise this returns at once.
   if (guard > 0) ReapLater(guard);
 }
 
@@ -178,17 +141,14 @@ struct PosixProcessHost::State {
     bool statusKnown = false;  // children: someone else reaped it, so nobody knows how
     int status = 0;
     bool drained = false;  // read ends: the last read found the pipe (nearly) empty
-    // Children: our end of the socket that ties the command to the program, and the guard at
-    // its other end. Closed without a word (the program died, or the handle was dropped
-    // unclosed), it ends the command.
-    UniqueFd life;
-    pid_t guard = 0;
+    // Children: what ties the command to the program. Dropped without being let go (the
+    // program died, or the handle was dropped unclosed), it ends the command.
+    std::shared_ptr<GuardTie> tie;
   };
 
   ~State() {
     for (auto& [handle, entry] : handles) {
       if (entry.child && !entry.reaped) ReapLater(entry.pid);
-      if (entry.guard > 0) ReapLater(entry.guard);
     }
   }
 
@@ -325,7 +285,9 @@ bool PosixProcessHost::CreateProcess(const CommandLine& commandLine,
   // Whatever else is open in our process (without close-on-exec) is none of the child's business.
   if (rc == 0) rc = ::posix_spawn_file_actions_addclosefrom_np(&actions, kGuardReport + 1);
 
-  if (rc == 0) rc = NewSessionAttributes(spawnAttributes);
+  // A group of its own in our session, where a new guard can join it (see GuardTie); the guard
+  // leaves our terminal, so the command has none.
+  if (rc == 0) rc = NewGroupAttributes(spawnAttributes, 0);
 
   pid_t pid = 0;
   if (rc == 0) {
@@ -357,7 +319,7 @@ bool PosixProcessHost::CreateProcess(const CommandLine& commandLine,
   }
   if (got != sizeof said.guard) {
     // An exec that failed is reported here, with the child gone or going.
-    ReleaseGuard(life, said.guard);
+    LetGo(life, said.guard);
     ReapLater(pid);
     return state_->Fail(got == sizeof said ? said.error : EIO);
   }
@@ -366,8 +328,7 @@ bool PosixProcessHost::CreateProcess(const CommandLine& commandLine,
   process.kind = State::Kind::Process;
   process.pid = pid;
   process.child = true;
-  process.life = std::move(life);
-  process.guard = said.guard;
+  process.tie = std::make_shared<GuardTie>(state_->guard, pid, said.guard, std::move(life));
   State::Entry thread;
   thread.kind = State::Kind::Thread;
   thread.pid = pid;
@@ -451,8 +412,10 @@ bool LeaderEnded(pid_t pid) {
 // only after the last signal to the group: until then its id cannot lead another group, which
 // the signal would reach instead. The group is gone when the leader has ended and nothing but
 // the guard is left alive in it; the guard is let go last, once nothing needs it any more.
-void EndGroup(pid_t pid, pid_t guard, UniqueFd& life, std::uint32_t graceMs) {
-  const auto gone = [pid, guard] { return LeaderEnded(pid) && !OthersInGroup(pid, pid, guard); };
+void EndGroup(pid_t pid, GuardTie& tie, std::uint32_t graceMs) {
+  const auto gone = [pid, &tie] {
+    return LeaderEnded(pid) && !OthersInGroup(pid, pid, tie.Guard());
+  };
   const auto waitUntil = [&gone](std::chrono::steady_clock::time_point end) {
     while (!gone()) {
       if (std::chrono::steady_clock::now() >= end) return false;
@@ -464,7 +427,7 @@ void EndGroup(pid_t pid, pid_t guard, UniqueFd& life, std::uint32_t graceMs) {
     ::kill(-pid, SIGKILL);
     waitUntil(std::chrono::steady_clock::now() + kKillWait);
   }
-  ReleaseGuard(life, guard);
+  tie.Release();
   ReapLater(pid);
 }
 
@@ -514,23 +477,21 @@ bool PosixProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t gr
   }
   State::Entry& entry = found->second;
   const pid_t pid = entry.pid;
-  const pid_t guard = entry.guard;
-  auto life = std::make_shared<UniqueFd>(std::move(entry.life));
+  std::shared_ptr<GuardTie> tie = std::move(entry.tie);
   const bool reaped = entry.reaped;
   state_->handles.erase(found);  // the stop reaps it now
-  if (reaped) {
+  if (reaped || tie == nullptr) {
     // Its id may be anybody's now, so no signal of ours goes there; the guard still keeps the
-    // group's and ends what is left of it when its end of the tie closes without a word.
-    life->Reset();
-    if (guard > 0) ReapLater(guard);
+    // group's and ends what is left of it when the tie is dropped.
     return true;
   }
-  stops_.Start([pid, guard, life, graceMs] { EndGroup(pid, guard, *life, graceMs); });
+  stops_.Start([pid, tie, graceMs] { EndGroup(pid, *tie, graceMs); });
   return true;
 }
 
 void PosixProcessHost::LetOutliveProgram(HostHandle hProcess) {
-  if (State::Entry* entry = state_->Find(hProcess)) ReleaseGuard(entry->life, entry->guard);
+  State::Entry* entry = state_->Find(hProcess);
+  if (entry != nullptr && entry->tie != nullptr) entry->tie->Release();
 }
 
 void PosixProcessHost::CloseHandle(HostHandle handle) {
@@ -539,7 +500,7 @@ void PosixProcessHost::CloseHandle(HostHandle handle) {
   const bool child = found->second.child && !found->second.reaped;
   const pid_t pid = found->second.pid;
   // The run is over: what the command left running is no longer tied to the program.
-  ReleaseGuard(found->second.life, found->second.guard);
+  if (found->second.tie != nullptr) found->second.tie->Release();
   state_->handles.erase(found);
   if (child) ReapLater(pid);
 }

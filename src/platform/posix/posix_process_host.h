@@ -2,7 +2,7 @@
 //
 // - The interpreter is ComSpec when it is set, else /bin/sh, run as `interpreter -c command`.
 // - Standard output and standard error are the write end of one pipe, standard input is
-//   /dev/null; the child leads a new session, so it has its own process group and no terminal.
+//   /dev/null; the child leads a process group of its own in our session, without a terminal.
 // - Reads take at most 256 bytes and decode them as UTF-8 (state kept across reads); a read
 //   that has to wait polls in slices of at most 10 ms and asks the runner between them, so the
 //   windows keep working and a cancel request ends the wait.
@@ -19,7 +19,8 @@
 //   only after that last signal, so that its id leads no other group meanwhile.
 // - Every command starts through a small guard program (framora-guard, see guard/), which
 //   stays in the command's group and ends the group when the program dies without letting the
-//   command go. Closing the process handle, and LetOutliveProgram, let it go.
+//   command go; a guard that dies is replaced (see posix_guard_tie.h). Closing the process
+//   handle, and LetOutliveProgram, let it go.
 #pragma once
 
 #include <memory>

@@ -5,7 +5,9 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "batch/batch.h"
 #include "platform/win32/win32_files.h"
@@ -17,17 +19,73 @@ namespace framora::win32 {
 namespace {
 
 std::atomic<bool> stopRequested{false};
+std::atomic<bool> ending{false};  // the program is ended as soon as the handler returns
 std::atomic<bool> batchOver{false};
 
-// Runs on a thread of its own. Closing the console ends the program once this returns, so
-// that event waits a little for the stop to be carried out.
+// Windows ends the program once the console's closing (or the session's end) has been handled,
+// or after about 5 s: the batch stops at once, without giving FFmpeg time to finish a video it
+// removes anyway, and this waits for the removal within that time.
+void StopBeforeTheEnd() {
+  ending = true;
+  stopRequested = true;
+  for (int waited = 0; waited < 4000 && !batchOver; waited += 20) ::Sleep(20);
+}
+
+// Runs on a thread of its own. Ctrl+C and Ctrl+Break leave the program running: the batch
+// stops as Cancel stops a conversion, taking the time it needs.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   stopRequested = true;
   if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
-    for (int waited = 0; waited < 4000 && !batchOver; waited += 50) ::Sleep(50);
+    StopBeforeTheEnd();
   }
   return TRUE;
 }
+
+LRESULT CALLBACK OnSessionMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_QUERYENDSESSION) return TRUE;
+  if (message == WM_ENDSESSION) {
+    if (wParam != 0) StopBeforeTheEnd();
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A program that uses user32, as this one does, hears of a logoff or shutdown not through its
+// console handler but as window messages to its top-level windows: a hidden one takes them,
+// on a thread of its own, while the batch runs.
+class SessionEndWindow {
+ public:
+  SessionEndWindow() {
+    std::promise<DWORD> started;
+    std::future<DWORD> threadId = started.get_future();
+    thread_ = std::thread([&started] {
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = OnSessionMessage;
+      windowClass.hInstance = ::GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = L"FramoraSessionEnd";
+      ::RegisterClassW(&windowClass);
+      const HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0,
+                                            0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+      started.set_value(window != nullptr ? ::GetCurrentThreadId() : 0);
+      MSG message;
+      while (window != nullptr && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::DispatchMessageW(&message);
+      }
+      if (window != nullptr) ::DestroyWindow(window);
+    });
+    threadId_ = threadId.get();
+  }
+  ~SessionEndWindow() {
+    if (threadId_ != 0) ::PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  SessionEndWindow(const SessionEndWindow&) = delete;
+  SessionEndWindow& operator=(const SessionEndWindow&) = delete;
+
+ private:
+  std::thread thread_;
+  DWORD threadId_ = 0;
+};
 
 bool Usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
@@ -44,7 +102,7 @@ class ConsoleSystem final : public batch::BatchSystem {
   // console (this program, started again, sends it), so that FFmpeg finishes its file.
   std::unique_ptr<ProcessHost> MakeProcessHost(YieldPort& yield) override {
     return std::make_unique<Win32ProcessHost>(yield, &stops_,
-                                              CommandControl{&commands_, ProgramPath()});
+                                              CommandControl{&commands_, ProgramPath(), &ending});
   }
   void WaitForStops() override { stops_.WaitAll(); }
 
@@ -102,6 +160,7 @@ int RunCommandLine(const std::vector<std::string>& args) {
   // ignored it): the batch takes it in any case.
   ::SetConsoleCtrlHandler(nullptr, FALSE);
   ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+  const SessionEndWindow sessionEnd;
   ConsoleSystem system;
   Win32FileSystem files;
   Win32ProgramSearch programs;

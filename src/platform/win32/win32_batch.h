@@ -16,8 +16,9 @@ std::vector<std::string> CommandLineArguments();
 // write to (started from Explorer, say).
 bool UseParentConsole();
 
-// Runs --help, --version or a batch and returns the exit status. Ctrl+C, Ctrl+Break and the
-// console's closing stop the batch as Cancel stops a conversion.
+// Runs --help, --version or a batch and returns the exit status. Ctrl+C and Ctrl+Break stop
+// the batch as Cancel stops a conversion; the console's closing, a logoff or a shutdown stop it
+// at once, so that the unfinished video is removed before Windows ends the program.
 int RunCommandLine(const std::vector<std::string>& args);
 
 // Starts the window program, Framoraaudioconverter.exe beside this program file, without

@@ -7,7 +7,9 @@
 
 #include <cwchar>
 
+#include "app/text.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 namespace framora::win32 {
 
@@ -34,9 +36,10 @@ std::optional<int> RunInterruptOption(const wchar_t* commandLine) {
   if (argv == nullptr) return std::nullopt;
   std::optional<int> result;
   if (argc == 3 && std::wcscmp(argv[1], kInterruptOption) == 0) {
-    wchar_t* end = nullptr;
-    const unsigned long id = std::wcstoul(argv[2], &end, 10);
-    result = (*end == L'\0' && id != 0) ? SendCtrlC(static_cast<DWORD>(id)) : 1;
+    // Only an id: "-1" or an overflow would be ATTACH_PARENT_PROCESS, the console of whoever
+    // started this copy.
+    const std::optional<std::uint32_t> id = ParseProcessId(FromWide(argv[2]));
+    result = id ? SendCtrlC(*id) : 1;
   }
   ::LocalFree(argv);
   return result;

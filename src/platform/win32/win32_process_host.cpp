@@ -80,7 +80,7 @@ bool Win32ProcessHost::CreatePipe(HostHandle& hReadPipe, HostHandle& hWritePipe,
   }
   hReadPipe = FromHandle(readEnd);
   hWritePipe = FromHandle(writeEnd);
-  decoders_[hReadPipe] = NarrowChunkDecoder();
+  decoders_.insert_or_assign(hReadPipe, LineChunkDecoder(consoleCodePage_));
   return true;
 }
 
@@ -138,7 +138,16 @@ bool Win32ProcessHost::CreateProcess(const CommandLine& commandLine,
 
 ReadStatus Win32ProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk, ReadWait& wait) {
   const HANDLE pipe = ToHandle(hReadPipe);
+  // Looked up on every pass: the handlers run during the wait may have created other pipes.
+  const auto decoder = [this, hReadPipe]() -> LineChunkDecoder& {
+    return decoders_.try_emplace(hReadPipe, consoleCodePage_).first->second;
+  };
   for (;;) {
+    // What an earlier read brought beyond a chunk's worth comes first.
+    if (decoder().Pending()) {
+      decoder().Decode({}, sChunk);
+      return ReadStatus::Read;
+    }
     // A pipe without bytes whose writers are still there would block ReadFile until the
     // command writes again; a failing peek (every writer gone) goes on to the read, which
     // reports the end.
@@ -151,15 +160,14 @@ ReadStatus Win32ProcessHost::ReadFile(HostHandle hReadPipe, std::string& sChunk,
     char buffer[kReadSize];
     DWORD read = 0;
     const BOOL ok = ::ReadFile(pipe, buffer, kReadSize, &read, nullptr);
-    if (!ok) Fail();
-    // Looked up after the wait: the handlers run meanwhile may have created other pipes.
-    NarrowChunkDecoder& decoder = decoders_[hReadPipe];
     if (ok) {
-      decoder.Decode(std::string_view(buffer, read), sChunk);
+      decoder().Decode(std::string_view(buffer, read), sChunk);
       return ReadStatus::Read;
     }
-    decoder.Finish(sChunk);
-    return ReadStatus::Ended;
+    Fail();
+    // The end: what was held back, then (the next read fails again) the end itself.
+    decoder().Finish(sChunk);
+    return decoder().Pending() ? ReadStatus::Read : ReadStatus::Ended;
   }
 }
 
@@ -199,14 +207,15 @@ bool Win32ProcessHost::EndProcessTreeLater(HostHandle hProcess, std::uint32_t gr
     lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
-  stops_.Start([hProcess, graceMs, interrupter = control_.interrupter] {
+  stops_.Start([hProcess, graceMs, interrupter = control_.interrupter, hurry = control_.hurry] {
+    const auto hurried = [hurry] { return hurry != nullptr && hurry->load(); };
     // Held until the end: the id the console is found by cannot pass to another process.
     const KernelHandle root(ToHandle(hProcess));
     const bool interrupted =
-        InterruptConsoleOf(interrupter, ::GetProcessId(root.get()), kInterruptWaitMs);
+        !hurried() && InterruptConsoleOf(interrupter, ::GetProcessId(root.get()), kInterruptWaitMs);
     Win32ProcessTable table;
     EndProcessTree(table, hProcess, interrupted ? std::max(graceMs, kInterruptGraceMs) : graceMs,
-                   kKillWaitMs, 0);
+                   kKillWaitMs, 0, hurried);
   });
   return true;
 }

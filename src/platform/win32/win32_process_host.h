@@ -10,9 +10,11 @@
 //
 // A read that would block first waits in short slices (PeekNamedPipe, then a wait that wakes
 // early for window messages) and asks the runner between them, so the windows keep working
-// and a cancel request ends the wait. Bytes read are text in the narrow code page.
+// and a cancel request ends the wait. Bytes read are text: each line UTF-8 when it is valid
+// UTF-8 (FFmpeg's), else in the code page of the command's console (cmd.exe's messages).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -30,6 +32,9 @@ namespace framora::win32 {
 struct CommandControl {
   CommandJob* job = nullptr;  // the job they go into; none: they run untied
   std::wstring interrupter;   // a program that knows kInterruptOption; empty: no Ctrl+C
+  // Once true, stops end their command at once, without Ctrl+C or grace: the program has only
+  // the moments Windows gives a closing console. None: stops always take their time.
+  const std::atomic<bool>* hurry = nullptr;
 };
 
 class Win32ProcessHost : public ProcessHost {
@@ -83,8 +88,9 @@ class Win32ProcessHost : public ProcessHost {
   BackgroundStops& stops_;
   CommandControl control_;
   std::int32_t lastError_ = 0;
+  ConsoleCodePage consoleCodePage_;  // declared before the decoders that use it
   // The text state of each read end between its reads.
-  std::unordered_map<HostHandle, NarrowChunkDecoder> decoders_;
+  std::unordered_map<HostHandle, LineChunkDecoder> decoders_;
 };
 
 }  // namespace framora::win32

@@ -2,8 +2,6 @@
 
 #include "platform/win32/windows_api.h"
 
-#include <utility>
-
 namespace framora::win32 {
 
 namespace {
@@ -43,37 +41,21 @@ std::string FromNarrow(std::string_view narrow) {
   return Narrow(CP_UTF8, Widen(CP_ACP, narrow));
 }
 
-NarrowChunkDecoder::NarrowChunkDecoder() : utf8_(NarrowIsUtf8()) {}
-
-void NarrowChunkDecoder::Decode(std::string_view bytes, std::string& chunk) {
-  if (utf8_) {
-    utf8Decoder_.Decode(bytes, chunk);
-    return;
+ConsoleCodePage::ConsoleCodePage() : codePage_(CP_OEMCP) {
+  DWORD system = 0;
+  if (::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTCODEPAGE | LOCALE_RETURN_NUMBER,
+                       reinterpret_cast<LPWSTR>(&system), sizeof system / sizeof(WCHAR)) > 0 &&
+      system != 0) {
+    codePage_ = system;
   }
-  std::string narrow = std::move(leadByte_);
-  leadByte_.clear();
-  narrow.append(bytes);
-  // A lead byte at the very end lost its second half to the next read. Walk from the start:
-  // a trail byte can look like a lead byte, so only a walk knows which is which.
-  std::size_t i = 0;
-  while (i < narrow.size()) {
-    if (::IsDBCSLeadByte(static_cast<BYTE>(narrow[i])) && i + 1 == narrow.size()) {
-      leadByte_ = narrow.substr(i);
-      narrow.resize(i);
-      break;
-    }
-    i += ::IsDBCSLeadByte(static_cast<BYTE>(narrow[i])) ? 2 : 1;
-  }
-  chunk = FromNarrow(narrow);
 }
 
-void NarrowChunkDecoder::Finish(std::string& chunk) {
-  if (utf8_) {
-    utf8Decoder_.Finish(chunk);
-    return;
-  }
-  chunk = FromNarrow(leadByte_);
-  leadByte_.clear();
+std::string ConsoleCodePage::ToUtf8(std::string_view bytes) const {
+  return Narrow(CP_UTF8, Widen(codePage_, bytes));
+}
+
+bool ConsoleCodePage::IsLeadByte(unsigned char byte) const {
+  return ::IsDBCSLeadByteEx(codePage_, byte) != 0;
 }
 
 std::wstring ToWide(std::string_view utf8) { return Widen(CP_UTF8, utf8); }

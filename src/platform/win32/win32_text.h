@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "runner/utf8_chunk_decoder.h"
+#include "runner/line_chunk_decoder.h"
 
 namespace framora::win32 {
 
@@ -20,20 +20,16 @@ std::string FromWide(std::wstring_view wide);
 // Whether the narrow code page is UTF-8, so that narrow text needs no conversion.
 bool NarrowIsUtf8();
 
-// Turns the narrow bytes of successive pipe reads into UTF-8 chunks of at most 256 characters.
-// A character cut in two by a read (a UTF-8 sequence, or a double-byte character's lead byte)
-// is held back and arrives whole with the next chunk.
-class NarrowChunkDecoder {
+// The code page of a new console, in which cmd.exe writes its own messages into a pipe: the
+// system's OEM code page, whatever the program's own (the manifest makes that UTF-8).
+class ConsoleCodePage final : public NarrowCodePage {
  public:
-  NarrowChunkDecoder();
-  void Decode(std::string_view bytes, std::string& chunk);
-  // The input has ended: whatever was held back.
-  void Finish(std::string& chunk);
+  ConsoleCodePage();
+  std::string ToUtf8(std::string_view bytes) const override;
+  bool IsLeadByte(unsigned char byte) const override;
 
  private:
-  bool utf8_;
-  Utf8ChunkDecoder utf8Decoder_;
-  std::string leadByte_;  // a double-byte character's first half, waiting for its second
+  unsigned int codePage_;
 };
 
 }  // namespace framora::win32

@@ -1,12 +1,15 @@
 // framora-guard: how the POSIX host starts a command so that it never outlives the program.
 //
 //   framora-guard <interpreter> -c <command>
+//   framora-guard --join <group>
 //
-// The host starts it in a session of its own, with the command's standard handles, its end of
-// a socket on descriptor 3 (the other end is the program's alone, close-on-exec) and a pipe for
-// this report on descriptor 4. It leaves a guard behind in its own process group, tells the
-// host the guard's id, and becomes the interpreter: the same process, so the command's id,
-// group, exit status and output are what they would be without it.
+// The host starts it as the leader of a process group of its own, with the command's standard
+// handles, its end of a socket on descriptor 3 (the other end is the program's alone,
+// close-on-exec) and a pipe for this report on descriptor 4. It gives up the terminal, leaves
+// a guard behind in the same group, tells the host the guard's id, and becomes the
+// interpreter: the same process, so the command's id, group, exit status and output are what
+// they would be without it. With --join, the host has started it into the group of a command
+// whose guard has died, with the socket of the new tie on descriptor 3: it is the new guard.
 //
 // The guard waits on the socket. A byte from the program lets the command go (the run is over,
 // or File > Exit leaves it running): the guard ends. The end of the socket without that byte
@@ -22,11 +25,14 @@
 // as a child of its own (a shell's `wait` would wait for it).
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -46,7 +52,18 @@ void Report(const void* value, std::size_t size) {
   }
 }
 
-[[noreturn]] void Guard() {
+// The command's group stays in the program's session so that a new guard can join it; it
+// loses the terminal instead, as a session of its own would have none. Only this process lets
+// go of it (it leads no session), and what it starts from now on has none either.
+void LeaveTerminal() {
+  const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (tty < 0) return;
+  ::ioctl(tty, TIOCNOTTY);
+  ::close(tty);
+}
+
+// Guards `group`, the command's process group.
+[[noreturn]] void Guard(pid_t group) {
   ::close(kReport);
   // Nothing of the command's: its output ends when the command's side of it does.
   const int null = ::open("/dev/null", O_RDWR);
@@ -59,9 +76,8 @@ void Report(const void* value, std::size_t size) {
   do {
     n = ::read(kLife, &byte, 1);
   } while (n < 0 && errno == EINTR);
-  // Let go; or started otherwise than in a session of the command's own, where the group
-  // would be somebody else's.
-  if (n > 0 || ::getsid(0) != ::getpgrp()) ::_exit(0);
+  // Let go; or started otherwise than in the command's group, which would be somebody else's.
+  if (n > 0 || ::getpgrp() != group) ::_exit(0);
 
   ::kill(0, SIGTERM);
   timespec grace{kGraceSeconds, 0};
@@ -74,14 +90,20 @@ void Report(const void* value, std::size_t size) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--join") == 0) {
+    LeaveTerminal();
+    Guard(static_cast<pid_t>(std::atol(argv[2])));
+  }
   if (argc < 2) return 127;
   ::fcntl(kReport, F_SETFD, FD_CLOEXEC);  // the exec below is what closes it
+  LeaveTerminal();
+  const pid_t group = ::getpid();  // the host made us its leader
 
   int error = 0;
   const pid_t middle = ::fork();
   if (middle == 0) {
     const pid_t guard = ::fork();
-    if (guard == 0) Guard();
+    if (guard == 0) Guard(group);
     const pid_t reported = guard > 0 ? guard : -1;
     Report(&reported, sizeof reported);
     ::_exit(guard > 0 ? 0 : 1);
