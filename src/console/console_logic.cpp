@@ -8,6 +8,7 @@
 #include "console/pane_text.h"
 #include "queue/desk.h"
 #include "queue/song_queue.h"
+#include "runner/process_host.h"
 
 namespace framora::console {
 
@@ -112,6 +113,8 @@ void ConsoleLogic::RunQueue() {
       // Stopped by the window's closing; or the program is ending and leaves it running.
       ending = !closed_;
       songs.Finished(i, {closed_, ending, std::nullopt, std::nullopt});
+      // FFmpeg may write on until its stop is over (and on Windows holds the file till then).
+      if (closed_ && !songs.GetRules().keepStopped) ports_.host.AfterStops(songs.Removal(i));
     }
   }
   song_.reset();

@@ -181,6 +181,13 @@ void SongQueue::Finished(std::size_t i, const RunEnd& end) {
   Fail(song, why);
 }
 
+std::function<void()> SongQueue::Removal(std::size_t i) const {
+  if (songs_[i].outputStood || songs_[i].output.empty()) return [] {};
+  return [&files = files_, output = songs_[i].output] {
+    if (files.KindAt(output) == PathKind::File) files.RemoveFile(output);
+  };
+}
+
 Counts SongQueue::Count() const {
   Counts counts;
   for (const Song& song : songs_) {

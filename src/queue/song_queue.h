@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -103,6 +104,11 @@ class SongQueue {
   // After the run that Prepare allowed. A run that did not make the video leaves nothing at the
   // output that it created there; whatever stood there before stays.
   void Finished(std::size_t i, const RunEnd& end);
+
+  // Removes, when it runs, what stands at the song's video then if nothing stood there when
+  // its run started: for a stopped command that may still be writing, run once it has ended.
+  // It needs nothing of the queue, which may be gone by then.
+  std::function<void()> Removal(std::size_t i) const;
 
   Counts Count() const;
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -23,6 +24,8 @@ class BackgroundStops {
   // Runs `stop` beside the caller. Without a thread to be had it runs here and now: late is
   // better than never.
   void Start(std::function<void()> stop);
+  // Runs `work` beside the caller once every stop started so far has finished.
+  void Then(std::function<void()> work);
   // Returns once every stop started so far has finished.
   void WaitAll();
   // Stops started and not finished yet.
@@ -31,7 +34,8 @@ class BackgroundStops {
  private:
   struct Worker {
     std::thread thread;
-    std::atomic<bool> finished{false};
+    // Shared with a later Then, which may outlive the worker's place in the list.
+    std::shared_ptr<std::atomic<bool>> finished = std::make_shared<std::atomic<bool>>(false);
   };
   // Joins the workers that have finished (under the lock).
   void JoinFinished();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace framora {
@@ -144,6 +145,10 @@ class ProcessHost {
   // The program is ending and leaves the command running (File > Exit): from now on the
   // process and what it started no longer end with the program.
   virtual void LetOutliveProgram(HostHandle hProcess) = 0;
+  // Runs `work` beside the user interface once every process tree handed over to be ended so
+  // far has ended: what a stopped command was writing can go then. The program waits for it
+  // before it ends.
+  virtual void AfterStops(std::function<void()> work) = 0;
 
   virtual HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                                  std::int32_t dwProcessId) = 0;

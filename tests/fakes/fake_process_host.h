@@ -215,6 +215,11 @@ class FakeProcessHost : public ProcessHost {
     return true;
   }
 
+  // Runs at once: the fake's stops are over as soon as they are handed over.
+  void AfterStops(std::function<void()> work) override {
+    calls.push_back("AfterStops");
+    work();
+  }
   void LetOutliveProgram(HostHandle hProcess) override {
     calls.push_back("LetOutliveProgram(" + Name(hProcess) + ")");
   }

@@ -93,6 +93,7 @@ class RecordingHost : public ProcessHost {
     return real_.EndProcessTreeLater(h, graceMs);
   }
   void LetOutliveProgram(HostHandle h) override { real_.LetOutliveProgram(h); }
+  void AfterStops(std::function<void()> work) override { real_.AfterStops(std::move(work)); }
   HostHandle OpenProcess(std::uint32_t a, bool i, std::int32_t id) override {
     return real_.OpenProcess(a, i, id);
   }

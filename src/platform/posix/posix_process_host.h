@@ -55,6 +55,7 @@ class PosixProcessHost final : public ProcessHost {
   bool GetExitCodeProcess(HostHandle hProcess, std::uint32_t& exitCode) override;
   bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override;
   void LetOutliveProgram(HostHandle hProcess) override;
+  void AfterStops(std::function<void()> work) override { stops_.Then(std::move(work)); }
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;

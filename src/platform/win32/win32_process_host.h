@@ -67,6 +67,7 @@ class Win32ProcessHost : public ProcessHost {
   // delivered close request gets.
   bool EndProcessTreeLater(HostHandle hProcess, std::uint32_t graceMs) override;
   void LetOutliveProgram(HostHandle hProcess) override;
+  void AfterStops(std::function<void()> work) override { stops_.Then(std::move(work)); }
 
   HostHandle OpenProcess(std::uint32_t dwDesiredAccess, bool bInheritHandle,
                          std::int32_t dwProcessId) override;
