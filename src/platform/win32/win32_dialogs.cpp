@@ -18,39 +18,24 @@ namespace {
 constexpr std::size_t kFileBufferSize = 4 * MAX_PATH;
 }  // namespace
 
-namespace {
+OtherWindowsDisabled::OtherWindowsDisabled(HWND spared) : spared_(spared) {
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(this));
+}
 
-// The program's other windows, disabled while a box is shown: a box holds off only its owner,
-// and the main window would otherwise take clicks beside a box of the console.
-class OtherWindowsDisabled {
- public:
-  explicit OtherWindowsDisabled(HWND owner) : owner_(owner) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(this));
+OtherWindowsDisabled::~OtherWindowsDisabled() {
+  for (HWND window : disabled_) {
+    if (::IsWindow(window)) ::EnableWindow(window, TRUE);
   }
-  ~OtherWindowsDisabled() {
-    for (HWND window : disabled_) {
-      if (::IsWindow(window)) ::EnableWindow(window, TRUE);
-    }
+}
+
+BOOL CALLBACK OtherWindowsDisabled::Disable(HWND window, LPARAM self) {
+  auto* that = reinterpret_cast<OtherWindowsDisabled*>(self);
+  if (window != that->spared_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+    ::EnableWindow(window, FALSE);
+    that->disabled_.push_back(window);
   }
-  OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
-  OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
-
- private:
-  static BOOL CALLBACK Disable(HWND window, LPARAM self) {
-    auto* that = reinterpret_cast<OtherWindowsDisabled*>(self);
-    // The owner is the box's own business: it disables it and enables it again.
-    if (window != that->owner_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
-      ::EnableWindow(window, FALSE);
-      that->disabled_.push_back(window);
-    }
-    return TRUE;
-  }
-
-  HWND owner_;
-  std::vector<HWND> disabled_;
-};
-
-}  // namespace
+  return TRUE;
+}
 
 void Win32MessageBox::ShowMessage(const std::string& prompt, MessageIcon icon,
                                   const std::string& title) {
@@ -59,6 +44,7 @@ void Win32MessageBox::ShowMessage(const std::string& prompt, MessageIcon icon,
   if (icon == MessageIcon::Critical) type |= MB_ICONSTOP;
   // Without an owner the box still has to hold off every window of the program.
   if (owner == nullptr) type |= MB_TASKMODAL;
+  // The owner is the box's own business: it disables it and enables it again.
   const OtherWindowsDisabled others(owner);
   ::MessageBoxA(owner, ToNarrow(prompt).c_str(),
                 ToNarrow(title.empty() ? std::string(identity::kTitle) : title).c_str(), type);

@@ -2,10 +2,29 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/ports.h"
+#include "platform/win32/windows_api.h"
 
 namespace framora::win32 {
+
+// The program's other windows, disabled while a box is shown: a box holds off only its owner,
+// and the main window would otherwise take clicks beside a box of the console. Every visible
+// window of the thread but `spared` is disabled, and enabled again at the end.
+class OtherWindowsDisabled {
+ public:
+  explicit OtherWindowsDisabled(HWND spared);
+  ~OtherWindowsDisabled();
+  OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
+  OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
+
+ private:
+  static BOOL CALLBACK Disable(HWND window, LPARAM self);
+
+  HWND spared_;
+  std::vector<HWND> disabled_;
+};
 
 // MessageBoxA with one OK button, owned by the active window of the program; every other window
 // of the program is disabled while it is shown. Without a title of its own it shows the
