@@ -103,8 +103,11 @@ std::optional<FileDialogChoice> Win32FileDialog::Run(const FileDialogRequest& re
   const bool several = request.multiSelect && request.kind == FileDialogKind::Open;
   std::size_t size = several ? filesBuffer_ : kFileBufferSize;
   for (;;) {
-    std::vector<char> file(std::max(size, initial.size() + 2), '\0');
+    // What the dialog leaves unwritten is no zero, so that a list it cut short (before a
+    // character that did not fit) does not look ended.
+    std::vector<char> file(std::max(size, initial.size() + 2), several ? '\x7F' : '\0');
     std::copy(initial.begin(), initial.end(), file.begin());
+    file[initial.size()] = '\0';
 
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
