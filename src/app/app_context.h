@@ -32,6 +32,8 @@ struct AppContext {
   ProgramSearchPort* programs = nullptr;
   ProgramSearch ffmpegSearch = PosixFfmpegSearch();
   WindowManager* windows = nullptr;
+  // Where a window asks the user something modally.
+  ModalPort* modal = nullptr;
   // A fresh process host for each runner instance.
   std::function<std::unique_ptr<ProcessHost>()> makeProcessHost;
   // Full path of the folder that holds the program file.

@@ -1,11 +1,17 @@
 #include "app/window_registry.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace framora {
 
 namespace {
-std::size_t Index(WindowId id) { return static_cast<std::size_t>(id); }
+// A question asked modally is no window of the registry's: asking for one is refused at once.
+std::size_t Index(WindowId id) {
+  const auto index = static_cast<std::size_t>(id);
+  if (index >= kWindowCount) throw std::out_of_range("a modal window is not kept by the registry");
+  return index;
+}
 }  // namespace
 
 WindowRegistry::~WindowRegistry() {

@@ -6,16 +6,20 @@
 // front-ends).
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace framora {
 
-enum class WindowId { Form1, frmReadOutput, frmAbout, frmDonate };
+// The windows the registry keeps come first (kWindowCount of them); a question asked modally
+// through the ModalPort below is not one of them.
+enum class WindowId { Form1, frmReadOutput, frmAbout, frmDonate, frmSongsQuestion };
 inline constexpr int kWindowCount = 4;
 
 // One control of one window: its window and its number there. Number 0 is the window itself,
 // whose text is its caption. Each window's description names its controls (main_form.h,
-// console_form.h, about_form.h, donate_form.h), so that a misspelt control does not compile.
+// console_form.h, about_form.h, donate_form.h, songs_question_form.h), so that a misspelt
+// control does not compile.
 struct ControlId {
   WindowId window;
   int number;
@@ -31,6 +35,9 @@ class WindowView {
   virtual std::string Text(ControlId control) const = 0;
   virtual void SetText(ControlId control, const std::string& text) = 0;
   virtual void SetFocus(ControlId control) = 0;
+  // Shows or hides a control (not the window itself); a hidden control takes no click, key or
+  // focus. A view whose controls never hide may leave it.
+  virtual void SetVisible(ControlId /*control*/, bool /*visible*/) {}
 };
 
 // What a window's logic may do to its own window besides its controls.
@@ -52,6 +59,22 @@ class WindowManager {
   virtual bool IsLoaded(WindowId id) const = 0;
   // Unloads the main window and ends the program at once; other windows go with it.
   virtual void EndProgram() = 0;
+};
+
+struct FormDesign;
+struct EventTarget;
+
+// Asks the user something in a window of its own, over the window the user is working in.
+class ModalPort {
+ public:
+  // Makes the window's logic for the built window and gives it as EventTarget (see form.h).
+  using MakeLogic = std::function<EventTarget(WindowView&, WindowFrame&)>;
+  virtual ~ModalPort() = default;
+  // Builds a window from `form` as every window is built, makes its logic, runs its load steps
+  // and shows it modally over the active window: the program's other windows take no input
+  // until it has closed (by its logic, its close box or the program's end), and then it
+  // returns, the window gone.
+  virtual void RunModal(const FormDesign& form, const MakeLogic& make) = 0;
 };
 
 }  // namespace framora

@@ -33,6 +33,8 @@ struct MainWindowPorts {
   ProgramSearch ffmpegSearch = PosixFfmpegSearch();
   // Where the launch hands the console the songs it planned; none: the command alone.
   queue::Desk* desk = nullptr;
+  // Where the launch asks the user in a window of its own (the songs question).
+  ModalPort* modal = nullptr;
 };
 
 class MainWindowLogic {

@@ -11,6 +11,7 @@
 #include "qt/console_window.h"
 #include "qt/donate_window.h"
 #include "qt/main_window.h"
+#include "qt/modal_window.h"
 #include "qt/qt_adapters.h"
 #include "qt/qt_settings.h"
 #include "qt/qt_taskbar.h"
@@ -38,6 +39,7 @@ struct Application::Adapters {
   QtSettingsStore settings;
   QtMessageBox messages;
   QtFileDialog fileDialog;
+  QtModal modal;
   QtDesktop desktop;
   posix::PosixFileSystem files;
   posix::PosixProgramSearch programs;
@@ -59,6 +61,8 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
         return new AboutWindow(ctx_, windows_.get());
       case WindowId::frmDonate:
         return new DonateWindow(ctx_, windows_.get());
+      case WindowId::frmSongsQuestion:
+        break;  // asked modally, through ctx_.modal
     }
     return nullptr;
   }));
@@ -78,6 +82,7 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
     return std::make_unique<posix::PosixProcessHost>(*adapters_->yield, &adapters_->stops);
   };
   ctx_.windows = windows_.get();
+  ctx_.modal = overrides.modal ? overrides.modal : &adapters_->modal;
   ctx_.programFolder = QCoreApplication::applicationDirPath().toStdString();
 }
 

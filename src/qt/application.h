@@ -17,6 +17,7 @@ class Application {
     MessageBoxPort* messages = nullptr;
     FileDialogPort* fileDialog = nullptr;
     DesktopPort* desktop = nullptr;
+    ModalPort* modal = nullptr;
   };
   Application();
   explicit Application(Overrides overrides);

@@ -334,6 +334,10 @@ void FramoraWindow::SetFocus(ControlId control) {
   if (QWidget* w = Widget(control)) w->setFocus(Qt::OtherFocusReason);
 }
 
+void FramoraWindow::SetVisible(ControlId control, bool visible) {
+  if (QWidget* w = Widget(control); w != nullptr && w != this) w->setVisible(visible);
+}
+
 void FramoraWindow::ShowInFront() {
   show();
   raise();

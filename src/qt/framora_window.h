@@ -52,6 +52,7 @@ class FramoraWindow : public QWidget,
   std::string Text(ControlId control) const override;
   void SetText(ControlId control, const std::string& text) override;
   void SetFocus(ControlId control) override;
+  void SetVisible(ControlId control, bool visible) override;
 
   // Client size in pixels for a size in twips (1440 per inch) at 96 dots per inch; high-dpi
   // screens scale the layout as a whole.

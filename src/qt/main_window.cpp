@@ -13,7 +13,7 @@ QtMainWindow::QtMainWindow(AppContext& ctx, WindowRegistry* registry)
       logic_(std::make_unique<framora::MainWindowLogic>(
           *this, MainWindowPorts{*ctx.settings, *ctx.messages, *ctx.fileDialog, *ctx.files,
                                  *ctx.desktop, *ctx.windows, ShellKind::Posix, ctx.programs,
-                                 ctx.ffmpegSearch, ctx.desk})) {
+                                 ctx.ffmpegSearch, ctx.desk, ctx.modal})) {
   Build(TargetOf(*logic_));
   // Files from a file manager may be dropped on a field or anywhere else on the window.
   setAcceptDrops(true);

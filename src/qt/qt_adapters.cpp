@@ -47,7 +47,10 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
   // The dialogs' plain behaviour: any name may be typed, and the launch, not the dialog, is
   // the guard against an output file that exists.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setFileMode(QFileDialog::AnyFile);
+  // Several files are chosen among those that exist: Shift and Ctrl clicks and Ctrl+A select them.
+  dialog.setFileMode(request.multiSelect && request.kind == FileDialogKind::Open
+                         ? QFileDialog::ExistingFiles
+                         : QFileDialog::AnyFile);
   dialog.setAcceptMode(request.kind == FileDialogKind::Save ? QFileDialog::AcceptSave
                                                             : QFileDialog::AcceptOpen);
   if (!request.filter.empty()) dialog.setNameFilters(NameFilters(request.filter));
@@ -77,7 +80,10 @@ FileDialogChoice Chosen(const QFileDialog& dialog) {
       break;
     }
   }
-  return FileDialogChoice{dialog.selectedFiles().constFirst().toUtf8().toStdString(), entry, {}};
+  FileDialogChoice choice{{}, entry, {}};
+  for (const QString& file : dialog.selectedFiles()) choice.fileNames.push_back(file.toStdString());
+  if (!choice.fileNames.empty()) choice.fileName = choice.fileNames.front();
+  return choice;
 }
 
 void QtDesktop::OpenUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(Q(url))); }

@@ -26,10 +26,11 @@ class QtFileDialog : public FileDialogPort {
 QStringList NameFilters(const std::string& filter);
 
 // Everything the request asks of the dialog: title, kind, filters shown by their descriptions
-// alone, default extension, the file name; no flags beyond the plain dialog's behaviour.
+// alone, default extension, the file name, several files; no flags beyond the plain dialog's
+// behaviour.
 void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
-// The file of a dialog left with OK, and which of its filter's entries was selected.
+// The files of a dialog left with OK, and which of its filter's entries was selected.
 FileDialogChoice Chosen(const QFileDialog& dialog);
 
 class QtDesktop : public DesktopPort {

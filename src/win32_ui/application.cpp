@@ -14,6 +14,7 @@
 #include "win32_ui/console_window.h"
 #include "win32_ui/info_windows.h"
 #include "win32_ui/main_window.h"
+#include "win32_ui/modal_window.h"
 
 namespace framora::win32 {
 
@@ -43,6 +44,7 @@ struct Application::Adapters {
   Win32SettingsStore settings;
   Win32MessageBox messages;
   Win32FileDialog fileDialog;
+  Win32Modal modal;
   Win32FileSystem files;
   Win32ProgramSearch programs;
   Win32TaskbarProgress taskbar;
@@ -66,6 +68,8 @@ Application::Application() {
                                      return std::make_unique<AboutWindow>(ctx_, windows_.get());
                                    case WindowId::frmDonate:
                                      return std::make_unique<DonateWindow>(ctx_, windows_.get());
+                                   case WindowId::frmSongsQuestion:
+                                     break;  // asked modally, through ctx_.modal
                                  }
                                  return nullptr;
                                },
@@ -81,6 +85,7 @@ Application::Application() {
   ctx_.registry = &adapters_->registry;
   ctx_.desk = &adapters_->desk;
   ctx_.windows = windows_.get();
+  ctx_.modal = &adapters_->modal;
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
     // The program itself sends a command's console its Ctrl+C (see main.cpp).
     return std::make_unique<Win32ProcessHost>(adapters_->yield, &adapters_->stops,

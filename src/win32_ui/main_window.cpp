@@ -14,7 +14,7 @@ Win32MainWindow::Win32MainWindow(AppContext& ctx, WindowRegistry* registry)
       logic_(std::make_unique<framora::MainWindowLogic>(
           *this, MainWindowPorts{*ctx.settings, *ctx.messages, *ctx.fileDialog, *ctx.files,
                                  desktop_, *ctx.windows, ShellKind::Cmd, ctx.programs,
-                                 ctx.ffmpegSearch, ctx.desk})) {
+                                 ctx.ffmpegSearch, ctx.desk, ctx.modal})) {
   Build(TargetOf(*logic_));
   desktop_.SetOwner(Handle());
   // Files from Explorer may be dropped on a field or anywhere else on the window.

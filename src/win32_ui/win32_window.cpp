@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 #include "app/text.h"
 #include "platform/win32/win32_text.h"
@@ -201,9 +202,11 @@ Win32Window::~Win32Window() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
 }
 
-void Win32Window::Build(EventTarget target) {
+void Win32Window::Build(EventTarget target, HWND owner) {
+  // The rows name handlers of one class; the logic given must be of it.
+  if (form_.logic != nullptr && target.type != form_.logic) std::abort();
   target_ = target;
-  CreateFrame();
+  CreateFrame(owner);
   if (hwnd_ == nullptr) return;
   // In tab order, for that is the order of Tab in a window, each label right before the field
   // it names, where screen readers look for the field's name.
@@ -253,7 +256,7 @@ bool Win32Window::Key(const ControlDesign& control, UINT msg, WPARAM& key) {
   return false;
 }
 
-void Win32Window::CreateFrame() {
+void Win32Window::CreateFrame(HWND owner) {
   const std::wstring className = L"Framora" + ToWide(form_.name);
   const WindowStyle style = StyleOf(form_);
   WNDCLASSEXW wc{};
@@ -276,7 +279,7 @@ void Win32Window::CreateFrame() {
   ::AdjustWindowRectEx(&rect, style.style, menu != nullptr, style.exStyle);
   ::CreateWindowExW(style.exStyle, className.c_str(), ToWide(form_.caption).c_str(), style.style,
                     CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
-                    nullptr, menu, ProgramInstance(), this);
+                    owner, menu, ProgramInstance(), this);
   // A menu bar that wraps onto a second line takes client height: give it back.
   if (hwnd_ != nullptr && menu != nullptr) {
     RECT client{};
@@ -416,6 +419,12 @@ void Win32Window::SetText(ControlId control, const std::string& text) {
 
 void Win32Window::SetFocus(ControlId control) {
   if (const HWND hwnd = Control(control)) ::SetFocus(hwnd);
+}
+
+void Win32Window::SetVisible(ControlId control, bool visible) {
+  if (const HWND hwnd = Control(control); hwnd != nullptr && hwnd != hwnd_) {
+    ::ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
+  }
 }
 
 void Win32Window::Close() {

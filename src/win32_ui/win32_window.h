@@ -54,6 +54,7 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
   std::string Text(ControlId control) const override;
   void SetText(ControlId control, const std::string& text) override;
   void SetFocus(ControlId control) override;
+  void SetVisible(ControlId control, bool visible) override;
 
   // Pixels for twips (1440 per inch) at the display's real dots per inch.
   static int TwipsX(int twips);
@@ -61,8 +62,9 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
 
  protected:
   // Creates the window and its controls and wires their events to `target`, the window's logic
-  // (of the class its description is for); a window calls it once its own parts exist.
-  void Build(EventTarget target);
+  // (of the class its description is for); a window calls it once its own parts exist. A window
+  // with an owner stays above it and has no button of its own in the task bar.
+  void Build(EventTarget target, HWND owner = nullptr);
   // Runs a handler of the logic; gives the key to pass on. Nothing runs once the window is
   // closed (a click still queued), and a window closed meanwhile goes once the last returns.
   int Fire(const EventHandler& handler, int key = 0, int shift = 0);
@@ -80,7 +82,7 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
   void Command(int number, int code);
   // A key in a text box whose row names a key handler; true when the key was swallowed.
   bool Key(const ControlDesign& control, UINT msg, WPARAM& key);
-  void CreateFrame();
+  void CreateFrame(HWND owner);
   HMENU MakeMenu() const;
   void MakeControl(const ControlDesign& control);
   HFONT MakeFont(const FontDesign& font);

@@ -50,7 +50,7 @@ a11y press "$main_caption" About
 move_to "$(wait_window "About Framora audio converter")" 530 0
 a11y press "$main_caption" Donate
 move_to "$(wait_window "Framora audio converter - donate")" 530 260
-a11y check || fail "not every control is named, or in its role"
+a11y check "$main_caption" "Convert to .." "About Framora audio converter" "Framora audio converter - donate" || fail "not every control is named, or in its role"
 import -window root "$work/shots/four-windows.png"
 a11y press "Convert to .." Execute
 wait_window "Success!" >/dev/null

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,14 @@
 #include "info/about_form.h"
 #include "info/donate_form.h"
 #include "main_window/main_form.h"
+#include "main_window/songs_question_form.h"
 
 namespace framora::test {
 
 // The name a window's description gives the control; empty for the window itself.
 inline std::string NameOf(ControlId control) {
-  for (const FormDesign* form :
-       {&main_form::Form(), &console_form::Form(), &about_form::Form(), &donate_form::Form()}) {
+  for (const FormDesign* form : {&main_form::Form(), &console_form::Form(), &about_form::Form(),
+                                 &donate_form::Form(), &songs_question_form::Form()}) {
     if (form->id != control.window) continue;
     if (const ControlDesign* design = form->Find(control)) return std::string(design->name);
   }
@@ -36,6 +38,7 @@ class FakeView : public WindowView {
     if (log) log->push_back(name + "." + NameOf(control) + "=" + text);
   }
   void SetFocus(ControlId control) override { focus = NameOf(control); }
+  void SetVisible(ControlId control, bool shown) override { visible[NameOf(control)] = shown; }
 
   std::string Text(const std::string& control) const {
     auto it = texts.find(control);
@@ -44,6 +47,7 @@ class FakeView : public WindowView {
 
   std::map<std::string, std::string> texts;
   std::string focus;
+  std::map<std::string, bool> visible;  // as last set
   std::string name;
   std::vector<std::string>* log = nullptr;
 };
@@ -86,6 +90,8 @@ class FakeWindowManager : public WindowManager {
         return "frmAbout";
       case WindowId::frmDonate:
         return "frmDonate";
+      case WindowId::frmSongsQuestion:
+        return "frmSongsQuestion";
     }
     return "?";
   }
@@ -93,6 +99,22 @@ class FakeWindowManager : public WindowManager {
   std::array<std::unique_ptr<FakeView>, 4> windows;
   std::array<int, 4> loads{};
   std::vector<std::string> log;
+};
+
+// A window asked modally, made of texts: its load, the user's `click` (none: the close box),
+// closing.
+struct FakeModal : ModalPort, WindowFrame {
+  void RunModal(const FormDesign& form, const MakeLogic& make) override {
+    const EventTarget target = make(view, *this);
+    form.onLoad.run(target.logic, 0, 0);
+    if (click) form.Find(*click)->on.run(target.logic, 0, 0);
+    form.onClosed.run(target.logic, 0, 0);
+  }
+  void CloseWindow() override { closedItself = true; }
+
+  std::optional<ControlId> click;
+  FakeView view;  // as the question left it
+  bool closedItself = false;
 };
 
 }  // namespace framora::test

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -23,11 +25,13 @@
 #include "info/about_form.h"
 #include "info/donate_form.h"
 #include "main_window/main_form.h"
+#include "main_window/songs_question.h"
 #include "qt/about_window.h"
 #include "qt/console_pane_view.h"
 #include "qt/console_window.h"
 #include "qt/donate_window.h"
 #include "qt/main_window.h"
+#include "qt/modal_window.h"
 #include "qt/qt_text.h"
 #include "qt/wrap_button.h"
 #include "support/qt_input.h"
@@ -58,6 +62,11 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
       case WindowId::frmDonate:
         window.reset(new DonateWindow(ctx, nullptr));
         break;
+      case WindowId::frmSongsQuestion:
+        window.reset(new ModalWindow(
+            form(), [&](auto& v, auto& f) { return TargetOf(question.emplace(v, f, 2, true)); },
+            nullptr));
+        break;
     }
     window->show();
   }
@@ -70,6 +79,7 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
 
   test::FakePorts fakes;
   AppContext& ctx = fakes.ctx;
+  std::optional<SongsQuestionLogic> question;
   std::unique_ptr<FramoraWindow> window;
 };
 
@@ -274,8 +284,32 @@ TEST_P(Forms, LabelsShowTheirWholeTextAndLinesTheirColour) {
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Forms,
                          ::testing::Values(&main_form::Form(), &console_form::Form(),
-                                           &about_form::Form(), &donate_form::Form()),
+                                           &about_form::Form(), &donate_form::Form(),
+                                           &songs_question_form::Form()),
                          [](const auto& info) { return std::string(info.param->name); });
+
+// The songs question, modal, answered by keys (none: the close box); Tab passes a hidden album.
+TEST(SongsQuestionWindow, AsksModallyAndTheKeysAnswer) {
+  using enum SongsAnswer;
+  const std::tuple<bool, const char*, SongsAnswer> cases[] = {
+      {true, "Return", Each},       {true, "Esc", Cancel}, {true, "Alt+A", Album},
+      {true, "Tab, Return", Album}, {true, "", Cancel},    {false, "Tab, Tab, Return", Each}};
+  QtModal modal;
+  for (const auto& [albumOffered, keys, answer] : cases) {
+    QTimer::singleShot(0, [&] {
+      auto* asking = qobject_cast<ModalWindow*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(asking &&
+                  QTest::qWaitFor([&] { return QApplication::activeWindow() == asking; }));
+      QTest::keySequence(asking->windowHandle(), QKeySequence(keys));
+      const auto buttons = asking->findChildren<QPushButton*>();  // an access key's, held down
+      if (std::any_of(buttons.begin(), buttons.end(), [](auto* b) { return b->isDown(); })) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return asking->IsClosed(); }));
+      }
+      asking->close();
+    });
+    EXPECT_EQ(AskSongs(modal, 200, albumOffered), answer) << keys;
+  }
+}
 
 }  // namespace
 }  // namespace framora::qt

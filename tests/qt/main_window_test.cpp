@@ -1,6 +1,8 @@
 // The main window's widget: names, places, captions, tab order, menu, and its actions.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
@@ -66,6 +68,8 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
         return new AboutWindow(ctx, &windows);
       case WindowId::frmDonate:
         return new DonateWindow(ctx, &windows);
+      case WindowId::frmSongsQuestion:
+        break;  // asked modally
     }
     return nullptr;
   })};
@@ -282,6 +286,20 @@ TEST(FileDialogs, ShowEachFilterOnceAsGivenAndTakeAnyTypedName) {
     EXPECT_EQ(Strings(dialog.selectedFiles()), std::vector<std::string>{dir + name});
   }
   EXPECT_EQ(questions, 0);
+}
+
+// An open dialog for several files: Ctrl+A in its list chooses them all.
+TEST(FileDialogs, AnOpenDialogForSeveralFilesGivesEveryFileChosen) {
+  const std::string dir = test::MakeTempDir("songs") + "/";
+  for (const char* name : {"a b", "é %$"}) std::ofstream(dir + name) << "x";
+  QFileDialog dialog;
+  ConfigureFileDialog(dialog, {FileDialogKind::Open, dir, "", "", "", true});
+  dialog.show();
+  auto* list = dialog.findChild<QAbstractItemView*>("listView");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 2; }));
+  QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+  QMetaObject::invokeMethod(&dialog, "accept");  // the Open button
+  EXPECT_THAT(Chosen(dialog).fileNames, testing::UnorderedElementsAre(dir + "a b", dir + "é %$"));
 }
 
 }  // namespace

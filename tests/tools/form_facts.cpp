@@ -60,8 +60,8 @@ void Print(const FormDesign& form) {
 
 int main() {
   using namespace framora;
-  for (const FormDesign* form :
-       {&main_form::Form(), &console_form::Form(), &about_form::Form(), &donate_form::Form()}) {
+  for (const FormDesign* form : {&main_form::Form(), &console_form::Form(), &about_form::Form(),
+                                 &donate_form::Form(), &songs_question_form::Form()}) {
     Print(*form);
   }
 }

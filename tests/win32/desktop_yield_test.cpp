@@ -42,6 +42,17 @@ TEST(FileDialogFilter, PairsBecomeZeroSeparatedAndADescriptionAloneListsEverythi
   EXPECT_EQ(CommonDialogFilter(""), "");
 }
 
+// One file: its path; several: their folder (a root has its '\\') and names; a cut list: none.
+TEST(FileDialogFiles, OneFileIsItsPathAndSeveralAreTheirFolderAndNames) {
+  using namespace std::string_literals;
+  const std::tuple<std::string, std::size_t, std::vector<std::string>> cases[] = {
+      {"C:\\a.mp3\0ong name.mp3\0\0"s, 3, {"C:\\a.mp3"}},
+      {"D:\\\0x.mp3\0y.amr\0\0"s, 4, {"D:\\x.mp3", "D:\\y.amr"}},
+      {"C:\\été\0日本 歌.mp3\0Ü %&!.wav\0\0"s, 9, {"C:\\été\\日本 歌.mp3", "C:\\été\\Ü %&!.wav"}},
+      {"C:\\Music\0a.mp3\0b.m"s, 9, {}}};
+  for (const auto& [buffer, offset, files] : cases) EXPECT_EQ(ChosenFiles(buffer, offset), files);
+}
+
 class YieldTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -19,10 +19,12 @@
 #include "info/about_form.h"
 #include "info/donate_form.h"
 #include "main_window/main_form.h"
+#include "main_window/songs_question.h"
 #include "platform/win32/win32_text.h"
 #include "win32_ui/console_window.h"
 #include "win32_ui/info_windows.h"
 #include "win32_ui/main_window.h"
+#include "win32_ui/modal_window.h"
 
 namespace framora::win32 {
 namespace {
@@ -68,6 +70,11 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
       case WindowId::frmDonate:
         window = std::make_unique<DonateWindow>(ctx, nullptr);
         break;
+      case WindowId::frmSongsQuestion:
+        window = std::make_unique<ModalWindow>(
+            form(), [&](auto& v, auto& f) { return TargetOf(question.emplace(v, f, 2, true)); },
+            nullptr);
+        break;
     }
     ASSERT_NE(window->Handle(), nullptr);
   }
@@ -83,6 +90,7 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
   } richEdit;
   test::FakePorts fakes;
   AppContext& ctx = fakes.ctx;
+  std::optional<SongsQuestionLogic> question;
   std::unique_ptr<Win32Window> window;
 };
 
@@ -242,8 +250,43 @@ TEST_P(Forms, TheMenuIsAsDesigned) {
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Forms,
                          ::testing::Values(&main_form::Form(), &console_form::Form(),
-                                           &about_form::Form(), &donate_form::Form()),
+                                           &about_form::Form(), &donate_form::Form(),
+                                           &songs_question_form::Form()),
                          [](const auto& info) { return std::string(info.param->name); });
+
+// Once the question is up, the keys (a small letter: Alt+it), then the close box if still open.
+HWND owner = nullptr;
+const char* keys = "";
+bool ownerHeldOff = false;
+
+void CALLBACK Press(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  const HWND asking = ::GetActiveWindow();
+  ownerHeldOff = ::GetWindow(asking, GW_OWNER) == owner && !::IsWindowEnabled(owner);
+  for (const char* key = keys; *key != '\0'; ++key)
+    ::PostMessageW(::GetFocus(), *key >= 'a' ? WM_SYSCHAR : WM_KEYDOWN, *key,
+                   *key >= 'a' ? 1 << 29 : 0);
+  ::PostMessageW(asking, WM_CLOSE, 0, 0);
+}
+
+// The songs question, modal over the active window, answered by keys; Tab passes a hidden album.
+TEST(SongsQuestionWindow, AsksModallyAndTheKeysAnswer) {
+  using enum SongsAnswer;
+  const std::tuple<bool, const char*, SongsAnswer> cases[] = {
+      {true, "\r", Each},    {true, "\x1b", Cancel}, {true, "a", Album},
+      {true, "\t\r", Album}, {true, "", Cancel},     {false, "\t\t\r", Each}};
+  owner = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
+                            nullptr, nullptr, nullptr, nullptr);
+  Win32Modal modal;
+  for (const auto& [albumOffered, pressed, answer] : cases) {
+    ::SetActiveWindow(owner);
+    keys = pressed;
+    ::SetTimer(nullptr, 0, 10, &Press);
+    EXPECT_EQ(AskSongs(modal, 200, albumOffered), answer) << std::string(keys).size();
+    EXPECT_TRUE(ownerHeldOff && ::IsWindowEnabled(owner)) << "held off while asked, not after";
+  }
+  ::DestroyWindow(owner);
+}
 
 }  // namespace
 }  // namespace framora::win32

@@ -3,6 +3,7 @@
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -16,41 +17,28 @@ namespace framora::win32 {
 namespace {
 // Room for the chosen path in the narrow code page (a UTF-8 path may take 3 bytes a character).
 constexpr std::size_t kFileBufferSize = 4 * MAX_PATH;
+// However many files are chosen, the buffer for their names grows no further.
+constexpr std::size_t kMostBuffer = std::size_t{64} << 20;
 }  // namespace
 
-namespace {
+OtherWindowsDisabled::OtherWindowsDisabled(HWND spared) : spared_(spared) {
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(this));
+}
 
-// The program's other windows, disabled while a box is shown: a box holds off only its owner,
-// and the main window would otherwise take clicks beside a box of the console.
-class OtherWindowsDisabled {
- public:
-  explicit OtherWindowsDisabled(HWND owner) : owner_(owner) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(this));
+OtherWindowsDisabled::~OtherWindowsDisabled() {
+  for (HWND window : disabled_) {
+    if (::IsWindow(window)) ::EnableWindow(window, TRUE);
   }
-  ~OtherWindowsDisabled() {
-    for (HWND window : disabled_) {
-      if (::IsWindow(window)) ::EnableWindow(window, TRUE);
-    }
+}
+
+BOOL CALLBACK OtherWindowsDisabled::Disable(HWND window, LPARAM self) {
+  auto* that = reinterpret_cast<OtherWindowsDisabled*>(self);
+  if (window != that->spared_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+    ::EnableWindow(window, FALSE);
+    that->disabled_.push_back(window);
   }
-  OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
-  OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
-
- private:
-  static BOOL CALLBACK Disable(HWND window, LPARAM self) {
-    auto* that = reinterpret_cast<OtherWindowsDisabled*>(self);
-    // The owner is the box's own business: it disables it and enables it again.
-    if (window != that->owner_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
-      ::EnableWindow(window, FALSE);
-      that->disabled_.push_back(window);
-    }
-    return TRUE;
-  }
-
-  HWND owner_;
-  std::vector<HWND> disabled_;
-};
-
-}  // namespace
+  return TRUE;
+}
 
 void Win32MessageBox::ShowMessage(const std::string& prompt, MessageIcon icon,
                                   const std::string& title) {
@@ -59,6 +47,7 @@ void Win32MessageBox::ShowMessage(const std::string& prompt, MessageIcon icon,
   if (icon == MessageIcon::Critical) type |= MB_ICONSTOP;
   // Without an owner the box still has to hold off every window of the program.
   if (owner == nullptr) type |= MB_TASKMODAL;
+  // The owner is the box's own business: it disables it and enables it again.
   const OtherWindowsDisabled others(owner);
   ::MessageBoxA(owner, ToNarrow(prompt).c_str(),
                 ToNarrow(title.empty() ? std::string(identity::kTitle) : title).c_str(), type);
@@ -86,28 +75,74 @@ std::string CommonDialogFilter(const std::string& filter) {
   return out;
 }
 
+std::vector<std::string> ChosenFiles(std::string_view buffer, std::size_t fileOffset) {
+  // One file: its full path; the offset points at its name within it.
+  if (fileOffset == 0 || fileOffset > buffer.size() || buffer[fileOffset - 1] != '\0') {
+    const std::size_t end = buffer.find('\0');
+    if (end == std::string_view::npos) return {};
+    return {FromNarrow(buffer.substr(0, end))};
+  }
+  // The folder in UTF-8 first: in a double-byte code page a '\\' byte may be half a character.
+  std::string folder = FromNarrow(buffer.substr(0, fileOffset - 1));
+  if (!folder.ends_with('\\')) folder += '\\';  // a drive's root has its own
+  std::vector<std::string> files;
+  for (std::size_t from = fileOffset;; ++from) {
+    const std::size_t end = buffer.find('\0', from);
+    if (end == std::string_view::npos) return {};  // cut short: the list's end is missing
+    if (end == from) return files;
+    files.push_back(folder + FromNarrow(buffer.substr(from, end - from)));
+    from = end;
+  }
+}
+
 std::optional<FileDialogChoice> Win32FileDialog::Run(const FileDialogRequest& request) {
   const std::string filter = ToNarrow(CommonDialogFilter(request.filter));
   const std::string defaultExt = ToNarrow(request.defaultExt);
   const std::string title = ToNarrow(request.dialogTitle);
-  std::vector<char> file(kFileBufferSize, '\0');
   const std::string initial = ToNarrow(request.fileName);
-  std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
+  const bool several = request.multiSelect && request.kind == FileDialogKind::Open;
+  std::size_t size = several ? filesBuffer_ : kFileBufferSize;
+  for (;;) {
+    // What the dialog leaves unwritten is no zero, so that a list it cut short (before a
+    // character that did not fit) does not look ended.
+    std::vector<char> file(std::max(size, initial.size() + 2), several ? '\x7F' : '\0');
+    std::copy(initial.begin(), initial.end(), file.begin());
+    file[initial.size()] = '\0';
 
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = ::GetActiveWindow();
-  ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-  // An empty default extension adds none.
-  ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
-  const BOOL chosen =
-      request.kind == FileDialogKind::Save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
-  if (!chosen) return std::nullopt;
-  return FileDialogChoice{FromNarrow(file.data()), static_cast<int>(ofn.nFilterIndex), {}};
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = ::GetActiveWindow();
+    ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    // An empty default extension adds none.
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+    if (several) ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    const BOOL chosen =
+        request.kind == FileDialogKind::Save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
+    std::size_t needed = 0;
+    if (chosen) {
+      FileDialogChoice choice{{}, static_cast<int>(ofn.nFilterIndex), {}};
+      choice.fileNames = several ? ChosenFiles({file.data(), file.size()}, ofn.nFileOffset)
+                                 : std::vector<std::string>{FromNarrow(file.data())};
+      if (!choice.fileNames.empty()) {
+        choice.fileName = choice.fileNames.front();
+        return choice;
+      }
+      // Some dialogs cut a long list short instead of saying that it does not fit.
+    } else if (several && ::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
+      // As much room as its first two bytes say, as far as two bytes go.
+      needed = static_cast<unsigned char>(file[0]) |
+               static_cast<std::size_t>(static_cast<unsigned char>(file[1])) << 8;
+    } else {
+      return std::nullopt;
+    }
+    // More files than the buffer holds: the dialog comes again, with room for them.
+    if (size >= kMostBuffer) return std::nullopt;
+    size = std::min(std::max(needed + 1, 2 * size), kMostBuffer);
+  }
 }
 
 }  // namespace framora::win32
