@@ -11,6 +11,7 @@
 #include "main_window/drops.h"
 #include "main_window/main_form.h"
 #include "main_window/song_list.h"
+#include "main_window/songs_question.h"
 #include "queue/desk.h"
 #include "queue/song_queue.h"
 
@@ -218,36 +219,82 @@ void MainWindowLogic::ChosenSongs(std::vector<std::string> songs,
 }
 
 void MainWindowLogic::LaunchConversion() {
+  const std::vector<std::string> songs = SongsInField(view_.Text(Text3));
+  if (songs.size() > 1) {
+    LaunchSongs(songs);
+    return;
+  }
   const std::string output = view_.Text(Text4);
   if (ports_.files.FindFirstFile(output)) {
     Message(OutputExistsMessage(output), MessageIcon::Critical, identity::kTitle);
     return;
   }
   Write(kKeySave, output);
+  if (!WarnedAndReady()) return;
 
+  // The song and its video as the fields name them; -y lets a second Execute make it again,
+  // and a cancelled one keeps what FFmpeg finished, as ever.
+  auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(true));
+  queue->AddOne(songs.empty() ? view_.Text(Text3) : songs.front(), output);
+  HandOver(std::move(queue));
+}
+
+void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
+  // The videos go into the output's folder; its own name is not used, and what exists there
+  // is skipped song by song.
+  const std::string output = view_.Text(Text4);
+  const std::string folder = queue::FolderOf(output, ports_.shell);
+  if (output.empty()) {
+    Message(
+        "The output field is empty: choose the folder of the videos with \"Choose saveas "
+        "filename output\".",
+        MessageIcon::Critical, identity::kTitle);
+    return;
+  }
+  if (!ports_.files.IsFolder(folder.empty() ? "." : folder)) {
+    Message("The folder " + folder + " does not exist - Please choose another filename",
+            MessageIcon::Critical, identity::kTitle);
+    return;
+  }
+  Write(kKeySave, output);
+  if (!WarnedAndReady()) return;
+  const SongsAnswer answer =
+      ports_.modal != nullptr ? AskSongs(*ports_.modal, songs.size(), false) : SongsAnswer::Each;
+  if (answer != SongsAnswer::Each) return;
+  auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(false));
+  queue->AddEach(songs, {folder, IsMp4Output(output) ? ".mp4" : ".avi"});
+  HandOver(std::move(queue));
+}
+
+bool MainWindowLogic::WarnedAndReady() {
   if (Utf8Length(view_.Text(Text1)) <= kShortField)
     Message("FFMPEG EXE FILE LOCATION MISSING", MessageIcon::None, "FFMPEG LOCATION");
   if (Utf8Length(view_.Text(Text2)) <= kShortField)
     Message("IMAGE FILE LOCATION MISSING", MessageIcon::None, "IMAGE LOCATION");
   if (Utf8Length(view_.Text(Text3)) <= kShortField)
     Message("AUDIO FILE LOCATION MISSING", MessageIcon::None, "AUDIO LOCATION");
-  if (Utf8Length(view_.Text(Text1)) < kShortField) return;
+  return Utf8Length(view_.Text(Text1)) >= kShortField;
+}
 
+queue::Rules MainWindowLogic::Rules(bool single) const {
+  // One song: a second Execute may make its video again, and a cancelled run keeps what FFmpeg
+  // finished, as ever. Several: what exists is skipped, and a stopped song leaves nothing that
+  // the same queue run again would skip.
+  return {.ffmpeg = view_.Text(Text1),
+          .image = view_.Text(Text2),
+          .shell = ports_.shell,
+          .overwrite = single,
+          .keepStopped = single};
+}
+
+void MainWindowLogic::HandOver(std::shared_ptr<queue::SongQueue> queue) {
   ports_.windows.Show(WindowId::frmReadOutput);
-  // The song and its video as the fields name them; -y lets a second Execute make it again,
-  // and a cancelled one keeps what FFmpeg finished, as ever.
-  auto songs =
-      std::make_shared<queue::SongQueue>(ports_.files, queue::Rules{.ffmpeg = view_.Text(Text1),
-                                                                    .image = view_.Text(Text2),
-                                                                    .shell = ports_.shell,
-                                                                    .overwrite = true,
-                                                                    .keepStopped = true});
-  songs->AddOne(view_.Text(Text3), view_.Text(Text4));
-  const std::string command = songs->Command(0);
+  // The command box holds the first song's command: Execute runs the queue while it does.
+  const std::string command = queue->Command(0);
   WindowView& console = ports_.windows.Ref(WindowId::frmReadOutput);
   console.SetText(console_form::Text1, command);
   console.SetText(console_form::txtCommand, command);
-  if (ports_.desk != nullptr) ports_.desk->HandOver(std::move(songs));
+  if (ports_.desk != nullptr) ports_.desk->HandOver(std::move(queue));
 }
 
 void MainWindowLogic::Text4_KeyDown(std::uint16_t keyCode, int /*shift*/) {

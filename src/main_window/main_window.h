@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,9 @@ namespace framora {
 
 namespace queue {
 class Desk;
-}
+class SongQueue;
+struct Rules;
+}  // namespace queue
 
 struct MainWindowPorts {
   SettingsStore& settings;
@@ -78,6 +81,13 @@ class MainWindowLogic {
   // Songs for the audio field, put in file-name order; what cannot be listed is added to
   // `notUsed`.
   void ChosenSongs(std::vector<std::string> songs, std::vector<std::string>& notUsed);
+  // The launch of several songs: the question, then one video each.
+  void LaunchSongs(const std::vector<std::string>& songs);
+  // The launch's warnings about short fields; whether FFmpeg's field lets it go on.
+  bool WarnedAndReady();
+  queue::Rules Rules(bool single) const;
+  // Shows the console with the queue's first command and gives it the queue.
+  void HandOver(std::shared_ptr<queue::SongQueue> queue);
   // Gives the output path the extension that it lacks.
   void ApplyExtensionRule(bool mp4Chosen);
 

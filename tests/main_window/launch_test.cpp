@@ -1,4 +1,5 @@
 // The conversion launch: output-exists test, warnings, hand-off to the console window.
+#include "main_window/songs_question_form.h"
 #include "main_window_fixture.h"
 
 namespace framora::test {
@@ -51,6 +52,45 @@ TEST_F(LaunchTest, TheSongsBytesNotItsNameDecideWhetherAnMp4CopiesItsSound) {
     Fields("/usr/bin/ffmpeg", "/pics/cover.jpg", "/music/song.wav", "/out/video.mp4");
     form.LaunchConversion();
     EXPECT_NE(windows.log.back().find(sound), std::string::npos) << windows.log.back();
+  }
+}
+
+TEST_F(LaunchTest, SeveralSongsAskOneVideoEachGoesIntoTheOutputsFolder) {
+  struct Case {
+    std::string output;
+    std::optional<ControlId> answer;
+    std::string message;  // refused at the launch
+    std::vector<std::string> videos;
+  };
+  const std::string songs = "\"/m/01 Intro.mp3\" \"/n/b.wav\"";
+  files.folders = {"/v"};
+  files.AddMatch("/v/Album.mp4", "Album.mp4");  // its own name is not used
+  const Case cases[] = {
+      {"/v/Album.mp4", songs_question_form::cmdEach, "", {"/v/01 Intro.mp4", "/v/b.mp4"}},
+      {"/v/x.AVI", songs_question_form::cmdEach, "", {"/v/01 Intro.avi", "/v/b.avi"}},
+      {"/v/x.avi", songs_question_form::cmdCancel, "", {}},
+      {"", std::nullopt, "The output field is empty: choose the folder of the videos", {}},
+      {"/none/x.avi", std::nullopt, "The folder /none does not exist", {}},
+  };
+  for (const Case& c : cases) {
+    Fields("/usr/bin/ffmpeg", "/p/cover.jpg", songs, c.output);
+    messages.shown.clear();
+    windows.log.clear();
+    modal.click = c.answer;
+    std::shared_ptr<queue::SongQueue> handed;
+    desk.Listen(this, [&](std::shared_ptr<queue::SongQueue> q) { handed = std::move(q); });
+    form.LaunchConversion();
+    EXPECT_EQ(messages.shown.empty() ? "" : messages.shown[0].prompt.substr(0, c.message.size()),
+              c.message);
+    EXPECT_EQ(modal.view.Text("lblQuestion").empty(), !c.answer) << "asked only when refused not";
+    std::vector<std::string> videos;
+    for (std::size_t i = 0; handed && i < handed->Size(); ++i)
+      videos.push_back((*handed)[i].output);
+    EXPECT_EQ(videos, c.videos) << c.output;
+    if (handed) {
+      EXPECT_EQ(windows.Get(WindowId::frmReadOutput)->Text("Text1"), handed->Command(0));
+    }
+    modal.view.texts.clear();
   }
 }
 

@@ -27,9 +27,10 @@ class MainWindowTest : public ::testing::Test {
   FakeView view;
   FakeProgramSearch programs;
   queue::Desk desk;
+  FakeModal modal;  // answers the songs question with the button it is told to click
   MainWindowLogic form{
       view, MainWindowPorts{settings, messages, dialog, files, desktop, windows, ShellKind::Posix,
-                            &programs, PosixFfmpegSearch(), &desk}};
+                            &programs, PosixFfmpegSearch(), &desk, &modal}};
 
   std::optional<std::string> Stored(const char* key) {
     return settings.Read(kSettingsApp, kSettingsSection, key);
