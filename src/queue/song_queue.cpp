@@ -87,6 +87,12 @@ void SongQueue::AddRefused(const std::string& song, std::string why) {
 }
 
 std::string SongQueue::Command(std::size_t i) const {
+  commands_.resize(songs_.size());
+  if (commands_[i].empty()) commands_[i] = Made(i);
+  return commands_[i];
+}
+
+std::string SongQueue::Made(std::size_t i) const {
   return BuildConversionCommand(rules_.ffmpeg, rules_.image, songs_[i].path, songs_[i].output,
                                 rules_.shell, ProbeSound(files_, songs_[i].path));
 }

@@ -88,7 +88,8 @@ class SongQueue {
   std::size_t Size() const { return songs_.size(); }
   const Song& operator[](std::size_t i) const { return songs_[i]; }
   const Rules& GetRules() const { return rules_; }
-  // The command that makes the song's video.
+  // The command that makes the song's video, worked out once (it reads the song: see
+  // media/sound_probe.h), so that the console knows its own command again.
   std::string Command(std::size_t i) const;
 
   // Whether the song's run may start now (then it has begun, as BeginRun). False when it is
@@ -115,6 +116,7 @@ class SongQueue {
  private:
   void Decide(Song& song, Outcome outcome, std::string result);
   void Fail(Song& song, const std::string& why);
+  std::string Made(std::size_t i) const;
   // Removes what the song's run left, when nothing stood at its output before and a file
   // stands there now.
   void CleanUp(Song& song);
@@ -126,6 +128,7 @@ class SongQueue {
   std::vector<Song> songs_;
   std::vector<std::optional<std::size_t>> clashWith_;
   std::vector<std::string> refusals_;  // why a song fails before anything is looked at
+  mutable std::vector<std::string> commands_;  // worked out so far; empty: not yet
 };
 
 }  // namespace framora::queue

@@ -13,8 +13,10 @@
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_message_box.h"
+#include "fakes/fake_windows.h"
 #include "main_window/conversion_command.h"
 #include "main_window/main_form.h"
+#include "main_window/songs_question_form.h"
 #include "platform/posix/posix_files.h"
 #include "qt/application.h"
 #include "qt/console_window.h"
@@ -74,7 +76,8 @@ class ConversionEndToEnd : public ::testing::Test {
   void SetUp() override {
     work = test::MakeTempDir("work");
     fs::current_path(work);  // relative names and injected commands would land here
-    app = std::make_unique<Application>(Application::Overrides{&messages, &dialog, &desktop});
+    app = std::make_unique<Application>(
+        Application::Overrides{&messages, &dialog, &desktop, &question});
     app->Start();
     form = app->Window(WindowId::Form1);
     ASSERT_NE(form, nullptr);
@@ -139,6 +142,7 @@ class ConversionEndToEnd : public ::testing::Test {
   test::FakeMessageBox messages;
   test::FakeFileDialog dialog;
   test::FakeDesktop desktop;
+  test::FakeModal question;  // the songs question, answered by the button it is told to click
   std::unique_ptr<Application> app;
   FramoraWindow* form = nullptr;
 };
@@ -308,6 +312,88 @@ TEST_F(ConversionEndToEnd, ASecondClickAfterTheConversionSaysTheOutputExists) {
             "File " + output + " allready exists - Please choose another filename");
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
   EXPECT_EQ(console->View().Text(console_form::rtfOutput), before);
+}
+
+}  // namespace
+}  // namespace framora::qt
+
+namespace framora::qt {
+namespace {
+
+// An album dropped on the window with its cover, one video each: three MP4s of the songs'
+// lengths and one "Success!"; then the window closed during the second song of a long queue
+// keeps the first video, removes the second and starts no third, and the same queue again
+// skips the first and makes the rest.
+TEST_F(ConversionEndToEnd, AnAlbumDroppedOnTheWindowBecomesOneVideoEachAndAStopLeavesNothingHalf) {
+  const std::string album = work + "/album";
+  fs::create_directories(album);
+  fs::create_directories(work + "/videos");
+  const std::string songs[] = {album + "/1 it's & $HOME 100%.mp3", album + "/2 Песня.wav",
+                               album + "/10 last.mp3"};
+  const char* seconds[] = {"1.5", "2", "1"};
+  for (int i = 0; i < 3; ++i) {
+    RunTool("ffmpeg",
+            {"-v", "error", "-f", "lavfi", "-i", QString("sine=d=") + seconds[i], Q(songs[i])});
+  }
+  Fill("/usr/bin/ffmpeg", "", "", work + "/videos/x.mp4");
+  std::unique_ptr<QMimeData> mime(
+      test::Files({Q(songs[2]), Q(songs[0]), Q(media + "/cover.png"), Q(songs[1])}));
+  ASSERT_TRUE(
+      test::DropAt(form, test::CentreOf(form, form->findChild<QWidget*>("Picture1")), *mime));
+  EXPECT_EQ(form->Text(main_form::Text3),
+            "\"" + songs[0] + "\" \"" + songs[1] + "\" \"" + songs[2] + "\"");
+  question.click = songs_question_form::cmdEach;
+  FramoraWindow* console = ClickConvert();
+  ASSERT_NE(console, nullptr);
+  EXPECT_EQ(question.view.Text("lblQuestion"),
+            "3 songs: make one video for each song, or one album video of all 3?");
+  QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].title, "Success!") << messages.shown[0].prompt;
+  for (int i = 0; i < 3; ++i) {
+    const fs::path video = fs::path(work) / "videos" / fs::path(songs[i]).stem() += ".mp4";
+    EXPECT_NEAR(ProbeFile(video).duration, ProbeFile(songs[i]).duration, 0.1) << video;
+    fs::remove(video);
+  }
+
+  // Long songs now; the window closes once the second one's video has begun.
+  for (int i = 0; i < 3; ++i) {
+    fs::remove(songs[i]);
+    RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=d=120", Q(songs[i])});
+  }
+  const fs::path second = fs::path(work) / "videos" / "2 Песня.mp4";
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (fs::exists(second)) app->Window(WindowId::frmReadOutput)->close();
+  });
+  closer.start(20);
+  messages.shown.clear();
+  QTest::mouseClick(app->Window(WindowId::frmReadOutput)->findChild<QPushButton*>("cmdExecute"),
+                    Qt::LeftButton);
+  closer.stop();
+  // FFmpeg has its grace to stop in; then nothing of it is left, and neither is its video.
+  const auto running = [&] {
+    QProcess pgrep;
+    pgrep.start("pgrep", {"-f", "^/usr/bin/ffmpeg .*" + Q(work)});
+    pgrep.waitForFinished();
+    return pgrep.exitCode() == 0;
+  };
+  for (int waited = 0; waited < 200 && (running() || fs::exists(second)); ++waited) {
+    QTest::qWait(50);
+  }
+  EXPECT_FALSE(running());
+  EXPECT_FALSE(fs::exists(second));
+  EXPECT_TRUE(fs::exists(fs::path(work) / "videos" / "1 it's & $HOME 100%.mp4"));
+  EXPECT_FALSE(fs::exists(fs::path(work) / "videos" / "10 last.mp4"));
+  EXPECT_TRUE(messages.shown.empty());
+
+  console = ClickConvert();
+  ASSERT_NE(console, nullptr);
+  QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].prompt,
+            "Complete reading output!\r\n3 songs: 2 converted, 1 skipped, 0 failed.");
+  EXPECT_NEAR(ProbeFile(second).duration, 120, 0.1);
 }
 
 }  // namespace
