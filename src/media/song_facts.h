@@ -1,0 +1,46 @@
+// What the program knows of a song from its bytes: its sound, its length, its tags and the
+// pictures it carries. Read in the core, never guessed from the file's name.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ports.h"
+#include "media/sound_probe.h"
+
+namespace framora {
+
+// A picture a song carries (an ID3 APIC frame, an MP4 "covr" item, a FLAC PICTURE block).
+struct EmbeddedPicture {
+  int type = 0;  // ID3/FLAC picture type: 3 is the front cover; "covr" counts as one
+};
+
+struct SongFacts {
+  SoundFacts sound;
+  // The sound's length as FFmpeg reads the file (what ffprobe gives as its duration), in
+  // seconds; nothing when it cannot be told from the file.
+  std::optional<double> seconds;
+  // Tags, UTF-8; empty when the song has none.
+  std::string title;
+  std::string artist;
+  std::string album;
+  // In the order in which FFmpeg numbers them as the file's video streams.
+  std::vector<EmbeddedPicture> pictures;
+
+  // The picture to show, as the index of the song's video stream: its first front cover, else
+  // its first picture; nothing without pictures.
+  std::optional<std::size_t> Cover() const {
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      if (pictures[i].type == 3) return i;
+    }
+    if (pictures.empty()) return std::nullopt;
+    return 0;
+  }
+};
+
+// Reads what the song's file tells of itself; a file that cannot be read tells nothing.
+SongFacts ReadSongFacts(FileSystemPort& files, const std::string& path);
+
+}  // namespace framora
