@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace framora {
@@ -94,6 +95,15 @@ class FileSystemPort {
                                 std::size_t count) = 0;
   // The names in a folder, without "." and ".."; empty when it cannot be read.
   virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
+  // The path from the system's root: a relative one is taken from the current folder.
+  virtual std::string FullPath(const std::string& path) = 0;
+  // A new folder of the program's own in the system's folder for temporary files; nothing
+  // when none can be made.
+  virtual std::optional<std::string> MakeTempFolder() = 0;
+  // Writes the file anew with this content; false when it could not.
+  virtual bool WriteFile(const std::string& path, std::string_view content) = 0;
+  // Removes an empty folder; false when it could not.
+  virtual bool RemoveFolder(const std::string& path) = 0;
 };
 
 // The program's button in the task bar or dock, where desktops show how far a long job has got.

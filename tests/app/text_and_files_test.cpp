@@ -150,6 +150,20 @@ TEST_F(PosixFiles, BytesAreReadFromAnOffsetAndStopAtTheEnd) {
   EXPECT_EQ(fs.ReadBytes(dir + "/data", 10, 4), "");
   EXPECT_EQ(fs.ReadBytes(dir, 0, 4), "") << "a folder has no bytes";
   EXPECT_EQ(fs.ReadBytes(dir + "/missing", 0, 4), "");
+
+  // What FFmpeg reads besides the songs goes into a folder of the program's own, and goes.
+  const std::optional<std::string> temp = fs.MakeTempFolder();
+  ASSERT_TRUE(temp);
+  EXPECT_TRUE(fs.WriteFile(*temp + "/list", "a\nb"));
+  EXPECT_EQ(fs.ReadBytes(*temp + "/list", 0, 9), "a\nb");
+  EXPECT_FALSE(fs.RemoveFolder(*temp)) << "not while something is in it";
+  EXPECT_TRUE(fs.RemoveFile(*temp + "/list"));
+  EXPECT_TRUE(fs.RemoveFolder(*temp));
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  EXPECT_EQ(fs.FullPath("a b.mp3"), std::filesystem::current_path().string() + "/a b.mp3");
+  EXPECT_EQ(fs.FullPath("/x/y"), "/x/y");
+  std::filesystem::current_path(previous);
 }
 
 TEST_F(PosixFiles, FfmpegIsFoundOnPathAsTheShellWouldRunIt) {

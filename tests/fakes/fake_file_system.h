@@ -59,6 +59,25 @@ class FakeFileSystem : public FileSystemPort {
     return it == entries.end() ? std::vector<std::string>{} : it->second;
   }
 
+  std::string FullPath(const std::string& path) override {
+    return path.starts_with('/') || path.find(':') == 1 ? path : "/cwd/" + path;
+  }
+  std::optional<std::string> MakeTempFolder() override {
+    const std::string folder = "/tmp/framora-" + std::to_string(++tempFolders);
+    folders.insert(folder);
+    return folder;
+  }
+  bool WriteFile(const std::string& path, std::string_view content) override {
+    contents[path] = std::string(content);
+    return true;
+  }
+  bool RemoveFolder(const std::string& path) override {
+    removedFolders.push_back(path);
+    return folders.erase(path) > 0;
+  }
+
+  int tempFolders = 0;
+  std::vector<std::string> removedFolders;
   std::set<std::string> folders;
   std::map<std::string, PathKind> kinds;                    // besides normal files and folders
   std::map<std::string, std::string> contents;              // files with content (normal files too)

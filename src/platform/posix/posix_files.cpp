@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "app/wildcard.h"
@@ -63,6 +64,42 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder) 
     if (name != "." && name != "..") names.push_back(name);
   }
   return names;
+}
+
+std::string PosixFileSystem::FullPath(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  std::string folder(4096, '\0');
+  while (::getcwd(folder.data(), folder.size()) == nullptr) {
+    if (errno != ERANGE) return path;
+    folder.resize(folder.size() * 2);
+  }
+  folder.resize(std::strlen(folder.c_str()));
+  return folder + (folder.ends_with('/') ? "" : "/") + path;
+}
+
+std::optional<std::string> PosixFileSystem::MakeTempFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  pattern += "/framora-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
+  return pattern;
+}
+
+bool PosixFileSystem::WriteFile(const std::string& path, std::string_view content) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600);
+  if (fd < 0) return false;
+  bool ok = true;
+  while (ok && !content.empty()) {
+    const ssize_t n = ::write(fd, content.data(), content.size());
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) content.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return ::close(fd) == 0 && ok;
+}
+
+bool PosixFileSystem::RemoveFolder(const std::string& path) {
+  return !path.empty() && ::rmdir(path.c_str()) == 0;
 }
 
 std::string PosixProgramSearch::SearchPath() {

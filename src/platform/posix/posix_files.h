@@ -15,6 +15,11 @@ class PosixFileSystem : public FileSystemPort {
   bool RemoveFile(const std::string& path) override;
   std::string ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count) override;
   std::vector<std::string> ListFolder(const std::string& folder) override;
+  std::string FullPath(const std::string& path) override;
+  // In TMPDIR, or /tmp.
+  std::optional<std::string> MakeTempFolder() override;
+  bool WriteFile(const std::string& path, std::string_view content) override;
+  bool RemoveFolder(const std::string& path) override;
 };
 
 // PATH as the shell reads it; a program file is a regular file we may execute.

@@ -78,6 +78,52 @@ std::vector<std::string> Win32FileSystem::ListFolder(const std::string& folder) 
   return names;
 }
 
+std::string Win32FileSystem::FullPath(const std::string& path) {
+  const std::wstring wide = ToWide(path);
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::wstring full(length, L'\0');
+  const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return path;
+  full.resize(written);
+  return FromWide(full);
+}
+
+std::optional<std::string> Win32FileSystem::MakeTempFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+  if (length == 0 || length > MAX_PATH) return std::nullopt;
+  // A name of the program's own that nobody else holds: its process id and a counter.
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::wstring folder = std::wstring(temp) + L"framora-" +
+                                std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(::GetTickCount()) + L"-" + std::to_wstring(attempt);
+    if (::CreateDirectoryW(folder.c_str(), nullptr)) return FromWide(folder);
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool Win32FileSystem::WriteFile(const std::string& path, std::string_view content) {
+  const KernelHandle file(::CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  while (!content.empty()) {
+    if (!::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                     nullptr) ||
+        written == 0) {
+      return false;
+    }
+    content.remove_prefix(written);
+  }
+  return true;
+}
+
+bool Win32FileSystem::RemoveFolder(const std::string& path) {
+  return !path.empty() && ::RemoveDirectoryW(ToWide(path).c_str()) != 0;
+}
+
 std::string Win32ProgramSearch::SearchPath() {
   const DWORD length = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
   if (length == 0) return {};

@@ -19,6 +19,11 @@ class Win32FileSystem : public FileSystemPort {
   bool RemoveFile(const std::string& path) override;
   std::string ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count) override;
   std::vector<std::string> ListFolder(const std::string& folder) override;
+  std::string FullPath(const std::string& path) override;
+  // In the user's folder for temporary files (GetTempPathW).
+  std::optional<std::string> MakeTempFolder() override;
+  bool WriteFile(const std::string& path, std::string_view content) override;
+  bool RemoveFolder(const std::string& path) override;
 };
 
 // PATH as cmd.exe reads it; a program file is any file that is not a folder.
