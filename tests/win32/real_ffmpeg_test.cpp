@@ -16,6 +16,7 @@
 #include "app/identity.h"
 #include "console/console_form.h"
 #include "main_window/main_form.h"
+#include "main_window/songs_question_form.h"
 #include "program_driver.h"
 
 namespace framora::win32 {
@@ -78,7 +79,8 @@ class RealFfmpeg : public ProgramTest {
 
 TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
   const std::string media = Env("MEDIA") + "\\";
-  std::ofstream probe(std::filesystem::path(ToWide(media + "probe.txt")), std::ios::binary);
+  std::ofstream probe(std::filesystem::path(ToWide(media + "probe.txt")),
+                      std::ios::binary | std::ios::app);
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.output);
     std::string output = c.output;
@@ -129,6 +131,84 @@ TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
     if (here) ::MoveFileW(ToWide(dir + output).c_str(), ToWide(media + output).c_str());
     std::replace(output.begin(), output.end(), '\\', '/');
     if (c.seconds >= 0) probe << output << '\t' << c.seconds << '\t' << c.audio << '\n';
+  }
+}
+
+// The first edit box inside a window: the file dialog's name box.
+HWND FindEdit(HWND parent) {
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t kind[16] = {};
+    ::GetClassNameW(child, kind, 16);
+    if (_wcsicmp(kind, L"Edit") == 0) return child;
+    if (const HWND inside = FindEdit(child)) return inside;
+  }
+  return nullptr;
+}
+
+// Three songs chosen with one selection in the Windows file dialog, one video each, then the
+// same album through the console twin with a pattern the program expands.
+TEST_F(RealFfmpeg, AnAlbumChosenAtOnceAndGivenAsAPatternBecomesOneVideoEach) {
+  const std::string media = Env("MEDIA") + "\\";
+  const std::string songs[] = {"1 it's & 100%.mp3", "2 Песня.mp3", "3 last.mp3"};
+  Win32SettingsStore store;
+  const std::string app = identity::kTitle;
+  store.Write(app, "config", "ffmpeg-location", Env("FFMPEG_EXE"));
+  store.Write(app, "config", "image-file", media + "cover.jpg");
+  store.Write(app, "config", "save-file", media + "each\\x.mp4");
+  Start();
+  const HWND main = WaitForWindow(identity::kMainCaption);
+  ASSERT_NE(main, nullptr);
+  ::PostMessageA(::GetDlgItem(main, main_form::Command3.number), BM_CLICK, 0, 0);
+  const HWND dialog = WaitForWindow("Select File");
+  ASSERT_NE(dialog, nullptr);
+  // Into the album's folder, then its three songs at once, as a user types or selects them.
+  ::SetWindowTextW(FindEdit(dialog), ToWide(media + "album").c_str());
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ::SetWindowTextW(
+      FindEdit(dialog),
+      ToWide("\"" + songs[2] + "\" \"" + songs[0] + "\" \"" + songs[1] + "\"").c_str());
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(test::WaitFor([&] { return !::IsWindow(dialog); }));
+  EXPECT_EQ(WindowText(::GetDlgItem(main, main_form::Text3.number)),
+            "\"" + media + "album\\" + songs[0] + "\" \"" + media + "album\\" + songs[1] + "\" \"" +
+                media + "album\\" + songs[2] + "\"");
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  const HWND question = WaitForWindow(identity::kTitle);
+  ASSERT_NE(question, nullptr);
+  ::PostMessageA(::GetDlgItem(question, songs_question_form::cmdEach.number), BM_CLICK, 0, 0);
+  const HWND console = WaitForWindow("Convert to ..");
+  ASSERT_NE(console, nullptr);
+  ::PostMessageA(::GetDlgItem(console, console_form::cmdExecute.number), BM_CLICK, 0, 0);
+  EXPECT_NE(AnswerMessageBox("Success!").find("3 songs: 3 converted"), std::string::npos)
+      << WindowText(::GetDlgItem(console, console_form::rtfOutput.number));
+  ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
+  EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
+
+  std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
+  program.replace(program.size() - 4, 4, ".com");
+  std::wstring line = ToWide("\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") +
+                             "\" --image \"" + media + "cover.jpg\" --format mp4 --output-dir \"" +
+                             media + "pattern\" \"" + media + "album\\*.mp3\"");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &info));
+  const KernelHandle batch(info.hProcess), thread(info.hThread);
+  ASSERT_EQ(::WaitForSingleObject(batch.get(), 120000), WAIT_OBJECT_0);
+  DWORD status = 1;
+  ::GetExitCodeProcess(batch.get(), &status);
+  EXPECT_EQ(status, 0u);
+  std::ofstream probe(std::filesystem::path(ToWide(media + "probe.txt")),
+                      std::ios::binary | std::ios::app);
+  for (const char* folder : {"each", "pattern"}) {
+    for (const std::string& song : songs) {
+      probe << folder << '/' << song.substr(0, song.size() - 4) << ".mp4\t8\talbum/" << song
+            << '\n';
+    }
   }
 }
 

@@ -25,6 +25,8 @@ make -f lavfi -i sine=d=8 "$work/song.wav"
 cp "$work/song.wav" "$work/100% fun %USERNAME%.wav"
 make -f lavfi -i sine=d=8 -b:a 128k "$work/rock & roll!.mp3"
 make -f lavfi -i sine=d=600:r=16000 "$work/долгая.wav"
+mkdir -p "$work/album" "$work/each" "$work/pattern"
+for song in "1 it's & 100%" "2 Песня" "3 last"; do cp "$work/rock & roll!.mp3" "$work/album/$song.mp3"; done
 
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 FFMPEG_EXE=$(windows "$(realpath "$windows_ffmpeg")") MEDIA=$(windows "$work") \
