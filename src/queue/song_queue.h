@@ -127,7 +127,7 @@ class SongQueue {
   Rules rules_;
   std::vector<Song> songs_;
   std::vector<std::optional<std::size_t>> clashWith_;
-  std::vector<std::string> refusals_;  // why a song fails before anything is looked at
+  std::vector<std::string> refusals_;          // why a song fails before anything is looked at
   mutable std::vector<std::string> commands_;  // worked out so far; empty: not yet
 };
 
