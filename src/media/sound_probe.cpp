@@ -7,6 +7,7 @@
 #include "media/byte_source.h"
 #include "media/id3v2.h"
 #include "media/mp4_box.h"
+#include "media/mpeg_frame.h"
 
 namespace framora {
 
@@ -16,112 +17,11 @@ using media::BigEndian;
 using media::ByteSource;
 using media::Mp4Box;
 
-// A frame of a raw MPEG audio stream (MP3 or ADTS AAC), from its header.
-struct Frame {
-  SoundFacts facts;
-  std::uint32_t kind = 0;  // what every frame of one stream has in common
-  std::uint64_t length = 0;
-};
-
-// Frames in a row that make a stream, unless the file ends before.
-constexpr int kFramesInARow = 4;
-// How far after the tags the first frame may start: encoders and taggers leave junk.
-constexpr std::uint64_t kJunk = 64 * 1024;
-
-// MPEG-1, 2 or 2.5 Layer III. Free format (bitrate 0) is left out: its frames have no length
-// in their headers, and copying it is not worth the risk.
-std::optional<Frame> Mp3Frame(std::string_view h) {
-  if (h.size() < 4) return std::nullopt;
-  const std::uint32_t bits = static_cast<std::uint32_t>(BigEndian(h, 4));
-  const unsigned version = bits >> 19 & 3;  // 0: 2.5, 2: 2, 3: 1
-  const unsigned layer = bits >> 17 & 3;    // 1: III
-  const unsigned bitrate = bits >> 12 & 15;
-  const unsigned rate = bits >> 10 & 3;
-  if ((bits >> 21) != 0x7FF || version == 1 || layer != 1 || bitrate == 0 || bitrate == 15 ||
-      rate == 3) {
-    return std::nullopt;
-  }
-  static constexpr std::array<int, 15> kMpeg1 = {0,   32,  40,  48,  56,  64,  80, 96,
-                                                 112, 128, 160, 192, 224, 256, 320};
-  static constexpr std::array<int, 15> kMpeg2 = {0,  8,  16, 24,  32,  40,  48, 56,
-                                                 64, 80, 96, 112, 128, 144, 160};
-  static constexpr std::array<int, 3> kRates = {44100, 48000, 32000};
-  const int sampleRate = kRates[rate] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
-  const int kbps = (version == 3 ? kMpeg1 : kMpeg2)[bitrate];
-  const unsigned padding = bits >> 9 & 1;
-  Frame frame;
-  // MP4 writers refuse MPEG-2.5's rates (8 to 12 kHz), which the MP4 standard leaves out.
-  frame.facts = {.codec = SoundCodec::Mp3,
-                 .sampleRate = sampleRate,
-                 .channels = (bits >> 6 & 3) == 3 ? 1 : 2,
-                 .copyable = version != 0};
-  frame.kind = bits & 0xFFFE0C00;  // sync, version, layer, sample rate
-  frame.length = (version == 3 ? 144 : 72) * 1000ULL * kbps / sampleRate + padding;
-  return frame;
-}
-
-// The sample rates of AAC by their index, in ADTS headers and in MP4 descriptions alike.
-constexpr std::array<int, 13> kAacRates = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
-                                           22050, 16000, 12000, 11025, 8000,  7350};
-
-// AAC in ADTS frames, as ".aac" files hold it.
-std::optional<Frame> AdtsFrame(std::string_view h) {
-  if (h.size() < 7) return std::nullopt;
-  const std::uint64_t bits = BigEndian(h, 7);  // the 56 bits of the header
-  const unsigned layer = bits >> 41 & 3;
-  const unsigned profile = bits >> 38 & 3;  // 0: Main, 1: LC, 2: SSR, 3: LTP
-  const unsigned rate = bits >> 34 & 15;
-  const unsigned channels = bits >> 30 & 7;
-  const std::uint64_t length = bits >> 13 & 0x1FFF;
-  const std::uint64_t header = (bits >> 40 & 1) ? 7 : 9;  // without or with a checksum
-  if ((bits >> 44) != 0xFFF || layer != 0 || rate >= kAacRates.size() || length < header)
-    return std::nullopt;
-  Frame frame;
-  frame.facts = {.codec = SoundCodec::Aac,
-                 .sampleRate = kAacRates[rate],
-                 .channels = channels == 7 ? 8 : static_cast<int>(channels),
-                 .copyable = profile == 1};
-  // MPEG version, layer, checksum, profile, sample rate and channels; not the private bit
-  frame.kind = static_cast<std::uint32_t>(bits >> 30 & 0x3FF7);
-  frame.length = length;
-  return frame;
-}
-
-// A stream of frames of one kind at offset: so many in a row, or fewer that end the file.
-std::optional<SoundFacts> StreamAt(ByteSource& source, std::uint64_t offset,
-                                   std::optional<Frame> (*frameAt)(std::string_view)) {
-  std::optional<Frame> first;
-  for (int frames = 0; frames < kFramesInARow; ++frames) {
-    const std::string header = source.Read(offset, 7);
-    // The file may end right after the last whole frame.
-    if (header.empty() && frames >= 2 && source.Read(offset - 1, 1).size() == 1) break;
-    const std::optional<Frame> frame = frameAt(header);
-    if (!frame || (first && frame->kind != first->kind)) return std::nullopt;
-    if (!first) first = frame;
-    offset += frame->length;
-  }
-  return first->facts;
-}
-
 // Files that begin like these are containers of their own, whatever bytes follow.
 bool OtherContainer(std::string_view head) {
   for (std::string_view magic : {"RIFF", "RF64", "fLaC", "OggS", "#!AMR", "FORM"})
     if (head.starts_with(magic)) return true;
   return false;
-}
-
-SoundFacts RawStream(ByteSource& source, std::uint64_t start) {
-  for (std::uint64_t at = start; at < start + kJunk; ++at) {
-    const std::string sync = source.Read(at, 2);
-    if (sync.size() < 2) break;
-    // Both kinds of frame begin with 11 bits set.
-    if (static_cast<unsigned char>(sync[0]) != 0xFF ||
-        (static_cast<unsigned char>(sync[1]) & 0xE0) != 0xE0)
-      continue;
-    for (auto frameAt : {&Mp3Frame, &AdtsFrame})
-      if (const std::optional<SoundFacts> facts = StreamAt(source, at, frameAt)) return *facts;
-  }
-  return {};
 }
 
 // The AAC described by an elementary stream descriptor ('esds', after its version and flags):
@@ -163,9 +63,9 @@ SoundFacts EsdsFacts(std::string_view d) {
     if (audioObject > 5 && audioObject != 29) return {};  // ALS, USAC and the like
     facts.copyable = audioObject == 2 || audioObject == 5 || audioObject == 29;  // LC, HE, HEv2
     const unsigned rate = bits(4);
-    facts.sampleRate = rate == 15                ? static_cast<int>(bits(24))
-                       : rate < kAacRates.size() ? kAacRates[rate]
-                                                 : 0;
+    facts.sampleRate = rate == 15                       ? static_cast<int>(bits(24))
+                       : rate < media::kAacRates.size() ? media::kAacRates[rate]
+                                                        : 0;
     const unsigned channels = bits(4);
     facts.channels = channels == 7 ? 8 : channels < 7 ? static_cast<int>(channels) : 0;
   } else if (objectType != 0x66 && objectType != 0x68) {  // neither MPEG-2 AAC Main nor SSR
@@ -225,7 +125,8 @@ SoundFacts ProbeSound(FileSystemPort& files, const std::string& path) {
   if (head.size() == 8 && head.compare(4, 4, "ftyp") == 0) return Mp4Sound(source);
   const std::uint64_t start = media::SkipId3v2Tags(source, 0);
   if (start == 0 && OtherContainer(head)) return {};
-  return RawStream(source, start);
+  const std::optional<media::MpegStream> stream = media::FindMpegStream(source, start);
+  return stream ? stream->first.facts : SoundFacts{};
 }
 
 }  // namespace framora

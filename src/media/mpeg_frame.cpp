@@ -1,0 +1,97 @@
+#include "media/mpeg_frame.h"
+
+namespace framora::media {
+
+namespace {
+// Frames in a row that make a stream, unless the file ends before.
+constexpr int kFramesInARow = 4;
+// How far after the tags the first frame may start.
+constexpr std::uint64_t kJunk = 64 * 1024;
+
+// Frames of one kind at offset: so many in a row, or fewer that end the file.
+std::optional<MpegFrame> StreamAt(ByteSource& source, std::uint64_t offset, FrameParser frameAt) {
+  std::optional<MpegFrame> first;
+  for (int frames = 0; frames < kFramesInARow; ++frames) {
+    const std::string header = source.Read(offset, 7);
+    // The file may end right after the last whole frame.
+    if (header.empty() && frames >= 2 && source.Read(offset - 1, 1).size() == 1) break;
+    const std::optional<MpegFrame> frame = frameAt(header);
+    if (!frame || (first && frame->kind != first->kind)) return std::nullopt;
+    if (!first) first = frame;
+    offset += frame->length;
+  }
+  return first;
+}
+}  // namespace
+
+std::optional<MpegFrame> Mp3Frame(std::string_view h) {
+  if (h.size() < 4) return std::nullopt;
+  const std::uint32_t bits = static_cast<std::uint32_t>(BigEndian(h, 4));
+  const unsigned version = bits >> 19 & 3;  // 0: 2.5, 2: 2, 3: 1
+  const unsigned layer = bits >> 17 & 3;    // 1: III
+  const unsigned bitrate = bits >> 12 & 15;
+  const unsigned rate = bits >> 10 & 3;
+  if ((bits >> 21) != 0x7FF || version == 1 || layer != 1 || bitrate == 0 || bitrate == 15 ||
+      rate == 3) {
+    return std::nullopt;
+  }
+  static constexpr std::array<int, 15> kMpeg1 = {0,   32,  40,  48,  56,  64,  80, 96,
+                                                 112, 128, 160, 192, 224, 256, 320};
+  static constexpr std::array<int, 15> kMpeg2 = {0,  8,  16, 24,  32,  40,  48, 56,
+                                                 64, 80, 96, 112, 128, 144, 160};
+  static constexpr std::array<int, 3> kRates = {44100, 48000, 32000};
+  const int sampleRate = kRates[rate] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+  const int kbps = (version == 3 ? kMpeg1 : kMpeg2)[bitrate];
+  const unsigned padding = bits >> 9 & 1;
+  MpegFrame frame;
+  // MP4 writers refuse MPEG-2.5's rates (8 to 12 kHz), which the MP4 standard leaves out.
+  frame.facts = {.codec = SoundCodec::Mp3,
+                 .sampleRate = sampleRate,
+                 .channels = (bits >> 6 & 3) == 3 ? 1 : 2,
+                 .copyable = version != 0};
+  frame.kind = bits & 0xFFFE0C00;  // sync, version, layer, sample rate
+  frame.length = (version == 3 ? 144 : 72) * 1000ULL * kbps / sampleRate + padding;
+  frame.samples = version == 3 ? 1152 : 576;
+  return frame;
+}
+
+std::optional<MpegFrame> AdtsFrame(std::string_view h) {
+  if (h.size() < 7) return std::nullopt;
+  const std::uint64_t bits = BigEndian(h, 7);  // the 56 bits of the header
+  const unsigned layer = bits >> 41 & 3;
+  const unsigned profile = bits >> 38 & 3;  // 0: Main, 1: LC, 2: SSR, 3: LTP
+  const unsigned rate = bits >> 34 & 15;
+  const unsigned channels = bits >> 30 & 7;
+  const std::uint64_t length = bits >> 13 & 0x1FFF;
+  const std::uint64_t header = (bits >> 40 & 1) ? 7 : 9;  // without or with a checksum
+  if ((bits >> 44) != 0xFFF || layer != 0 || rate >= kAacRates.size() || length < header)
+    return std::nullopt;
+  MpegFrame frame;
+  frame.facts = {.codec = SoundCodec::Aac,
+                 .sampleRate = kAacRates[rate],
+                 .channels = channels == 7 ? 8 : static_cast<int>(channels),
+                 .copyable = profile == 1};
+  // MPEG version, layer, checksum, profile, sample rate and channels; not the private bit
+  frame.kind = static_cast<std::uint32_t>(bits >> 30 & 0x3FF7);
+  frame.length = length;
+  frame.samples = 1024 * static_cast<int>((bits & 3) + 1);  // its raw data blocks
+  return frame;
+}
+
+std::optional<MpegStream> FindMpegStream(ByteSource& source, std::uint64_t offset) {
+  for (std::uint64_t at = offset; at < offset + kJunk; ++at) {
+    const std::string sync = source.Read(at, 2);
+    if (sync.size() < 2) break;
+    // Both kinds of frame begin with 11 bits set.
+    if (static_cast<unsigned char>(sync[0]) != 0xFF ||
+        (static_cast<unsigned char>(sync[1]) & 0xE0) != 0xE0)
+      continue;
+    for (FrameParser frameAt : {&Mp3Frame, &AdtsFrame}) {
+      if (const std::optional<MpegFrame> first = StreamAt(source, at, frameAt))
+        return MpegStream{.start = at, .first = *first, .parser = frameAt};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace framora::media
