@@ -96,17 +96,11 @@ bool IsMp4Output(const std::string& output) {
   return output.size() >= 4 && AsciiLower(output.substr(output.size() - 4)) == ".mp4";
 }
 
-std::vector<std::string> ConversionArguments(const std::string& imagePath,
-                                             const std::string& audioPath,
-                                             const std::string& outputPath, const SoundFacts& sound,
-                                             ShellKind shell) {
-  const std::string image = AsPath(imagePath, shell);
-  const std::string audio = AsPath(audioPath, shell);
-  const std::string output = AsPath(outputPath, shell);
-  if (!IsMp4Output(outputPath)) {
-    return {"-loop",     "1",       "-y",   "-i",      image,   "-i",  audio,
-            "-shortest", "-acodec", "copy", "-vcodec", "mjpeg", output};
-  }
+std::string PictureSource::Stream() const {
+  return stream ? "[0:v:" + std::to_string(*stream) + "]" : "[0:v]";
+}
+
+std::string StillPictureGraph(const std::string& picture, const std::string& sound) {
   // The picture (an animated GIF's first) is read and converted once; the video shows it at
   // 0 s, at each whole second in between, and last where the sound ends, so that the encoder's
   // work follows the length of the song and the picture lasts exactly as long as the sound:
@@ -124,33 +118,68 @@ std::vector<std::string> ConversionArguments(const std::string& imagePath,
   //    a segment starts where the longest stream of the one before ends, a video's end being
   //    taken a mean frame's length after its last frame (hence the second of margin). The
   //    sound it passes on is not used.
-  static constexpr const char* kStillPicture =
-      "[0:v]trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,"
-      "format=yuv420p,split=3[first][still][last];"
-      "[still]loop=-1:1,setpts=(N+2.5)/TB[each];"
-      "[1:a:0]asplit=3[song][wave][rest];"
-      "[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];"
-      "[each][w]overlay=x=-16:y=-16:shortest=1,setpts=PTS-1.5/TB[between];"
-      "[first][between]concat=n=2:v=1:a=0[start];[rest]aselect=0[none];"
-      "[start][song][last][none]concat=n=2:v=1:a=1[v][end];[end]anullsink";
+  return picture +
+         "trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,"
+         "format=yuv420p,split=3[first][still][last];"
+         "[still]loop=-1:1,setpts=(N+2.5)/TB[each];" +
+         sound +
+         "asplit=3[song][wave][rest];"
+         "[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];"
+         "[each][w]overlay=x=-16:y=-16:shortest=1,setpts=PTS-1.5/TB[between];"
+         "[first][between]concat=n=2:v=1:a=0[start];[rest]aselect=0[none];"
+         "[start][song][last][none]concat=n=2:v=1:a=1[v][end];[end]anullsink";
+}
+
+std::string LoopedPictureGraph(const std::string& picture) {
+  // The picture reader's -loop 1 in a graph, at its 25 frames a second, for a song's picture.
+  return picture + "loop=-1:1,setpts=N/25/TB,fps=25[v]";
+}
+
+std::vector<std::string> Mp4VideoOptions() {
+  return {// the encoded frames keep their times; otherwise the gaps are filled with copies
+          "-vsync", "vfr",
+          // H.264 tuned for a still picture, visually lossless; the slower presets only spend
+          // time on a picture that does not change; no B-frames, which would end the stream's
+          // length at the last frame but one
+          "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "18", "-bf", "0",
+          // the colour format every player and sharing site decodes
+          "-pix_fmt", "yuv420p"};
+}
+
+std::vector<std::string> ConversionArguments(const PictureSource& picture,
+                                             const std::string& audioPath,
+                                             const std::string& outputPath, const SoundFacts& sound,
+                                             ShellKind shell) {
+  const std::string image = AsPath(picture.path, shell);
+  const std::string audio = AsPath(audioPath, shell);
+  const std::string output = AsPath(outputPath, shell);
+  if (!IsMp4Output(outputPath) && picture.stream) {
+    // A song's picture is one frame of a stream, which the picture reader's -loop 1 cannot
+    // repeat; the song's first sound goes with it, as the picture file's command takes it.
+    // clang-format off
+    return {"-y", "-i", image, "-i", audio,
+            "-filter_complex", LoopedPictureGraph(picture.Stream()),
+            "-map", "[v]", "-map", "1:a:0",
+            "-shortest", "-acodec", "copy", "-vcodec", "mjpeg", output};
+    // clang-format on
+  }
+  if (!IsMp4Output(outputPath)) {
+    return {"-loop",     "1",       "-y",   "-i",      image,   "-i",  audio,
+            "-shortest", "-acodec", "copy", "-vcodec", "mjpeg", output};
+  }
   std::vector<std::string> arguments = {
       "-y",
       // frames timed in 30ths of a second: the last one falls within one of the sound's end,
       // and so long it lasts
-      "-r", "30", "-i", image, "-i", audio, "-filter_complex", kStillPicture,
+      "-r", "30", "-i", image, "-i", audio, "-filter_complex",
+      StillPictureGraph(picture.Stream(), "[1:a:0]"),
       // the song's first sound, the one the picture's length is taken from
       "-map", "[v]", "-map", "1:a:0",
       // the song's tags (title, artist, album, track, date, comment), not the picture's: the
       // file's own, and those of its sound, where Ogg keeps them
-      "-map_metadata", "1", "-map_metadata:g", "1:s:a:0",
-      // the encoded frames keep their times; otherwise the gaps are filled with copies
-      "-vsync", "vfr",
-      // H.264 tuned for a still picture, visually lossless; the slower presets only spend
-      // time on a picture that does not change; no B-frames, which would end the stream's
-      // length at the last frame but one
-      "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "18", "-bf", "0",
-      // the colour format every player and sharing site decodes
-      "-pix_fmt", "yuv420p"};
+      "-map_metadata", "1", "-map_metadata:g", "1:s:a:0"};
+  const std::vector<std::string> video = Mp4VideoOptions();
+  arguments.insert(arguments.end(), video.begin(), video.end());
   if (sound.copyable) {
     // MP3 and AAC as they are: the sharing sites take them, and a second lossy coding would
     // only lose more of the sound
@@ -168,17 +197,22 @@ std::string OutputExistsMessage(const std::string& output) {
   return "File " + output + " allready exists - Please choose another filename";
 }
 
-std::string BuildConversionCommand(const std::string& ffmpeg, const std::string& image,
-                                   const std::string& audio, const std::string& output,
-                                   ShellKind shell, const SoundFacts& sound) {
+std::string FfmpegCommand(const std::string& ffmpeg, const std::vector<std::string>& arguments,
+                          ShellKind shell) {
   std::string command = shell == ShellKind::Cmd && NeedsQuotes(ffmpeg, shell)
                             ? CmdQuoteProgram(ffmpeg)
                             : QuoteForShell(ffmpeg, shell);
-  for (const std::string& argument : ConversionArguments(image, audio, output, sound, shell)) {
+  for (const std::string& argument : arguments) {
     command += ' ';
     command += QuoteForShell(argument, shell);
   }
   return command;
+}
+
+std::string BuildConversionCommand(const std::string& ffmpeg, const PictureSource& picture,
+                                   const std::string& audio, const std::string& output,
+                                   ShellKind shell, const SoundFacts& sound) {
+  return FfmpegCommand(ffmpeg, ConversionArguments(picture, audio, output, sound, shell), shell);
 }
 
 }  // namespace framora
