@@ -1,6 +1,7 @@
 #include "queue/song_queue.h"
 
 #include "app/text.h"
+#include "queue/album_command.h"
 
 namespace framora::queue {
 
@@ -24,6 +25,13 @@ std::string NameOf(const std::string& path, ShellKind shell) {
   std::size_t start = path.size();
   while (start > 0 && !IsSeparator(path[start - 1], shell)) --start;
   return path.substr(start);
+}
+
+std::string TrackListPathFor(const std::string& video, ShellKind shell) {
+  const std::string name = NameOf(video, shell);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return video + ".txt";
+  return video.substr(0, video.size() - name.size() + dot) + ".txt";
 }
 
 std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKind shell) {
@@ -81,6 +89,32 @@ void SongQueue::AddOne(const std::string& song, const std::string& output) {
   refusals_.emplace_back();
 }
 
+void SongQueue::AddAlbum(const std::vector<std::string>& songs, const std::string& output) {
+  AddOne(songs.empty() ? "" : songs.front(), output);
+  songs_.back().album = songs;
+  songs_.back().trackList = TrackListPathFor(output, rules_.shell);
+  if (songs.empty()) refusals_.back() = "an album needs songs";
+}
+
+SongQueue::TempFiles::~TempFiles() {
+  for (const std::string& file : written) files.RemoveFile(file);
+  if (folder) files.RemoveFolder(*folder);
+}
+
+const SongFacts& SongQueue::Facts(const std::string& song) const {
+  auto known = facts_.find(song);
+  if (known == facts_.end()) known = facts_.emplace(song, ReadSongFacts(files_, song)).first;
+  return known->second;
+}
+
+std::optional<PictureSource> SongQueue::Picture(const Song& song) const {
+  if (!rules_.image.empty()) return PictureSource(rules_.image);
+  for (const std::string& path : song.album.empty() ? std::vector{song.path} : song.album) {
+    if (const auto cover = Facts(path).Cover()) return PictureSource(path, *cover);
+  }
+  return std::nullopt;
+}
+
 void SongQueue::AddRefused(const std::string& song, std::string why) {
   AddOne(song, "");
   refusals_.back() = std::move(why);
@@ -93,8 +127,56 @@ std::string SongQueue::Command(std::size_t i) const {
 }
 
 std::string SongQueue::Made(std::size_t i) const {
-  return BuildConversionCommand(rules_.ffmpeg, rules_.image, songs_[i].path, songs_[i].output,
-                                rules_.shell, ProbeSound(files_, songs_[i].path));
+  const Song& song = songs_[i];
+  if (!song.album.empty()) return MadeAlbum(i);
+  // Without a picture the command shows what is missing; the song fails before it runs.
+  return BuildConversionCommand(rules_.ffmpeg, Picture(song).value_or(PictureSource()), song.path,
+                                song.output, rules_.shell, Facts(song.path).sound);
+}
+
+std::string SongQueue::MadeAlbum(std::size_t i) const {
+  const Song& song = songs_[i];
+  if (!temp_) temp_ = std::make_shared<TempFiles>(files_);
+  std::vector<AlbumSong> songs;
+  for (const std::string& path : song.album) songs.push_back({files_.FullPath(path), Facts(path)});
+  AlbumCommand made =
+      BuildAlbumCommand(rules_.ffmpeg, Picture(song).value_or(PictureSource()), songs, song.output,
+                        temp_->folder.value_or(""), rules_.shell);
+  for (const auto& [path, content] : made.files) {
+    if (!temp_->folder || !files_.WriteFile(path, content)) {
+      temp_->failed = true;
+      continue;
+    }
+    temp_->written.push_back(path);
+  }
+  return made.command;
+}
+
+std::string SongQueue::TrackListText(std::size_t i) const {
+  std::vector<AlbumSong> songs;
+  for (const std::string& path : songs_[i].album) songs.push_back({path, Facts(path)});
+  return TrackList(AlbumTracks(songs, rules_.shell), AlbumSeconds(songs), rules_.shell);
+}
+
+bool SongQueue::Makeable(std::size_t i) {
+  Song& song = songs_[i];
+  for (const std::string& path : song.album) {
+    if (!Facts(path).seconds) {
+      Fail(song, "the length of " + path + " cannot be told from its file");
+      return false;
+    }
+  }
+  if (!Picture(song)) {
+    Fail(song, song.album.empty() ? song.path + " carries no picture, and none was chosen"
+                                  : "no song carries a picture, and none was chosen");
+    return false;
+  }
+  Command(i);
+  if (!song.album.empty() && (!temp_ || temp_->failed)) {
+    Fail(song, "the list of its songs could not be written in a temporary folder");
+    return false;
+  }
+  return true;
 }
 
 void SongQueue::Fail(Song& song, const std::string& why) {
@@ -119,24 +201,35 @@ bool SongQueue::Prepare(std::size_t i) {
     Fail(song, "same output as " + songs_[*clashWith_[i]].path);
     return false;
   }
-  if (!files_.IsNormalFile(song.path) && files_.KindAt(song.path) != PathKind::File) {
-    Fail(song, files_.IsFolder(song.path) ? "the song is a folder" : "there is no such song");
+  for (const std::string& path : song.album.empty() ? std::vector{song.path} : song.album) {
+    if (files_.IsNormalFile(path) || files_.KindAt(path) == PathKind::File) continue;
+    const std::string what = song.album.empty() ? "the song" : path;
+    Fail(song, files_.IsFolder(path)
+                   ? what + " is a folder"
+                   : "there is no such song" + (song.album.empty() ? "" : ": " + path));
     return false;
   }
-  const PathKind there = files_.KindAt(song.output);
-  if (there != PathKind::None && !rules_.overwrite) {
-    Decide(song, Outcome::Skipped, "skipped: " + OutputExistsMessage(song.output));
+  if (Stands(song.output, song) || (!song.trackList.empty() && Stands(song.trackList, song)))
     return false;
+  if (!Makeable(i)) return false;
+  BeginRun(i);
+  return true;
+}
+
+bool SongQueue::Stands(const std::string& path, Song& song) {
+  const PathKind there = files_.KindAt(path);
+  if (there != PathKind::None && !rules_.overwrite) {
+    Decide(song, Outcome::Skipped, "skipped: " + OutputExistsMessage(path));
+    return true;
   }
   if (there != PathKind::None && there != PathKind::File) {
     // Only a video is replaced on request; FFmpeg would write through a link, and fail on a
     // folder.
     Fail(song,
          there == PathKind::Folder ? "a folder stands there" : "what stands there is no file");
-    return false;
+    return true;
   }
-  BeginRun(i);
-  return true;
+  return false;
 }
 
 void SongQueue::BeginRun(std::size_t i) {
@@ -179,8 +272,15 @@ void SongQueue::Finished(std::size_t i, const RunEnd& end) {
     why = "FFmpeg's exit code " + std::to_string(*end.exitCode);
   } else if (files_.KindAt(song.output) != PathKind::File) {
     why = "FFmpeg ended (exit code 0) without writing it";
-  } else {
+  } else if (song.album.empty()) {
     Decide(song, Outcome::Converted, "converted: " + song.output);
+    return;
+  } else {
+    Decide(song, Outcome::Converted,
+           "converted: " + song.output +
+               (files_.WriteFile(song.trackList, TrackListText(i))
+                    ? ", its track list: " + song.trackList
+                    : "; its track list could not be written: " + song.trackList));
     return;
   }
   CleanUp(song);
@@ -188,8 +288,9 @@ void SongQueue::Finished(std::size_t i, const RunEnd& end) {
 }
 
 std::function<void()> SongQueue::Removal(std::size_t i) const {
-  if (songs_[i].outputStood || songs_[i].output.empty()) return [] {};
-  return [&files = files_, output = songs_[i].output] {
+  if (songs_[i].outputStood || songs_[i].output.empty()) return [temp = temp_] {};
+  // The album's files go with the last one who needs them.
+  return [&files = files_, output = songs_[i].output, temp = temp_] {
     if (files.KindAt(output) == PathKind::File) files.RemoveFile(output);
   };
 }

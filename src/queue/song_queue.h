@@ -6,20 +6,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ports.h"
 #include "main_window/conversion_command.h"
+#include "media/song_facts.h"
 
 namespace framora::queue {
 
 enum class Outcome { Waiting, Converted, Skipped, Failed, Stopped };
 
 struct Song {
-  std::string path;    // as the user named it
+  std::string path;    // as the user named it; an album's first song
   std::string output;  // the video it becomes
+  // The songs of one album video, in their order; empty for one song's video.
+  std::vector<std::string> album;
+  std::string trackList;  // an album's list of where each song starts, beside its video
   Outcome outcome = Outcome::Waiting;
   // What became of it, in a few words naming its video, once it is decided: "converted:
   // <video>", "skipped: File <video> allready exists ...", "failed to make <video>: <why>",
@@ -33,6 +39,7 @@ struct Song {
 
 struct Rules {
   std::string ffmpeg;
+  // None: each song's own picture, and an album's first one found in its songs.
   std::string image;
   // Also how names compare: on Windows (cmd) letter case does not tell two files apart.
   ShellKind shell = ShellKind::Posix;
@@ -67,6 +74,9 @@ struct Counts {
   std::size_t notConverted = 0;  // stopped, or never started
 };
 
+// The name of an album's track list: its video's, with ".txt".
+std::string TrackListPathFor(const std::string& video, ShellKind shell);
+
 // DIR/<name without its extension><extension>; DIR is the song's own folder without a folder.
 std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKind shell);
 // The folder part of a path, without its last separator ("" for a bare name), and the name.
@@ -76,12 +86,16 @@ std::string NameOf(const std::string& path, ShellKind shell);
 class SongQueue {
  public:
   SongQueue(FileSystemPort& files, Rules rules);
+  SongQueue(const SongQueue&) = delete;
+  SongQueue& operator=(const SongQueue&) = delete;
 
   // One video per song, named by `naming`. Two songs with one video (the same name, or on
   // Windows the same name in another letter case) are a clash: the later one fails.
   void AddEach(const std::vector<std::string>& songs, const Naming& naming);
   // A song whose video is named as it is.
   void AddOne(const std::string& song, const std::string& output);
+  // One video of all the songs, one after another, and its track list.
+  void AddAlbum(const std::vector<std::string>& songs, const std::string& output);
   // An argument that names no song (a pattern that matches nothing): it fails, saying why.
   void AddRefused(const std::string& song, std::string why);
 
@@ -97,6 +111,14 @@ class SongQueue {
   // (skipped unless overwriting), or something other than a file where an overwritten video
   // would go.
   bool Prepare(std::size_t i);
+  // Whether the video can be made at all: a picture to show (and for an album, its songs' lengths
+  // and the files its command reads). When not, the song fails, saying why, before FFmpeg runs.
+  // Prepare checks this too.
+  bool Makeable(std::size_t i);
+  // An album's track list, as its file holds it.
+  std::string TrackListText(std::size_t i) const;
+  // What a song's file tells of itself, read once.
+  const SongFacts& Facts(const std::string& song) const;
   // The song's run starts without those checks (a single song, which FFmpeg itself tells about):
   // what stands at its output now is noted, for the clean-up after the run.
   void BeginRun(std::size_t i);
@@ -122,6 +144,23 @@ class SongQueue {
   void CleanUp(Song& song);
   // Two names of one file, as this system compares them.
   std::string Key(const std::string& path) const;
+  // The video's picture: the chosen one, else the song's own (an album's first found).
+  std::optional<PictureSource> Picture(const Song& song) const;
+  bool Stands(const std::string& path, Song& song);
+  std::string MadeAlbum(std::size_t i) const;
+
+  // The files that albums' commands read, in a temporary folder that goes with the last of the
+  // queue and the removals it handed out.
+  struct TempFiles {
+    TempFiles(FileSystemPort& port) : files(port), folder(port.MakeTempFolder()) {}
+    TempFiles(const TempFiles&) = delete;
+    TempFiles& operator=(const TempFiles&) = delete;
+    FileSystemPort& files;
+    std::optional<std::string> folder;
+    std::vector<std::string> written;
+    bool failed = false;
+    ~TempFiles();
+  };
 
   FileSystemPort& files_;
   Rules rules_;
@@ -129,6 +168,8 @@ class SongQueue {
   std::vector<std::optional<std::size_t>> clashWith_;
   std::vector<std::string> refusals_;          // why a song fails before anything is looked at
   mutable std::vector<std::string> commands_;  // worked out so far; empty: not yet
+  mutable std::map<std::string, SongFacts> facts_;
+  mutable std::shared_ptr<TempFiles> temp_;
 };
 
 }  // namespace framora::queue

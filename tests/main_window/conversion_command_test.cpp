@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "main_window/conversion_command.h"
+#include "queue/album_command.h"
 #include "support/temp_env.h"
 
 namespace framora {
@@ -163,6 +164,66 @@ TEST(ConversionCommand, AFirstWordIsNeverTakenAsShellGrammar) {
     EXPECT_EQ(QuoteForShell(word, ShellKind::Posix), std::string("'") + word + "'") << word;
   EXPECT_EQ(QuoteForShell("whiles", ShellKind::Posix), "whiles");
   EXPECT_EQ(QuoteForShell("while", ShellKind::Cmd), "while");
+}
+
+}  // namespace
+}  // namespace framora
+
+namespace framora {
+namespace {
+
+AlbumSong Song(const std::string& path, double seconds, const std::string& title = "",
+               SoundFacts sound = {}) {
+  AlbumSong song{path, {}};
+  song.facts.seconds = seconds;
+  song.facts.title = title;
+  song.facts.sound = sound;
+  return song;
+}
+
+TEST(AlbumCommand, TheTrackListStartsEachSongAtItsSecondTitledByItsTagOrItsName) {
+  const struct {
+    std::vector<AlbumSong> songs;
+    ShellKind shell;
+    std::string list;
+  } cases[] = {
+      {{Song("/m/a.mp3", 187.03, " A \"b\" & 100%"), Song("/m/02 b.mp3", 578.5),
+        Song("C:\\m\\x.y.wav", 0.5)},
+       ShellKind::Posix,
+       "0:00 A \"b\" & 100%\n3:07 02 b\n12:45 C:\\m\\x.y\n"},
+      {{Song("C:\\m\\x.y.wav", 0.5), Song("C:\\m\\b", 2, "line\r\nbreak")},
+       ShellKind::Cmd,
+       "0:00 x.y\r\n0:00 line  break\r\n"},
+      {{Song("/a.mp3", 1800), Song("/b.mp3", 1799.9999995), Song("/c.mp3", 59)},
+       ShellKind::Posix,
+       "0:00:00 a\n0:30:00 b\n1:00:00 c\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TrackList(AlbumTracks(c.songs, c.shell), AlbumSeconds(c.songs), c.shell), c.list);
+  }
+}
+
+TEST(AlbumCommand, TheSoundIsCopiedOnlyWhenEverySongHoldsTheSameKindTheVideoTakes) {
+  const SoundFacts mp3{SoundCodec::Mp3, 44100, 2, true}, aac{SoundCodec::Aac, 44100, 2, true};
+  const struct {
+    std::vector<SoundFacts> sounds;
+    bool mp4, avi;
+  } cases[] = {
+      {{mp3, mp3}, true, true},
+      {{aac, aac}, true, false},
+      {{mp3, {SoundCodec::Mp3, 48000, 2, true}}, false, false},
+      {{mp3, {SoundCodec::Mp3, 44100, 1, true}}, false, false},
+      {{mp3, aac}, false, false},
+      {{mp3, {}}, false, false},
+      {{{SoundCodec::Mp3, 8000, 1, false}}, false, false},
+  };
+  for (const auto& c : cases) {
+    std::vector<AlbumSong> songs;
+    for (const SoundFacts& sound : c.sounds) songs.push_back(Song("s", 1, "", sound));
+    EXPECT_EQ(AlbumCopiesSound(songs, true), c.mp4) << songs.size();
+    EXPECT_EQ(AlbumCopiesSound(songs, false), c.avi) << songs.size();
+  }
+  EXPECT_EQ(MetadataEscape("a=b;c#d\\e\n"), "a\\=b\\;c\\#d\\\\e\\\n");
 }
 
 }  // namespace
