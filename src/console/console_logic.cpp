@@ -15,6 +15,15 @@ namespace framora::console {
 namespace {
 // At most about four updates a second: a flood of output costs the task bar nothing.
 constexpr std::int64_t kProgressEveryMs = 250;
+
+bool IsAlbum(const queue::SongQueue& songs) { return songs.Size() == 1 && !songs[0].album.empty(); }
+
+// Several songs, or one album of them: run as a queue, with its own lines and its one box.
+bool IsQueue(const queue::SongQueue& songs) { return songs.Size() > 1 || IsAlbum(songs); }
+
+std::string AlbumName(const queue::SongQueue& songs) {
+  return "Album of " + std::to_string(songs[0].album.size()) + " songs";
+}
 }  // namespace
 
 std::int64_t ConsoleLogic::SteadyMilliseconds() {
@@ -42,12 +51,17 @@ ConsoleLogic::~ConsoleLogic() {
 void ConsoleLogic::TakeQueue(std::shared_ptr<queue::SongQueue> songs) {
   if (closed_) return;
   queue_ = std::move(songs);
-  if (queue_->Size() < 2 || running_ || readOutput1_.Processing()) return;
+  if (!IsQueue(*queue_) || running_ || readOutput1_.Processing()) return;
   // Before the prompt where the first song's command will stand: what is queued, and where.
   std::string note(kNoteStart);
-  note += std::to_string(queue_->Size()) + " songs queued: their videos go to ";
-  const std::string folder = queue::FolderOf((*queue_)[0].output, queue_->GetRules().shell);
-  note += folder.empty() ? "the current folder" : folder;
+  if (IsAlbum(*queue_)) {
+    note += std::to_string((*queue_)[0].album.size()) +
+            " songs queued as one album video: " + (*queue_)[0].output;
+  } else {
+    note += std::to_string(queue_->Size()) + " songs queued: their videos go to ";
+    const std::string folder = queue::FolderOf((*queue_)[0].output, queue_->GetRules().shell);
+    note += folder.empty() ? "the current folder" : folder;
+  }
   note += kNoteEnd;
   if (pane_.Text() == FreshPaneText()) {
     std::string text(StartBanner());
@@ -68,7 +82,7 @@ bool ConsoleLogic::QueueHolds(const std::string& command) const {
          command == queue_->Command(0);
 }
 
-bool ConsoleLogic::Several() const { return running_ && running_->Size() > 1; }
+bool ConsoleLogic::Several() const { return running_ && IsQueue(*running_); }
 
 void ConsoleLogic::Line(const std::string& line) {
   std::string text = line;
@@ -81,9 +95,24 @@ void ConsoleLogic::Line(const std::string& line) {
 std::string ConsoleLogic::SongLine(std::size_t i) const {
   const queue::SongQueue& songs = *running_;
   std::string line(kNoteStart);
-  line += "Song " + std::to_string(i + 1) + " of " + std::to_string(songs.Size()) + ", " +
-          queue::NameOf(songs[i].path, songs.GetRules().shell) + ": " + songs[i].result;
+  if (IsAlbum(songs)) {
+    line += AlbumName(songs) + ": " + songs[i].result;
+  } else {
+    line += "Song " + std::to_string(i + 1) + " of " + std::to_string(songs.Size()) + ", " +
+            queue::NameOf(songs[i].path, songs.GetRules().shell) + ": " + songs[i].result;
+  }
   line += kNoteEnd;
+  if (IsAlbum(songs) && songs[i].outcome == queue::Outcome::Converted) {
+    // The list to paste into the video's description, as its file holds it.
+    line += kCrLf;
+    line += kCrLf;
+    std::string list = songs.TrackListText(i);
+    while (!list.empty() && (list.back() == '\n' || list.back() == '\r')) list.pop_back();
+    for (std::size_t c = 0; c < list.size(); ++c) {
+      if (list[c] == '\n' && (c == 0 || list[c - 1] != '\r')) line += '\r';
+      line += list[c];
+    }
+  }
   return line;
 }
 
@@ -92,7 +121,7 @@ void ConsoleLogic::RunQueue() {
   running_ = queue_;
   queue::SongQueue& songs = *running_;
   songs.Reset();
-  const bool several = songs.Size() > 1;
+  const bool several = IsQueue(songs);
   bool ending = false;
   for (std::size_t i = 0; i < songs.Size() && !closed_ && !ending; ++i) {
     song_ = i;
@@ -102,6 +131,11 @@ void ConsoleLogic::RunQueue() {
         Line(SongLine(i));
         continue;
       }
+    } else if (!songs.Makeable(i)) {
+      // Without a picture FFmpeg would only fail on a missing input.
+      Line(SongLine(i));
+      ports_.messages.ShowMessage(songs[i].why, MessageIcon::Critical, std::string(kErrorTitle));
+      continue;
     } else {
       // One song runs as any command did, FFmpeg telling what is wrong with it.
       songs.BeginRun(i);
@@ -128,6 +162,13 @@ void ConsoleLogic::QueueMessage() {
   const queue::Counts counts = songs.Count();
   std::string message(kCompleteMessage);
   message += kCrLf;
+  if (IsAlbum(songs)) {
+    message += AlbumName(songs) + ": " + songs[0].result;
+    ports_.messages.ShowMessage(message,
+                                counts.failed == 0 ? MessageIcon::None : MessageIcon::Critical,
+                                std::string(counts.failed == 0 ? kCompleteTitle : kErrorTitle));
+    return;
+  }
   message += std::to_string(songs.Size()) + " songs: " + std::to_string(counts.converted) +
              " converted, " + std::to_string(counts.skipped) + " skipped, " +
              std::to_string(counts.failed) + " failed.";

@@ -12,6 +12,7 @@
 #include "main_window/main_form.h"
 #include "main_window/song_list.h"
 #include "main_window/songs_question.h"
+#include "media/song_facts.h"
 #include "queue/desk.h"
 #include "queue/song_queue.h"
 
@@ -230,7 +231,7 @@ void MainWindowLogic::LaunchConversion() {
     return;
   }
   Write(kKeySave, output);
-  if (!WarnedAndReady()) return;
+  if (!WarnedAndReady(songs)) return;
 
   // The song and its video as the fields name them; -y lets a second Execute make it again,
   // and a cancelled one keeps what FFmpeg finished, as ever.
@@ -257,19 +258,34 @@ void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
     return;
   }
   Write(kKeySave, output);
-  if (!WarnedAndReady()) return;
+  if (!WarnedAndReady(songs)) return;
   const SongsAnswer answer =
-      ports_.modal != nullptr ? AskSongs(*ports_.modal, songs.size(), false) : SongsAnswer::Each;
-  if (answer != SongsAnswer::Each) return;
+      ports_.modal != nullptr ? AskSongs(*ports_.modal, songs.size(), true) : SongsAnswer::Each;
   auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(false));
-  queue->AddEach(songs, {folder, IsMp4Output(output) ? ".mp4" : ".avi"});
+  if (answer == SongsAnswer::Each) {
+    queue->AddEach(songs, {folder, IsMp4Output(output) ? ".mp4" : ".avi"});
+  } else if (answer == SongsAnswer::Album) {
+    // One video at the output's own path, as one song's; what stands there is refused alike.
+    for (const std::string& path : {output, queue::TrackListPathFor(output, ports_.shell)}) {
+      if (ports_.files.KindAt(path) != PathKind::None) {
+        Message(OutputExistsMessage(path), MessageIcon::Critical, identity::kTitle);
+        return;
+      }
+    }
+    queue->AddAlbum(songs, output);
+  } else {
+    return;
+  }
   HandOver(std::move(queue));
 }
 
-bool MainWindowLogic::WarnedAndReady() {
+bool MainWindowLogic::WarnedAndReady(const std::vector<std::string>& songs) {
   if (Utf8Length(view_.Text(Text1)) <= kShortField)
     Message("FFMPEG EXE FILE LOCATION MISSING", MessageIcon::None, "FFMPEG LOCATION");
-  if (Utf8Length(view_.Text(Text2)) <= kShortField)
+  const bool covers = !songs.empty() && std::all_of(songs.begin(), songs.end(), [&](auto& song) {
+    return ReadSongFacts(ports_.files, song).Cover().has_value();
+  });
+  if (Utf8Length(view_.Text(Text2)) <= kShortField && !(covers && view_.Text(Text2).empty()))
     Message("IMAGE FILE LOCATION MISSING", MessageIcon::None, "IMAGE LOCATION");
   if (Utf8Length(view_.Text(Text3)) <= kShortField)
     Message("AUDIO FILE LOCATION MISSING", MessageIcon::None, "AUDIO LOCATION");

@@ -84,7 +84,8 @@ class MainWindowLogic {
   // The launch of several songs: the question, then one video each.
   void LaunchSongs(const std::vector<std::string>& songs);
   // The launch's warnings about short fields; whether FFmpeg's field lets it go on.
-  bool WarnedAndReady();
+  // The launch's warnings about short fields; no picture is missing when every song carries one.
+  bool WarnedAndReady(const std::vector<std::string>& songs);
   queue::Rules Rules(bool single) const;
   // Shows the console with the queue's first command and gives it the queue.
   void HandOver(std::shared_ptr<queue::SongQueue> queue);

@@ -65,10 +65,15 @@ TEST_F(LaunchTest, SeveralSongsAskOneVideoEachGoesIntoTheOutputsFolder) {
   const std::string songs = "\"/m/01 Intro.mp3\" \"/n/b.wav\"";
   files.folders = {"/v"};
   files.AddMatch("/v/Album.mp4", "Album.mp4");  // its own name is not used
+  files.contents["/v/Album.mp4"] = files.contents["/v/y.txt"] = "";
   const Case cases[] = {
       {"/v/Album.mp4", songs_question_form::cmdEach, "", {"/v/01 Intro.mp4", "/v/b.mp4"}},
       {"/v/x.AVI", songs_question_form::cmdEach, "", {"/v/01 Intro.avi", "/v/b.avi"}},
       {"/v/x.avi", songs_question_form::cmdCancel, "", {}},
+      // One album video at the output's own path, unless it or its track list exists.
+      {"/v/x.avi", songs_question_form::cmdAlbum, "", {"/v/x.avi"}},
+      {"/v/Album.mp4", songs_question_form::cmdAlbum, "File /v/Album.mp4 allready exists", {}},
+      {"/v/y.mp4", songs_question_form::cmdAlbum, "File /v/y.txt allready exists", {}},
       {"", std::nullopt, "The output field is empty: choose the folder of the videos", {}},
       {"/none/x.avi", std::nullopt, "The folder /none does not exist", {}},
   };
@@ -139,6 +144,21 @@ TEST_F(LaunchTest, EmptyImageAndAudioGiveTwoWarningsAndTwoBlanksAfterEachInput) 
                                                  "AUDIO FILE LOCATION MISSING"}));
   EXPECT_EQ(windows.Get(WindowId::frmReadOutput)->Text("Text1"),
             "/usr/bin/ffmpeg -loop 1 -y -i  -i  -shortest -acodec copy -vcodec mjpeg /out/v.avi");
+}
+
+TEST_F(LaunchTest, ASongThatCarriesAPictureNeedsNoneChosenAndShowsItsOwn) {
+  const std::string apic = std::string("\0image/png\0\x03\0", 13) + "\x89PNG";
+  const std::string frame =
+      "APIC" + std::string(3, '\0') + static_cast<char>(apic.size()) + std::string(2, '\0') + apic;
+  files.contents["/m/c.mp3"] =
+      std::string("ID3\x03\0\0\0\0\0", 9) + static_cast<char>(frame.size()) + frame;
+  Fields("/usr/bin/ffmpeg", "", "/m/c.mp3", "/out/v.avi");
+  form.LaunchConversion();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{});
+  EXPECT_EQ(windows.Get(WindowId::frmReadOutput)->Text("Text1"),
+            "/usr/bin/ffmpeg -y -i /m/c.mp3 -i /m/c.mp3 -filter_complex "
+            "'[0:v:0]loop=-1:1,setpts=N/25/TB,fps=25[v]' -map '[v]' -map 1:a:0 -shortest -acodec "
+            "copy -vcodec mjpeg /out/v.avi");
 }
 
 TEST_F(LaunchTest, LengthsAreCountedInCharacters) {
