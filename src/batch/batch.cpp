@@ -84,16 +84,24 @@ class Batch final : public YieldPort, private ReadOutputEvents {
                              .overwrite = arguments.overwrite}) {
     // Every song's video is known before anything runs, so that no song replaces another's.
     const queue::Naming naming{arguments.outputDir, arguments.extension};
+    std::vector<std::string> album;
     for (const std::string& argument : arguments.audio) {
-      if (ports.shell != ShellKind::Cmd || !HasWildcard(argument)) {
-        queue_.AddEach({argument}, naming);
-        continue;
+      std::vector<std::string> songs = {argument};
+      if (ports.shell == ShellKind::Cmd && HasWildcard(argument)) {
+        // cmd leaves * and ? to the program, and Windows programs expand them.
+        songs = Matching(argument);
+        if (songs.empty()) {
+          queue_.AddRefused(argument, "no file matches it");
+          if (arguments.album) return;  // an album without some of its songs is no album
+        }
       }
-      // cmd leaves * and ? to the program, and Windows programs expand them.
-      const std::vector<std::string> songs = Matching(argument);
-      if (songs.empty()) queue_.AddRefused(argument, "no file matches it");
-      queue_.AddEach(songs, naming);
+      if (arguments.album) {
+        album.insert(album.end(), songs.begin(), songs.end());
+      } else {
+        queue_.AddEach(songs, naming);
+      }
     }
+    if (arguments.album) queue_.AddAlbum(album, *arguments.album);
   }
 
   int Run() {
@@ -119,8 +127,11 @@ class Batch final : public YieldPort, private ReadOutputEvents {
  private:
   // One song; false when the user stopped it.
   bool Convert(std::size_t index) {
+    const queue::Song& planned = queue_[index];
     label_ = "[" + std::to_string(index + 1) + "/" + std::to_string(queue_.Size()) + "] " +
-             queue_[index].path;
+             (planned.album.empty() ? planned.path
+                                    : "album of " + std::to_string(planned.album.size()) +
+                                          " songs, " + planned.output);
     if (queue_.Prepare(index)) {
       canceled_ = false;
       stopSent_ = false;
@@ -253,7 +264,7 @@ int RunCommandLine(const std::vector<std::string>& args, BatchPorts ports) {
     case Action::Batch:
       break;
   }
-  if (!ports.files.IsNormalFile(arguments.image)) {
+  if (!arguments.image.empty() && !ports.files.IsNormalFile(arguments.image)) {
     return UsageError(ports.system, "the cover '" + arguments.image + "' is not a file");
   }
   if (arguments.outputDir && !ports.files.IsFolder(*arguments.outputDir)) {

@@ -18,8 +18,11 @@ struct Option {
 
 // Every option, in the order of the usage text. An option is one row.
 constexpr Option kOptions[] = {
-    {"--image", "COVER", "the picture of every video (JPEG, GIF or PNG); required",
+    {"--image", "COVER",
+     "the picture of every video (JPEG, GIF or PNG); without it, each song's own",
      [](Arguments& a, const std::string& v) { a.image = v; }},
+    {"--album", "FILE", "one video of all AUDIO files in their order (.mp4: with chapters)",
+     [](Arguments& a, const std::string& v) { a.album = v; }},
     {"--ffmpeg", "PATH", "the FFmpeg to run (default: the one the window finds)",
      [](Arguments& a, const std::string& v) { a.ffmpeg = v; }},
     {"--output-dir", "DIR", "where the videos go (default: beside each audio file)",
@@ -90,21 +93,29 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
     // Help and version answer whatever else the line holds; an error stops the reading.
     if (arguments.action != Action::Batch) return arguments;
   }
-  if (arguments.image.empty()) return UsageError("no cover: name it with --image COVER");
   if (arguments.audio.empty()) return UsageError("no audio files to convert");
+  if (arguments.album && arguments.album->empty()) return UsageError("--album needs a file name");
+  if (arguments.album && (arguments.outputDir || arguments.extension != ".avi")) {
+    // The album's name says where it goes and what it is.
+    return UsageError("--album FILE names the video: --output-dir and --format go without it");
+  }
   return arguments;
 }
 
 std::string UsageText() {
   std::string text =
       "Usage: Framoraaudioconverter [--help | --version]\n"
-      "       Framoraaudioconverter --image COVER [options] AUDIO...\n"
+      "       Framoraaudioconverter [--image COVER] [options] AUDIO...\n"
       "\n"
       "Without arguments the program opens its window. With them it makes a video\n"
       "of COVER and each AUDIO file (WAV, MP3 or AMR), one after another, with the\n"
       "window's FFmpeg command: song.mp3 becomes song.avi (or song.mp4) beside it,\n"
       "or in the folder named by --output-dir. A video that exists is skipped, as\n"
-      "the window refuses it, and two songs never make one video.\n"
+      "the window refuses it, and two songs never make one video. Without --image\n"
+      "each video shows the picture its song carries.\n"
+      "\n"
+      "With --album FILE all AUDIO files become one video, FILE, and FILE.txt beside\n"
+      "it lists where each song starts, to paste into the video's description.\n"
       "\n"
       "Options:\n";
   for (const Option& option : kOptions) {

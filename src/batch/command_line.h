@@ -18,7 +18,8 @@ enum class Action {
 struct Arguments {
   Action action = Action::Batch;
   std::string error;
-  std::string image;
+  std::string image;                     // empty: each song's own picture
+  std::optional<std::string> album;      // one video of all the audio files, at this path
   std::optional<std::string> ffmpeg;     // none: the FFmpeg that the window would find
   std::optional<std::string> outputDir;  // none: beside each audio file
   bool overwrite = false;

@@ -60,7 +60,8 @@ TEST_F(BatchTest, HelpAndVersionAnswerAndUsageErrorsSayWhatIsWrong) {
 
   const std::pair<Args, std::string> errors[] = {
       {{"--image", "/p/cover.png"}, "no audio files"},
-      {{"a.mp3"}, "no cover"},
+      {{"--album=", "a.mp3"}, "--album needs a file name"},
+      {{"--album", "a.mp4", "--output-dir", "/o", "a.mp3"}, "--album FILE names the video"},
       {{"--bogus", "a.mp3"}, "unknown option '--bogus'"},
       {{"a.mp3", "--image"}, "--image needs a value: --image COVER"},
       {{"--image=/p/cover.png", "--format", "mkv", "a.mp3"}, "--format takes avi or mp4"},

@@ -112,4 +112,33 @@ printf '#!/bin/sh\nexec ffmpeg "$@"\n' >ff.sh
 chmod +x ff.sh
 run --ffmpeg ./ff.sh --image cover.png --output-dir same same/in/a.wav
 if [ $status != 0 ] || [ ! -s same/a.avi ]; then fail "an FFmpeg script: status $status"; fi
+
+# An album without --image: three MP3s with titles, the first carrying a picture, become one MP4
+# as long as the three with a chapter each, and its track list; songs at two rates, one a WAV,
+# are joined by encoding, into an MP4 and an AVI. Without any picture nothing runs.
+al="it's [al]: bum,2;x" # read as a filter's option, a list's path
+mkdir -p "$al"
+ffmpeg -v error -f lavfi -i sine=duration=3 -i cover.png -map 0 -map 1 -c:v copy \
+  -disposition:v attached_pic -metadata "title=It's & 100% \"so\"" "$al/1 a.mp3"
+ffmpeg -v error -f lavfi -i sine=f=600:duration=2.5 -metadata title=Zwei "$al/2 b.mp3"
+ffmpeg -v error -f lavfi -i sine=f=800:duration=4 "$al/10 c.mp3"
+ffmpeg -v error -f lavfi -i sine=duration=2:sample_rate=22050 -ac 2 "$al/low.wav"
+run --album "My album.mp4" "$al/1 a.mp3" "$al/2 b.mp3" "$al/10 c.mp3"
+grep -q "converted: My album.mp4, its track list: My album.txt" out.txt || fail "album: $status"
+sum() { for song in "$@"; do seconds "$song"; done | awk '{ s += $1 } END { print s }'; }
+near() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a - b < 0.1 && b - a < 0.1) }'; }
+near "$(seconds "My album.mp4")" "$(sum "$al"/{"1 a","2 b","10 c"}.mp3)" || fail "album length"
+[ "$(ffprobe -v error -show_entries chapter_tags=title -of csv=p=0 "My album.mp4" | tr '\n' '|')" = \
+  "\"It's & 100% \"\"so\"\"\"|Zwei|10 c|" ] || fail "chapters"
+[ "$(cat "My album.txt")" = "$(printf '0:00 %s\n0:03 Zwei\n0:05 10 c' "It's & 100% \"so\"")" ] ||
+  fail "track list: $(cat "My album.txt")"
+for album in mixed.mp4 "mixed avi.avi"; do
+  run --album "$album" "$al/1 a.mp3" "$al/low.wav" "$al/2 b.mp3"
+  near "$(seconds "$album")" "$(sum "$al"/{"1 a.mp3",low.wav,"2 b.mp3"})" || fail "$album length"
+done
+run --album none.mp4 "$al/2 b.mp3" "$al/10 c.mp3"
+grep -q "failed to make none.mp4: no song carries a picture, and none was chosen" out.txt || fail "none"
+run "$al/2 b.mp3"
+grep -qF "failed to make $al/2 b.avi: $al/2 b.mp3 carries no picture, and none was chosen" out.txt ||
+  fail "a song without a picture"
 echo "batch OK"
