@@ -182,8 +182,11 @@ AlbumCommand BuildAlbumCommand(const std::string& ffmpeg, const PictureSource& p
   const std::string pictureFile =
       picture.path.starts_with('-') ? std::string(".") + separator + picture.path : picture.path;
   arguments.insert(arguments.end(), {"-i", pictureFile});
+  // The chapters second: FFmpeg gives the album's length as that input's, which the console's
+  // progress reads.
+  arguments.insert(arguments.end(), {"-i", metadata});
   std::string graph;
-  std::string sound = "1:a:0";
+  std::string sound = "2:a:0";
   if (copy) {
     // The concat reader joins the songs' packets as they are, each starting where the one
     // before ends.
@@ -195,22 +198,20 @@ AlbumCommand BuildAlbumCommand(const std::string& ffmpeg, const PictureSource& p
     graph = JoinedSound(songs, mp4);
     sound = "[a]";
   }
-  const std::string tags = copy ? "2" : "1";
-  arguments.insert(arguments.end(), {"-i", metadata});
   if (mp4) {
     if (!copy) graph += "[joined]asplit=2[a][sound];\n";
-    graph += StillPictureGraph(picture.Stream(), copy ? "[1:a:0]" : "[sound]");
+    graph += StillPictureGraph(picture.Stream(), copy ? "[2:a:0]" : "[sound]");
   } else {
     // The repeated picture ends with the sound, which a tiny picture of it, laid outside the
     // frame, tells: -shortest does not end a graph's endless output.
     if (!copy) graph += "[joined]asplit=2[a][sound];\n";
     graph += picture.Stream() + "loop=-1:1,setpts=N/25/TB[still];" +
-             (copy ? "[1:a:0]" : "[sound]") +
+             (copy ? "[2:a:0]" : "[sound]") +
              "showwaves=s=16x16:r=25[w];[still][w]overlay=x=-16:y=-16:shortest=1,fps=25[v]";
   }
   made.files.emplace_back(script, graph + "\n");
   arguments.insert(arguments.end(), {"-filter_complex_script", script, "-map", "[v]", "-map", sound,
-                                     "-map_metadata", tags, "-map_chapters", tags});
+                                     "-map_metadata", "1", "-map_chapters", "1"});
   if (mp4) {
     const std::vector<std::string> video = Mp4VideoOptions();
     arguments.insert(arguments.end(), video.begin(), video.end());

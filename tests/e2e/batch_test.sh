@@ -117,7 +117,8 @@ if [ $status != 0 ] || [ ! -s same/a.avi ]; then fail "an FFmpeg script: status 
 # as long as the three with a chapter each, and its track list; songs at two rates, one a WAV,
 # are joined by encoding, into an MP4 and an AVI. Without any picture nothing runs.
 al="it's [al]: bum,2;x" # read as a filter's option, a list's path
-mkdir -p "$al"
+mkdir -p "$al" tmp
+export TMPDIR=$work/tmp # where the albums' files go, and from where they go afterwards
 ffmpeg -v error -f lavfi -i sine=duration=3 -i cover.png -map 0 -map 1 -c:v copy \
   -disposition:v attached_pic -metadata "title=It's & 100% \"so\"" "$al/1 a.mp3"
 ffmpeg -v error -f lavfi -i sine=f=600:duration=2.5 -metadata title=Zwei "$al/2 b.mp3"
@@ -141,4 +142,16 @@ grep -q "failed to make none.mp4: no song carries a picture, and none was chosen
 run "$al/2 b.mp3"
 grep -qF "failed to make $al/2 b.avi: $al/2 b.mp3 carries no picture, and none was chosen" out.txt ||
   fail "a song without a picture"
+# An album stopped halfway leaves nothing that a retry would skip.
+"$program" --album long.mp4 "$al/1 a.mp3" five/3.wav >out.txt 2>err.txt &
+batch=$!
+end=$((SECONDS + 60))
+until [ -e long.mp4 ]; do
+  ((SECONDS < end)) || fail "the long album did not begin"
+  sleep 0.05
+done
+kill -INT $batch
+status=0
+wait $batch || status=$?
+[ "$status $(ls -A tmp long.*)" = "130 tmp:" ] || fail "after the album's stop: $status $(ls -A tmp long.*)"
 echo "batch OK"
