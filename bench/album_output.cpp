@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_process_host.h"
 #include "queue/song_queue.h"
@@ -22,27 +23,9 @@
 
 namespace {
 
-class IdleYield : public framora::YieldPort {
- public:
-  bool Yield() override { return true; }
-};
-
-class QuietEvents : public framora::ReadOutputEvents {
- public:
-  void Error(const std::string& error, std::int32_t& code) override {
-    std::fprintf(stderr, "Error: %s (%d)\n", error.c_str(), code);
-  }
-  void GotChunk(const std::string&, bool) override {}
-  void Complete() override {}
-  void Starting() override {}
-  void Canceled() override {}
-};
-
-bool Ffmpeg(const QStringList& args) {
-  QProcess p;
-  p.start("ffmpeg", QStringList{"-v", "error", "-y"} + args);
-  return p.waitForFinished(-1) && p.exitCode() == 0;
-}
+using bench::Ffmpeg;
+using bench::IdleYield;
+using bench::QuietEvents;
 
 double Seconds(const std::string& file) {
   QProcess p;

@@ -21,6 +21,20 @@ run() { # the program's exit status in $status, its output in out.txt and err.tx
   "$program" "$@" >out.txt 2>err.txt || status=$?
 }
 seconds() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"; }
+# stop_batch <signal> <test...>: once the test holds, the signal to $batch; its exit status in
+# $status.
+stop_batch() {
+  local signal=$1 end=$((SECONDS + 60))
+  shift
+  until "$@"; do
+    ((SECONDS < end)) || fail "the batch never got as far as: $*"
+    sleep 0.05
+  done
+  kill "-$signal" "$batch"
+  status=0
+  wait "$batch" || status=$?
+}
+ffmpeg_at() { pgrep -f "ffmpeg .*$1" >/dev/null; }
 
 run --version
 [ "$status $(cat out.txt)" = "0 Framora audio converter $version" ] || fail "--version"
@@ -56,14 +70,7 @@ for i in 1 2 4 5; do cp music/tone.wav "five/$i.wav"; done
 ffmpeg -v error -f lavfi -i sine=duration=1800:sample_rate=8000 five/3.wav
 "$program" --image cover.png five/{1,2,3,4,5}.wav >out.txt 2>err.txt &
 batch=$!
-end=$((SECONDS + 60))
-until pgrep -f "ffmpeg .*five/3\.avi" >/dev/null; do
-  ((SECONDS < end)) || fail "FFmpeg did not start on the third song"
-  sleep 0.05
-done
-kill -INT $batch
-status=0
-wait $batch || status=$?
+stop_batch INT ffmpeg_at 'five/3\.avi'
 [ $status = 130 ] || fail "exit status $status after Ctrl+C, not 130"
 ! pgrep -af "ffmpeg .*$work" || fail "FFmpeg still runs"
 [ "$(tail -n 2 out.txt)" = "[3/5] five/3.wav: stopped: five/3.avi not made
@@ -73,14 +80,7 @@ Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted" ] || fail "the repor
 # The terminal closes during the first song.
 "$program" --image cover.png five/3.wav five/4.wav >out.txt 2>err.txt &
 batch=$!
-end=$((SECONDS + 60))
-until pgrep -f "ffmpeg .*five/3\.avi" >/dev/null; do
-  ((SECONDS < end)) || fail "FFmpeg did not start after the hang-up's batch began"
-  sleep 0.05
-done
-kill -HUP $batch
-status=0
-wait $batch || status=$?
+stop_batch HUP ffmpeg_at 'five/3\.avi'
 [ $status = 130 ] || fail "exit status $status after SIGHUP, not 130"
 ! pgrep -af "ffmpeg .*$work" || fail "FFmpeg still runs after SIGHUP"
 if [ -e five/3.avi ] || [ -e five/4.avi ]; then fail "a video is left after SIGHUP"; fi
@@ -145,13 +145,6 @@ grep -qF "failed to make $al/2 b.avi: $al/2 b.mp3 carries no picture, and none w
 # An album stopped halfway leaves nothing that a retry would skip.
 "$program" --album long.mp4 "$al/1 a.mp3" five/3.wav >out.txt 2>err.txt &
 batch=$!
-end=$((SECONDS + 60))
-until [ -e long.mp4 ]; do
-  ((SECONDS < end)) || fail "the long album did not begin"
-  sleep 0.05
-done
-kill -INT $batch
-status=0
-wait $batch || status=$?
+stop_batch INT test -e long.mp4
 [ "$status $(ls -A tmp long.*)" = "130 tmp:" ] || fail "after the album's stop: $status $(ls -A tmp long.*)"
 echo "batch OK"
