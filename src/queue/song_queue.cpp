@@ -30,7 +30,9 @@ std::string NameOf(const std::string& path, ShellKind shell) {
 std::string TrackListPathFor(const std::string& video, ShellKind shell) {
   const std::string name = NameOf(video, shell);
   const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot == 0) return video + ".txt";
+  // A video named ".txt" keeps its name whole: the list must never be written over it.
+  if (dot == std::string::npos || dot == 0 || AsciiLower(name.substr(dot)) == ".txt")
+    return video + ".txt";
   return video.substr(0, video.size() - name.size() + dot) + ".txt";
 }
 

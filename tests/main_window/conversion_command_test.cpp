@@ -10,6 +10,7 @@
 
 #include "main_window/conversion_command.h"
 #include "queue/album_command.h"
+#include "queue/song_queue.h"
 #include "support/temp_env.h"
 
 namespace framora {
@@ -201,6 +202,9 @@ TEST(AlbumCommand, TheTrackListStartsEachSongAtItsSecondTitledByItsTagOrItsName)
   for (const auto& c : cases) {
     EXPECT_EQ(TrackList(AlbumTracks(c.songs, c.shell), AlbumSeconds(c.songs), c.shell), c.list);
   }
+  EXPECT_EQ(queue::TrackListPathFor("/a.b/My album.mp4", ShellKind::Posix), "/a.b/My album.txt");
+  EXPECT_EQ(queue::TrackListPathFor("C:\\a.b\\x.TXT", ShellKind::Cmd), "C:\\a.b\\x.TXT.txt");
+  EXPECT_EQ(queue::TrackListPathFor("C:\\a.b\\x", ShellKind::Cmd), "C:\\a.b\\x.txt");
 }
 
 TEST(AlbumCommand, TheSoundIsCopiedOnlyWhenEverySongHoldsTheSameKindTheVideoTakes) {
