@@ -168,7 +168,10 @@ bool SongQueue::Makeable(std::size_t i) {
       return false;
     }
   }
-  if (!Picture(song)) {
+  // A single song that is not there has no picture either: FFmpeg tells of it, as of any missing
+  // input (the console runs such a song; a queue has refused it before).
+  const bool missing = song.album.empty() && files_.KindAt(song.path) == PathKind::None;
+  if (!Picture(song) && !missing) {
     Fail(song, song.album.empty() ? song.path + " carries no picture, and none was chosen"
                                   : "no song carries a picture, and none was chosen");
     return false;

@@ -2,8 +2,8 @@
 // real_ffmpeg_test.sh, which makes the media, runs this and reads the results with ffprobe):
 // names with blanks, cmd's special characters, Cyrillic, Japanese and an emoji, a path past 260
 // characters, an MP4, a picture FFmpeg cannot read, an output folder that does not exist, and
-// Cancel 8 s into a conversion and at its very start. FFMPEG_EXE names ffmpeg.exe, MEDIA the
-// folder.
+// Cancel 8 s into a conversion and at its very start; album videos through the window and the
+// console twin. FFMPEG_EXE names ffmpeg.exe, MEDIA the folder.
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
@@ -210,6 +210,84 @@ TEST_F(RealFfmpeg, AnAlbumChosenAtOnceAndGivenAsAPatternBecomesOneVideoEach) {
             << '\n';
     }
   }
+}
+
+// Songs as real_ffmpeg_test.sh names them: '/' between folders, '|' between an album's songs.
+std::string Probed(const std::string& songs) {
+  std::string probed = songs;
+  std::replace(probed.begin(), probed.end(), '\\', '/');
+  return probed;
+}
+
+// Three tagged songs, only the first with a picture and none chosen, as one album video through
+// the window's question.
+TEST_F(RealFfmpeg, TaggedSongsBecomeOneAlbumVideoThroughTheWindow) {
+  const std::string media = Env("MEDIA") + "\\";
+  const std::string songs[] = {"titled\\1 cover.mp3", "titled\\2 it's.mp3", "titled\\3.mp3"};
+  Win32SettingsStore store;
+  const std::string app = identity::kTitle;
+  store.Write(app, "config", "ffmpeg-location", Env("FFMPEG_EXE"));
+  store.Write(app, "config", "image-file", "");
+  store.Write(
+      app, "config", "audio-file",
+      "\"" + media + songs[0] + "\" \"" + media + songs[1] + "\" \"" + media + songs[2] + "\"");
+  store.Write(app, "config", "save-file", media + "album\\My album.mp4");
+  Start();
+  const HWND main = WaitForWindow(identity::kMainCaption);
+  ASSERT_NE(main, nullptr);
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(AnswerMessageBox("IMAGE LOCATION"), "IMAGE FILE LOCATION MISSING");
+  const HWND question = WaitForWindow(identity::kTitle);
+  ASSERT_NE(question, nullptr);
+  ::PostMessageA(::GetDlgItem(question, songs_question_form::cmdAlbum.number), BM_CLICK, 0, 0);
+  const HWND console = WaitForWindow("Convert to ..");
+  ASSERT_NE(console, nullptr);
+  ::PostMessageA(::GetDlgItem(console, console_form::cmdExecute.number), BM_CLICK, 0, 0);
+  EXPECT_EQ(AnswerMessageBox("Success!"),
+            "Complete reading output!\r\nAlbum of 3 songs: converted: " + media +
+                "album\\My album.mp4, its track list: " + media + "album\\My album.txt")
+      << WindowText(::GetDlgItem(console, console_form::rtfOutput.number));
+  ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
+  EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
+  std::ofstream(std::filesystem::path(ToWide(media + "probe.txt")),
+                std::ios::binary | std::ios::app)
+      << "album/My album.mp4\tsum\t" << Probed(songs[0] + "|" + songs[1] + "|" + songs[2]) << '\n';
+}
+
+// Thirty songs of about 200 characters each, in folders whose names a filter graph must escape,
+// as one album through the console twin: cmd.exe, which runs FFmpeg, takes 8,191 characters.
+TEST_F(RealFfmpeg, ThirtySongsWithLongPathsBecomeOneAlbumThroughTheConsoleTwin) {
+  const std::string media = Env("MEDIA") + "\\";
+  std::string folder = "deep\\";
+  while (ToWide(media + folder).size() < 190) folder += "a, b; [c] = d's ё\\";
+  std::filesystem::create_directories(ToWide(media + folder));
+  std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
+  program.replace(program.size() - 4, 4, ".com");
+  std::string line = "\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") + "\" --image \"" +
+                     media + "cover.jpg\" --album \"" + media + "deep.mp4\"";
+  std::string probed;
+  for (int i = 1; i <= 30; ++i) {
+    const std::string song = folder + std::to_string(i) + ".wav";
+    ASSERT_TRUE(
+        ::CopyFileW(ToWide(media + "second.wav").c_str(), ToWide(media + song).c_str(), FALSE));
+    line += " \"" + media + song + "\"";
+    probed += (i > 1 ? "|" : "") + song;
+  }
+  std::wstring wide = ToWide(line);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &info));
+  const KernelHandle batch(info.hProcess), thread(info.hThread);
+  ASSERT_EQ(::WaitForSingleObject(batch.get(), 300000), WAIT_OBJECT_0);
+  DWORD status = 1;
+  ::GetExitCodeProcess(batch.get(), &status);
+  EXPECT_EQ(status, 0u);
+  std::ofstream(std::filesystem::path(ToWide(media + "probe.txt")),
+                std::ios::binary | std::ios::app)
+      << "deep.mp4\tsum\t" << Probed(probed) << '\n';
 }
 
 // A logoff during a batch of the console twin, as Windows carries it out (a closed console tells

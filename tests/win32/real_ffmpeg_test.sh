@@ -3,7 +3,9 @@
 # real_ffmpeg_test.cpp; then every file a case left is read here with ffprobe: a Motion JPEG
 # video and an audio stream (H.264 and AAC for an MP4, or an MP3's packets as they were, the
 # picture as long as the sound), and the length the case expects (or,
-# for a cancelled conversion, a length at all: the file was finished). Arguments: the test program, ffmpeg.exe, a work folder,
+# for a cancelled conversion, a length at all: the file was finished). An album's songs, joined
+# by '|', are its length together, its MP3 packets joined by copy, its chapters' titles and its
+# track list. Arguments: the test program, ffmpeg.exe, a work folder,
 # then the command that runs Windows programs.
 set -euo pipefail
 driver=$1 windows_ffmpeg=$2 work=$3
@@ -27,6 +29,12 @@ make -f lavfi -i sine=d=8 -b:a 128k "$work/rock & roll!.mp3"
 make -f lavfi -i sine=d=600:r=16000 "$work/долгая.wav"
 mkdir -p "$work/album" "$work/each" "$work/pattern"
 for song in "1 it's & 100%" "2 Песня" "3 last"; do cp "$work/rock & roll!.mp3" "$work/album/$song.mp3"; done
+mkdir -p "$work/titled"
+make -f lavfi -i sine=d=5.4 -i "$work/cover.jpg" -map 0 -map 1 -c:v copy -disposition:v attached_pic \
+  -b:a 128k -metadata title='Ёлка & Ünïcode' "$work/titled/1 cover.mp3"
+make -f lavfi -i sine=d=6.3 -b:a 128k -metadata title="It's the second" "$work/titled/2 it's.mp3"
+make -f lavfi -i sine=d=7 -b:a 128k -metadata title=Third "$work/titled/3.mp3"
+make -f lavfi -i sine=d=1 "$work/second.wav"
 
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 FFMPEG_EXE=$(windows "$(realpath "$windows_ffmpeg")") MEDIA=$(windows "$work") \
@@ -34,8 +42,27 @@ FFMPEG_EXE=$(windows "$(realpath "$windows_ffmpeg")") MEDIA=$(windows "$work") \
 
 failures=0
 fail() { echo "FAIL: $*" && failures=$((failures + 1)); }
-md5() { ffmpeg -nostdin -v error -i "$1" -map 0:a -c copy -f md5 -; }
+md5() { ffmpeg -nostdin -v error "$@" -map 0:a -c copy -f md5 -; }
+tag() { ffprobe -v error -show_entries "$1" -of default=nw=1:nk=1 "$2"; }
 while IFS=$'\t' read -r file seconds song; do
+  IFS='|' read -ra songs <<<"$song"
+  within=0.2 source=(-i "$work/$song")
+  if [ "$seconds" = sum ]; then
+    # An album: its songs one after another, each a chapter and a line of its track list.
+    seconds=0 within=0.1 titles='' tracks='' list=$work/joined.ffconcat
+    : >"$list"
+    for s in "${songs[@]}"; do
+      title=$(tag format_tags=title "$work/$s") name=${s##*/}
+      title=${title:-${name%.*}} titles+=$title$'\n'
+      tracks+=$(awk -v s="$seconds" 'BEGIN { s = int(s + 1e-6); printf "%d:%02d", s / 60, s % 60 }')
+      tracks+=" $title"$'\r\n'
+      seconds=$(awk -v a="$seconds" -v b="$(tag format=duration "$work/$s")" 'BEGIN { printf "%.6f", a + b }')
+      echo "file '${s//\'/\'\\\'\'}'" >>"$list"
+    done
+    source=(-f concat -safe 0 -i "$list")
+    [ "$(tag chapter_tags=title "$work/$file")" = "${titles%$'\n'}" ] || fail "$file: chapters"
+    cmp -s <(printf %s "$tracks") "$work/${file%.*}.txt" || fail "$file: its track list"
+  fi
   if ! info=$(ffprobe -v error -show_entries stream=codec_type,codec_name:format=duration \
     -of default=nw=1 "$work/$file"); then
     fail "ffprobe cannot read $file"
@@ -48,9 +75,9 @@ while IFS=$'\t' read -r file seconds song; do
   esac
   # An MP4 keeps an MP3's sound packet for packet, and its picture lasts as long as the sound.
   if [[ ${file,,} == *.mp4 ]]; then
-    if [[ $song == *.mp3 ]]; then
+    if ! printf '%s\n' "${songs[@]}" | grep -qv '\.mp3$'; then
       audio=mp3
-      [ "$(md5 "$work/$file")" = "$(md5 "$work/$song")" ] || fail "$file: not the packets of $song"
+      [ "$(md5 -i "$work/$file")" = "$(md5 "${source[@]}")" ] || fail "$file: not the packets of $song"
     fi
     lengths=$(ffprobe -v error -show_entries stream=duration -of csv=p=0 "$work/$file" | xargs)
     awk -v l="$lengths" 'BEGIN { split(l, d); exit !(d[1] - d[2] < 0.1 && d[2] - d[1] < 0.1) }' ||
@@ -63,7 +90,7 @@ while IFS=$'\t' read -r file seconds song; do
   duration=$(sed -n 's/^duration=//p' <<<"$info")
   if ! [[ $duration =~ ^[0-9]+\.[0-9]+$ ]] || [ "$(awk -v d="$duration" 'BEGIN { print (d > 0) }')" != 1 ]; then
     fail "$file: no length ($duration)"
-  elif [ "$seconds" != 0 ] && [ "$(awk -v d="$duration" -v s="$seconds" 'BEGIN { print (d - s < 0.2 && s - d < 0.2) }')" != 1 ]; then
+  elif [ "$seconds" != 0 ] && [ "$(awk -v d="$duration" -v s="$seconds" -v w="$within" 'BEGIN { print (d - s < w && s - d < w) }')" != 1 ]; then
     fail "$file lasts $duration s, not $seconds s"
   fi
 done <"$work/probe.txt"
