@@ -18,10 +18,9 @@ struct Option {
 
 // Every option, in the order of the usage text. An option is one row.
 constexpr Option kOptions[] = {
-    {"--image", "COVER",
-     "the picture of every video (JPEG, GIF or PNG); without it, each song's own",
+    {"--image", "COVER", "the videos' picture (default: the one each song carries)",
      [](Arguments& a, const std::string& v) { a.image = v; }},
-    {"--album", "FILE", "one video of all AUDIO files in their order (.mp4: with chapters)",
+    {"--album", "FILE", "one video of all AUDIO files in order, and its track list",
      [](Arguments& a, const std::string& v) { a.album = v; }},
     {"--ffmpeg", "PATH", "the FFmpeg to run (default: the one the window finds)",
      [](Arguments& a, const std::string& v) { a.ffmpeg = v; }},
@@ -114,8 +113,8 @@ std::string UsageText() {
       "the window refuses it, and two songs never make one video. Without --image\n"
       "each video shows the picture its song carries.\n"
       "\n"
-      "With --album FILE all AUDIO files become one video, FILE, and FILE.txt beside\n"
-      "it lists where each song starts, to paste into the video's description.\n"
+      "With --album FILE all AUDIO files become one video, FILE, and a .txt of its\n"
+      "name beside it lists where each song starts, for the video's description.\n"
       "\n"
       "Options:\n";
   for (const Option& option : kOptions) {
