@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "main_window/main_form.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_settings.h"
 #include "platform/win32/win32_text.h"
@@ -97,6 +98,11 @@ class ProgramTest : public ::testing::Test {
       return find.found != nullptr;
     });
     return find.found;
+  }
+  // A click on the main window's convert picture, as the mouse gives it.
+  void ClickConvert(HWND main) {
+    ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
   }
   // Waits for a message box with that title, returns its text and presses OK. While it is up,
   // `held` (another window of the program) takes no input, and afterwards it does again.

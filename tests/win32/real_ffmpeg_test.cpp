@@ -100,8 +100,7 @@ TEST_F(RealFfmpeg, ConversionsThroughTheProgram) {
     Start();
     const HWND main = WaitForWindow(identity::kMainCaption);
     ASSERT_NE(main, nullptr);
-    ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+    ClickConvert(main);
     const HWND console = WaitForWindow("Convert to ..");
     ASSERT_NE(console, nullptr);
     const HWND pane = ::GetDlgItem(console, console_form::rtfOutput.number);
@@ -174,8 +173,7 @@ TEST_F(RealFfmpeg, AnAlbumChosenAtOnceAndGivenAsAPatternBecomesOneVideoEach) {
   EXPECT_EQ(WindowText(::GetDlgItem(main, main_form::Text3.number)),
             "\"" + media + "album\\" + songs[0] + "\" \"" + media + "album\\" + songs[1] + "\" \"" +
                 media + "album\\" + songs[2] + "\"");
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  ClickConvert(main);
   const HWND question = WaitForWindow(identity::kTitle);
   ASSERT_NE(question, nullptr);
   ::PostMessageA(::GetDlgItem(question, songs_question_form::cmdEach.number), BM_CLICK, 0, 0);
@@ -235,8 +233,7 @@ TEST_F(RealFfmpeg, TaggedSongsBecomeOneAlbumVideoThroughTheWindow) {
   Start();
   const HWND main = WaitForWindow(identity::kMainCaption);
   ASSERT_NE(main, nullptr);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  ClickConvert(main);
   EXPECT_EQ(AnswerMessageBox("IMAGE LOCATION"), "IMAGE FILE LOCATION MISSING");
   const HWND question = WaitForWindow(identity::kTitle);
   ASSERT_NE(question, nullptr);

@@ -64,8 +64,7 @@ TEST_F(SmokeTest, AConversionFromTheSavedPathsToTheFinishedFile) {
   ::ReleaseDC(nullptr, screen);
 
   // A click on the convert picture opens the console with the command.
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  ClickConvert(main);
   const HWND console = WaitForWindow("Convert to ..");
   ASSERT_NE(console, nullptr);
   const std::string command = ffmpeg + " -loop 1 -y -i " + dir + "cover.jpg -i " + dir +
@@ -123,8 +122,7 @@ TEST_F(SmokeTest, CmdsMessageAboutAMissingFfmpegReadsRightInThePane) {
   Start();
   const HWND main = WaitForWindow(identity::kMainCaption);
   ASSERT_NE(main, nullptr);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  ClickConvert(main);
   AnswerMessageBox("IMAGE LOCATION");
   AnswerMessageBox("AUDIO LOCATION");
   const HWND console = WaitForWindow("Convert to ..");
@@ -158,8 +156,7 @@ TEST_F(SmokeTest, CancelAfterTheMainWindowHasGoneEndsTheCommandThenTheProgram) {
   Start();
   const HWND main = WaitForWindow(identity::kMainCaption);
   ASSERT_NE(main, nullptr);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  ::PostMessageA(::GetDlgItem(main, main_form::Picture1.number), WM_LBUTTONUP, 0, 0);
+  ClickConvert(main);
   AnswerMessageBox("IMAGE LOCATION");
   AnswerMessageBox("AUDIO LOCATION");
   const HWND console = WaitForWindow("Convert to ..");
