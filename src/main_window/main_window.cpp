@@ -12,7 +12,6 @@
 #include "main_window/main_form.h"
 #include "main_window/song_list.h"
 #include "main_window/songs_question.h"
-#include "media/song_facts.h"
 #include "queue/desk.h"
 #include "queue/song_queue.h"
 
@@ -231,11 +230,10 @@ void MainWindowLogic::LaunchConversion() {
     return;
   }
   Write(kKeySave, output);
-  if (!WarnedAndReady(songs)) return;
-
   // The song and its video as the fields name them; -y lets a second Execute make it again,
   // and a cancelled one keeps what FFmpeg finished, as ever.
   auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(true));
+  if (!WarnedAndReady(songs, *queue)) return;
   queue->AddOne(songs.empty() ? view_.Text(Text3) : songs.front(), output);
   HandOver(std::move(queue));
 }
@@ -258,10 +256,10 @@ void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
     return;
   }
   Write(kKeySave, output);
-  if (!WarnedAndReady(songs)) return;
+  auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(false));
+  if (!WarnedAndReady(songs, *queue)) return;
   const SongsAnswer answer =
       ports_.modal != nullptr ? AskSongs(*ports_.modal, songs.size(), true) : SongsAnswer::Each;
-  auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(false));
   if (answer == SongsAnswer::Each) {
     queue->AddEach(songs, {folder, IsMp4Output(output) ? ".mp4" : ".avi"});
   } else if (answer == SongsAnswer::Album) {
@@ -279,11 +277,12 @@ void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
   HandOver(std::move(queue));
 }
 
-bool MainWindowLogic::WarnedAndReady(const std::vector<std::string>& songs) {
+bool MainWindowLogic::WarnedAndReady(const std::vector<std::string>& songs,
+                                     const queue::SongQueue& queue) {
   if (Utf8Length(view_.Text(Text1)) <= kShortField)
     Message("FFMPEG EXE FILE LOCATION MISSING", MessageIcon::None, "FFMPEG LOCATION");
   const bool covers = !songs.empty() && std::all_of(songs.begin(), songs.end(), [&](auto& song) {
-    return ReadSongFacts(ports_.files, song).Cover().has_value();
+    return queue.Facts(song).Cover().has_value();
   });
   if (Utf8Length(view_.Text(Text2)) <= kShortField && !(covers && view_.Text(Text2).empty()))
     Message("IMAGE FILE LOCATION MISSING", MessageIcon::None, "IMAGE LOCATION");

@@ -85,7 +85,8 @@ class MainWindowLogic {
   void LaunchSongs(const std::vector<std::string>& songs);
   // The launch's warnings about short fields; whether FFmpeg's field lets it go on.
   // The launch's warnings about short fields; no picture is missing when every song carries one.
-  bool WarnedAndReady(const std::vector<std::string>& songs);
+  // The queue reads each song once, for the warnings and for its commands.
+  bool WarnedAndReady(const std::vector<std::string>& songs, const queue::SongQueue& queue);
   queue::Rules Rules(bool single) const;
   // Shows the console with the queue's first command and gives it the queue.
   void HandOver(std::shared_ptr<queue::SongQueue> queue);
