@@ -41,13 +41,15 @@ int main(int argc, char** argv) {
   windows.Show(framora::WindowId::frmReadOutput);
   auto* console = program.Window(framora::WindowId::frmReadOutput);
   const std::string quoted = "'" + pidFile.toStdString() + "'";
-  // The process that ignores SIGTERM writes its own id once it does, and the file whole.
+  // Each pid file appears whole (written aside, then renamed): the test reads it once it exists.
+  // The process that ignores SIGTERM writes its own id once it does.
   const std::string stubborn = "sh -c \"trap '' TERM; echo \\$\\$ >> " + quoted + ".new; mv " +
                                quoted + ".new " + quoted + "; exec sleep 600\"";
-  console->SetText(framora::console_form::Text1,
-                   exit ? "echo $$ > " + quoted + "; exec sleep 300"
-                        : "ffmpeg -nostdin -re -f lavfi -i sine=duration=600 -y " + quoted +
-                              ".wav & echo $! > " + quoted + ".new; " + stubborn + " & wait");
+  console->SetText(
+      framora::console_form::Text1,
+      exit ? "echo $$ > " + quoted + ".new; mv " + quoted + ".new " + quoted + "; exec sleep 300"
+           : "ffmpeg -nostdin -re -f lavfi -i sine=duration=600 -y " + quoted +
+                 ".wav & echo $! > " + quoted + ".new; " + stubborn + " & wait");
 
   QTimer::singleShot(0, console, [console] {
     console->findChild<QPushButton*>("cmdExecute")->click();  // returns when the run does
