@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "main_window/conversion_command.h"
+#include "convert/song_command.h"
 
 namespace {
 
@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     direct.push_back(time([&] {
       bool ok = true;
       for (std::size_t i = 0; i < songs.size(); ++i)
-        ok = Run("ffmpeg", Q(framora::ConversionArguments(cover, songs[i], videos[i]))) && ok;
+        ok = Run("ffmpeg", Q(framora::convert::ConversionArguments(cover, songs[i], videos[i]))) &&
+             ok;
       return ok;
     }));
   }

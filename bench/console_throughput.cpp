@@ -30,7 +30,7 @@
 #include <string>
 
 #include "app/app_context.h"
-#include "console/progress_reader.h"
+#include "convert/progress_reader.h"
 #include "platform/posix/posix_process_host.h"
 #include "qt/console_pane_view.h"
 #include "qt/console_window.h"
@@ -195,7 +195,7 @@ double ReaderNanosecondsPerChunk(std::size_t bytes) {
     c += escape ? 1 : 0;
   }
   while (flood.size() < bytes) flood += std::string(kLine) + "\n";
-  framora::console::ProgressReader reader;
+  framora::convert::ProgressReader reader;
   reader.Start();
   QElapsedTimer timer;
   timer.start();

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "main_window/conversion_command.h"
+#include "convert/song_command.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_process_host.h"
 #include "runner/read_output.h"
@@ -86,8 +86,9 @@ void Run(const std::string& command, const std::string& audio, const std::string
 // The command as the window makes it, which reads the song to know its sound.
 std::string Command(const std::string& image, const std::string& audio, const std::string& output) {
   framora::posix::PosixFileSystem files;
-  return framora::BuildConversionCommand("ffmpeg", image, audio, output, framora::ShellKind::Posix,
-                                         framora::ProbeSound(files, audio));
+  return framora::convert::BuildConversionCommand("ffmpeg", image, audio, output,
+                                                  framora::ShellKind::Posix,
+                                                  framora::media::ProbeSound(files, audio));
 }
 
 }  // namespace

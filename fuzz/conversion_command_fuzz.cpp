@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "convert/song_command.h"
 #include "fuzz_check.h"
-#include "main_window/conversion_command.h"
 #include "shell_words.h"
 
 namespace {
@@ -73,11 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     path = input.ConsumeRandomLengthString(64);
     if (path.empty() || path.find('\0') != std::string::npos) return 0;
   }
-  const std::string command = framora::BuildConversionCommand(paths[0], paths[1], paths[2],
-                                                              paths[3], framora::ShellKind::Posix);
+  const std::string command = framora::convert::BuildConversionCommand(
+      paths[0], paths[1], paths[2], paths[3], framora::ShellKind::Posix);
   // The words as the builder gives them; the exact ones are the unit tests' business.
   Words expected = {paths[0]};
-  for (auto& word : framora::ConversionArguments(paths[1], paths[2], paths[3]))
+  for (auto& word : framora::convert::ConversionArguments(paths[1], paths[2], paths[3]))
     expected.push_back(word);
   std::string shown;
   for (const auto& path : paths) shown += "\n  \"" + framora::fuzz::Visible(path) + "\"";

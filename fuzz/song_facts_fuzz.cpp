@@ -26,17 +26,17 @@ struct WatchedFiles : framora::test::FakeFileSystem {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   WatchedFiles files;
   files.contents["song"] = std::string(reinterpret_cast<const char*>(data), size);
-  const framora::SongFacts facts = framora::ReadSongFacts(files, "song");
+  const framora::media::SongFacts facts = framora::media::ReadSongFacts(files, "song");
   const std::string shown = framora::fuzz::Visible(files.contents["song"].substr(0, 64));
   using framora::fuzz::Check;
   Check(!facts.seconds || (std::isfinite(*facts.seconds) && *facts.seconds >= 0),
         "a length that is no number of seconds, from " + shown);
-  for (const framora::EmbeddedPicture& picture : facts.pictures)
+  for (const framora::media::EmbeddedPicture& picture : facts.pictures)
     Check(picture.type >= 0 && picture.type <= 20,
           "a picture type that does not exist, from " + shown);
   Check(files.largest <= 256 * 1024,
         "a read of " + std::to_string(files.largest) + " bytes, from " + shown);
-  Check(facts.sound == framora::ProbeSound(files, "song"),
+  Check(facts.sound == framora::media::ProbeSound(files, "song"),
         "another sound than the probe's, from " + shown);
   return 0;
 }

@@ -161,6 +161,8 @@ struct ControlDesign {
   AccessibleRole pictureRole = AccessibleRole::Graphic;
   // What its event runs: a click on a button, picture or link, Enter in a text box.
   EventHandler on = {};
+  // What runs when the user changes a text box's text (not when the program sets it).
+  EventHandler onChange = {};
 };
 
 // A menu item; level 0 is the menu bar. The caption "-" is a separator line.
@@ -205,7 +207,10 @@ consteval FormDesign FormFor(FormDesign form) {
   const auto check = [](const EventHandler& handler) {
     if (handler && handler.logic != &kLogicType<Logic>) throw "a handler of another window";
   };
-  for (const ControlDesign& control : form.controls) check(control.on);
+  for (const ControlDesign& control : form.controls) {
+    check(control.on);
+    check(control.onChange);
+  }
   for (const MenuItemDesign& item : form.menu) check(item.on);
   check(form.onLoad);
   check(form.onClosed);

@@ -97,9 +97,11 @@ class FileSystemPort {
   virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
   // The path from the system's root: a relative one is taken from the current folder.
   virtual std::string FullPath(const std::string& path) = 0;
-  // A new folder of the program's own in the system's folder for temporary files; nothing
-  // when none can be made.
-  virtual std::optional<std::string> MakeTempFolder() = 0;
+  // The system's folder for temporary files.
+  virtual std::string TempFolder() = 0;
+  // Makes a folder that only the user can look into; false when it could not, or when something
+  // stands at that name already.
+  virtual bool MakeFolder(const std::string& path) = 0;
   // Writes the file anew with this content; false when it could not.
   virtual bool WriteFile(const std::string& path, std::string_view content) = 0;
   // Removes an empty folder; false when it could not.

@@ -43,20 +43,76 @@ char32_t Lower(char32_t c) {
   return c;
 }
 
+}  // namespace
+
 void AppendUtf8(char32_t c, std::string& out) {
+  const auto put = [&out](char32_t value) { out += static_cast<char>(value); };
   if (c < 0x80) {
-    out += static_cast<char>(c);
+    put(c);
   } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    put(0xC0 | c >> 6);
+    put(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    put(0xE0 | c >> 12);
+    put(0x80 | (c >> 6 & 0x3F));
+    put(0x80 | (c & 0x3F));
   } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    put(0xF0 | c >> 18);
+    put(0x80 | (c >> 12 & 0x3F));
+    put(0x80 | (c >> 6 & 0x3F));
+    put(0x80 | (c & 0x3F));
   }
 }
 
-}  // namespace
+std::string FromLatin1(std::string_view text) {
+  std::string out;
+  for (const char c : text.substr(0, text.find('\0')))
+    AppendUtf8(static_cast<unsigned char>(c), out);
+  return out;
+}
+
+std::string FromUtf16(std::string_view text, bool bigEndian) {
+  const auto unit = [&](std::size_t i) -> char32_t {
+    const auto a = static_cast<unsigned char>(text[i]);
+    const auto b = static_cast<unsigned char>(text[i + 1]);
+    return bigEndian ? a << 8 | b : b << 8 | a;
+  };
+  std::string out;
+  for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c == 0) break;
+    if (c >= 0xD800 && c < 0xE000) {  // half of a pair, which must be the high one, then the low
+      const char32_t low = i + 3 < text.size() ? unit(i + 2) : 0;
+      if (c < 0xDC00 && low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      } else {
+        c = 0xFFFD;
+      }
+    }
+    AppendUtf8(c, out);
+  }
+  return out;
+}
+
+bool IsUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i++]);
+    std::size_t more = 0;  // bytes that must follow
+    if (c >= 0xC2 && c < 0xE0) {
+      more = 1;
+    } else if (c >= 0xE0 && c < 0xF0) {
+      more = 2;
+    } else if (c >= 0xF0 && c < 0xF5) {
+      more = 3;
+    } else if (c >= 0x80) {
+      return false;
+    }
+    for (; more > 0; --more, ++i)
+      if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
+  }
+  return true;
+}
 
 std::string FoldCase(std::string_view text) {
   std::string out;

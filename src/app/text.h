@@ -14,6 +14,14 @@ namespace framora {
 // continuation bytes are not.
 std::size_t Utf8Length(std::string_view text);
 
+// The one text codec: a character appended as UTF-8; Latin-1 and UTF-16 of either byte order
+// as UTF-8, up to their first NUL (half of a UTF-16 pair that stands alone becomes U+FFFD);
+// whether bytes are well-formed UTF-8.
+void AppendUtf8(char32_t c, std::string& out);
+std::string FromLatin1(std::string_view text);
+std::string FromUtf16(std::string_view text, bool bigEndian);
+bool IsUtf8(std::string_view text);
+
 // ASCII-only lower case; other characters are left alone.
 std::string AsciiLower(std::string_view text);
 

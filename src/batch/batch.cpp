@@ -8,8 +8,7 @@
 #include "app/text.h"
 #include "app/wildcard.h"
 #include "batch/command_line.h"
-#include "console/progress_reader.h"
-#include "main_window/song_list.h"
+#include "convert/progress_reader.h"
 #include "queue/song_queue.h"
 #include "runner/process_host.h"
 #include "runner/read_output.h"
@@ -74,7 +73,10 @@ class OutputTail {
   std::string current_;
 };
 
-class Batch final : public YieldPort, private ReadOutputEvents {
+class Batch final : public YieldPort,
+                    private ReadOutputEvents,
+                    private queue::CommandRunner,
+                    private queue::QueueReport {
  public:
   Batch(const Arguments& arguments, BatchPorts ports, std::string ffmpeg)
       : ports_(ports),
@@ -83,7 +85,7 @@ class Batch final : public YieldPort, private ReadOutputEvents {
                              .shell = ports.shell,
                              .overwrite = arguments.overwrite}) {
     // Every song's video is known before anything runs, so that no song replaces another's.
-    const queue::Naming naming{arguments.outputDir, arguments.extension};
+    const convert::Naming naming{arguments.outputDir, arguments.extension};
     std::vector<std::string> album;
     for (const std::string& argument : arguments.audio) {
       std::vector<std::string> songs = {argument};
@@ -108,15 +110,12 @@ class Batch final : public YieldPort, private ReadOutputEvents {
     terminal_ = ports_.system.IsTerminal();
     host_ = ports_.system.MakeProcessHost(*this);
     runner_ = std::make_unique<ReadOutput>(*host_, static_cast<ReadOutputEvents&>(*this));
-    bool stopped = false;
-    for (std::size_t i = 0; i < queue_.Size() && !stopped; ++i) {
-      stopped = ports_.system.StopRequested() || !Convert(i);
-    }
+    queue_.Run(*this, *this);
     const queue::Counts counts = queue_.Count();
     const std::string sums = std::to_string(counts.converted) + " converted, " +
                              std::to_string(counts.skipped) + " skipped, " +
                              std::to_string(counts.failed) + " failed";
-    if (stopped) {
+    if (stopped_) {
       Line("Stopped: " + sums + ", " + std::to_string(counts.notConverted) + " not converted");
       return kStopped;
     }
@@ -125,48 +124,66 @@ class Batch final : public YieldPort, private ReadOutputEvents {
   }
 
  private:
-  // One song; false when the user stopped it.
-  bool Convert(std::size_t index) {
-    const queue::Song& planned = queue_[index];
-    label_ = "[" + std::to_string(index + 1) + "/" + std::to_string(queue_.Size()) + "] " +
-             (planned.album.empty() ? planned.path
-                                    : "album of " + std::to_string(planned.album.size()) +
-                                          " songs, " + planned.output);
-    if (queue_.Prepare(index)) {
-      canceled_ = false;
-      stopSent_ = false;
-      error_.reset();
-      runner_->SetCommand(queue_.Command(index));
-      runner_->ProcessCommand();
-      // FFmpeg may still be writing what it was stopped in, until its stop is over.
-      if (canceled_) ports_.system.WaitForStops();
-      queue_.Finished(index, {canceled_, false, runner_->ExitCode(), error_});
-    }
-    const queue::Song& song = queue_[index];
-    std::string text = label_ + ": " + song.result;
+  // "[3/12] song.mp3", or "[1/1] album of 10 songs, Album.mp4".
+  std::string Label(std::size_t index) const {
+    const queue::Video& video = queue_[index];
+    return "[" + std::to_string(index + 1) + "/" + std::to_string(queue_.Size()) + "] " +
+           (video.album
+                ? "album of " + std::to_string(video.songs.size()) + " songs, " + video.output
+                : video.FirstSong());
+  }
+
+  bool StopRequested() override {
+    stopped_ = stopped_ || ports_.system.StopRequested();
+    return stopped_;
+  }
+
+  void VideoStarting(const queue::SongQueue& /*queue*/, std::size_t video) override {
+    label_ = Label(video);
+  }
+
+  queue::RunEnd RunCommand(const std::string& command) override {
+    canceled_ = false;
+    stopSent_ = false;
+    error_.reset();
+    runner_->SetCommand(command);
+    runner_->ProcessCommand();
+    stopped_ = stopped_ || canceled_;
+    return {canceled_, false, runner_->ExitCode(), error_};
+  }
+
+  void AfterStop(std::function<void()> work) override {
+    // FFmpeg may still be writing what it was stopped in, until its stop is over.
+    ports_.system.WaitForStops();
+    work();
+  }
+
+  void VideoEnded(const queue::SongQueue& /*queue*/, std::size_t index) override {
+    const queue::Video& video = queue_[index];
+    std::string text = Label(index) + ": " + video.result;
     const std::vector<std::string> lines = tail_.Lines();
-    if (song.outcome == queue::Outcome::Failed && song.exitCode && !lines.empty()) {
+    if (video.outcome == queue::Outcome::Failed && video.exitCode && !lines.empty()) {
       text += "; its last lines:";
       for (const std::string& line : lines) text += "\n    " + line;
     }
     tail_.Clear();
     Line(text);
-    return song.outcome != queue::Outcome::Stopped;
   }
 
   // The files a pattern names, in file-name order: wildcards in its last part, letter case
   // aside, as Windows matches them.
   std::vector<std::string> Matching(const std::string& pattern) const {
-    const std::size_t cut = pattern.find_last_of("\\/:");
-    const std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
-    const std::string name = FoldCase(pattern.substr(folder.size()));
+    const std::string folder = FolderOf(pattern, ports_.shell);
+    const std::string name = FoldCase(NameOf(pattern, ports_.shell));
     std::vector<std::string> files;
     for (const std::string& entry : ports_.files.ListFolder(folder.empty() ? "." : folder)) {
-      if (WildcardMatch(name, FoldCase(entry)) && ports_.files.IsNormalFile(folder + entry)) {
-        files.push_back(folder + entry);
-      }
+      const std::string file = JoinPath(folder, entry, ports_.shell);
+      if (WildcardMatch(name, FoldCase(entry)) && ports_.files.IsNormalFile(file))
+        files.push_back(file);
     }
-    std::sort(files.begin(), files.end(), InFileNameOrder);
+    std::sort(files.begin(), files.end(), [this](const std::string& a, const std::string& b) {
+      return InFileNameOrder(a, b, ports_.shell);
+    });
     return files;
   }
 
@@ -232,13 +249,14 @@ class Batch final : public YieldPort, private ReadOutputEvents {
   bool terminal_ = false;
   std::unique_ptr<ProcessHost> host_;
   std::unique_ptr<ReadOutput> runner_;
-  console::ProgressReader progress_;
+  convert::ProgressReader progress_;
   OutputTail tail_;
   std::string label_;  // "[3/12] song.mp3"
   int shownPercent_ = -1;
   std::size_t liveWidth_ = 0;
   bool stopSent_ = false;
   bool canceled_ = false;
+  bool stopped_ = false;  // the user asked to stop the batch
   std::optional<std::string> error_;
 };
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "app/paths.h"
 #include "app/ports.h"
 #include "app/program_search.h"
-#include "main_window/conversion_command.h"
 
 namespace framora {
 class ProcessHost;

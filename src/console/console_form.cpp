@@ -68,7 +68,8 @@ constexpr ControlDesign kControls[] = {
      .font = kBoxFont,
      .back = kBlack,
      .fore = kColorInactiveBorder,
-     .accessibleName = "Command that Execute runs"},
+     .accessibleName = "Command that Execute runs",
+     .onChange = On<&console::ConsoleLogic::Text1_Change>()},
 };
 
 // A fixed tool window (narrow caption, not resizable, not in the task bar) on black.

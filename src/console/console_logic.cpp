@@ -16,13 +16,8 @@ namespace {
 // At most about four updates a second: a flood of output costs the task bar nothing.
 constexpr std::int64_t kProgressEveryMs = 250;
 
-bool IsAlbum(const queue::SongQueue& songs) { return songs.Size() == 1 && !songs[0].album.empty(); }
-
-// Several songs, or one album of them: run as a queue, with its own lines and its one box.
-bool IsQueue(const queue::SongQueue& songs) { return songs.Size() > 1 || IsAlbum(songs); }
-
 std::string AlbumName(const queue::SongQueue& songs) {
-  return "Album of " + std::to_string(songs[0].album.size()) + " songs";
+  return "Album of " + std::to_string(songs[0].songs.size()) + " songs";
 }
 }  // namespace
 
@@ -51,15 +46,20 @@ ConsoleLogic::~ConsoleLogic() {
 void ConsoleLogic::TakeQueue(std::shared_ptr<queue::SongQueue> songs) {
   if (closed_) return;
   queue_ = std::move(songs);
-  if (!IsQueue(*queue_) || running_ || readOutput1_.Processing()) return;
-  // Before the prompt where the first song's command will stand: what is queued, and where.
+  // The launch's command in both boxes, Text1 first; Execute runs the songs while it stands.
+  const std::string command = queue_->Command(0);
+  controls_.SetText(console_form::Text1, command);
+  controls_.SetText(console_form::txtCommand, command);
+  holdsQueue_ = true;
+  if (!queue_->Several() || running_ || readOutput1_.Processing()) return;
+  // Before the prompt where the first song's command stands: what is queued, and where.
   std::string note(kNoteStart);
-  if (IsAlbum(*queue_)) {
-    note += std::to_string((*queue_)[0].album.size()) +
+  if (queue_->IsAlbum()) {
+    note += std::to_string((*queue_)[0].songs.size()) +
             " songs queued as one album video: " + (*queue_)[0].output;
   } else {
     note += std::to_string(queue_->Size()) + " songs queued: their videos go to ";
-    const std::string folder = queue::FolderOf((*queue_)[0].output, queue_->GetRules().shell);
+    const std::string folder = FolderOf((*queue_)[0].output, queue_->GetRules().shell);
     note += folder.empty() ? "the current folder" : folder;
   }
   note += kNoteEnd;
@@ -77,12 +77,7 @@ void ConsoleLogic::TakeQueue(std::shared_ptr<queue::SongQueue> songs) {
   }
 }
 
-bool ConsoleLogic::QueueHolds(const std::string& command) const {
-  return queue_ && queue_->Size() > 0 && !readOutput1_.Processing() &&
-         command == queue_->Command(0);
-}
-
-bool ConsoleLogic::Several() const { return running_ && IsQueue(*running_); }
+bool ConsoleLogic::Several() const { return running_ && running_->Several(); }
 
 void ConsoleLogic::Line(const std::string& line) {
   std::string text = line;
@@ -95,14 +90,14 @@ void ConsoleLogic::Line(const std::string& line) {
 std::string ConsoleLogic::SongLine(std::size_t i) const {
   const queue::SongQueue& songs = *running_;
   std::string line(kNoteStart);
-  if (IsAlbum(songs)) {
+  if (songs.IsAlbum()) {
     line += AlbumName(songs) + ": " + songs[i].result;
   } else {
     line += "Song " + std::to_string(i + 1) + " of " + std::to_string(songs.Size()) + ", " +
-            queue::NameOf(songs[i].path, songs.GetRules().shell) + ": " + songs[i].result;
+            NameOf(songs[i].FirstSong(), songs.GetRules().shell) + ": " + songs[i].result;
   }
   line += kNoteEnd;
-  if (IsAlbum(songs) && songs[i].outcome == queue::Outcome::Converted) {
+  if (songs.IsAlbum() && songs[i].outcome == queue::Outcome::Converted) {
     // The list to paste into the video's description, as its file holds it.
     line += kCrLf;
     line += kCrLf;
@@ -119,42 +114,54 @@ std::string ConsoleLogic::SongLine(std::size_t i) const {
 void ConsoleLogic::RunQueue() {
   // Held here: a launch meanwhile hands over another queue for the next Execute.
   running_ = queue_;
-  queue::SongQueue& songs = *running_;
-  songs.Reset();
-  const bool several = IsQueue(songs);
-  bool ending = false;
-  for (std::size_t i = 0; i < songs.Size() && !closed_ && !ending; ++i) {
-    song_ = i;
-    if (several) {
-      queueDone_ = i;
-      if (!songs.Prepare(i)) {
-        Line(SongLine(i));
-        continue;
-      }
-    } else if (!songs.Makeable(i)) {
-      // Without a picture FFmpeg would only fail on a missing input.
-      Line(SongLine(i));
-      ports_.messages.ShowMessage(songs[i].why, MessageIcon::Critical, std::string(kErrorTitle));
-      continue;
-    } else {
-      // One song runs as any command did, FFmpeg telling what is wrong with it.
-      songs.BeginRun(i);
-    }
-    songStarted_ = false;
-    readOutput1_.SetCommand(songs.Command(i));
-    readOutput1_.ProcessCommand();
-    if (songs[i].outcome == queue::Outcome::Waiting) {
-      // Stopped by the window's closing; or the program is ending and leaves it running.
-      ending = !closed_;
-      songs.Finished(i, {closed_, ending, std::nullopt, std::nullopt});
-      // FFmpeg may write on until its stop is over (and on Windows holds the file till then).
-      if (closed_ && !songs.GetRules().keepStopped) ports_.host.AfterStops(songs.Removal(i));
-    }
-  }
-  song_.reset();
+  ending_ = false;
+  running_->Run(*this, *this);
   ClearProgress();
-  if (several && !closed_ && !ending) QueueMessage();
+  if (running_->Several() && !closed_ && !ending_) QueueMessage();
   running_.reset();
+}
+
+queue::RunEnd ConsoleLogic::RunCommand(const std::string& command) {
+  runEnd_ = {};
+  runningVideo_ = true;
+  songStarted_ = completed_ = false;
+  readOutput1_.SetCommand(command);
+  readOutput1_.ProcessCommand();
+  runningVideo_ = false;
+  if (!completed_ && !runEnd_.error && !runEnd_.stopped) {
+    // Stopped by the window's closing; or the program is ending and leaves it running.
+    ending_ = !closed_;
+    runEnd_.stopped = closed_;
+    runEnd_.leftRunning = ending_;
+  }
+  return runEnd_;
+}
+
+void ConsoleLogic::AfterStop(std::function<void()> work) {
+  ports_.host.AfterStops(std::move(work));
+}
+
+void ConsoleLogic::VideoStarting(const queue::SongQueue& /*songs*/, std::size_t video) {
+  queueDone_ = video;
+}
+
+void ConsoleLogic::VideoEnded(const queue::SongQueue& songs, std::size_t video) {
+  if (closed_ || ending_) return;
+  const queue::Video& made = songs[video];
+  if (songs.Several()) {
+    // The queue's one message comes at its end; here, what became of this video.
+    Line((completed_ ? std::string(kCrLf) : std::string()) + SongLine(video));
+    completed_ = false;
+    return;
+  }
+  if (completed_) {
+    completed_ = false;
+    CommandEnded(runEnd_.exitCode, made.removed ? made.output : "");
+  } else if (made.outcome == queue::Outcome::Failed && !runEnd_.error) {
+    // Decided before FFmpeg: without a picture FFmpeg would only fail on a missing input.
+    Line(SongLine(video));
+    ports_.messages.ShowMessage(made.why, MessageIcon::Critical, std::string(kErrorTitle));
+  }
 }
 
 void ConsoleLogic::QueueMessage() {
@@ -162,7 +169,7 @@ void ConsoleLogic::QueueMessage() {
   const queue::Counts counts = songs.Count();
   std::string message(kCompleteMessage);
   message += kCrLf;
-  if (IsAlbum(songs)) {
+  if (songs.IsAlbum()) {
     message += AlbumName(songs) + ": " + songs[0].result;
     ports_.messages.ShowMessage(message,
                                 counts.failed == 0 ? MessageIcon::None : MessageIcon::Critical,
@@ -179,16 +186,9 @@ void ConsoleLogic::QueueMessage() {
   for (std::size_t i = 0; i < songs.Size(); ++i) {
     if (songs[i].outcome != queue::Outcome::Failed) continue;
     message += kCrLf;
-    message += queue::NameOf(songs[i].path, songs.GetRules().shell) + ": " + songs[i].why;
+    message += NameOf(songs[i].FirstSong(), songs.GetRules().shell) + ": " + songs[i].why;
   }
   ports_.messages.ShowMessage(message, MessageIcon::Critical, std::string(kErrorTitle));
-}
-
-bool ConsoleLogic::SongEnded(std::optional<std::int32_t> exitCode,
-                             std::optional<std::string> error) {
-  if (!running_ || !song_ || (*running_)[*song_].outcome != queue::Outcome::Waiting) return false;
-  running_->Finished(*song_, {false, false, exitCode, std::move(error)});
-  return true;
 }
 
 void ConsoleLogic::Load() {
@@ -210,7 +210,7 @@ void ConsoleLogic::Execute() {
     ~Leave() { --depth; }
   } leave{executeDepth_};
   // The launch's songs, while the box holds what the launch wrote; anything else runs alone.
-  if (QueueHolds(controls_.Text(console_form::txtCommand))) {
+  if (queue_ && holdsQueue_ && !readOutput1_.Processing()) {
     RunQueue();
     return;
   }
@@ -295,16 +295,21 @@ void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
 }
 
 void ConsoleLogic::Complete() {
-  const std::optional<std::int32_t> exitCode = readOutput1_.ExitCode();
-  // FFmpeg has ended: what a failed conversion left can go now.
-  const bool song = SongEnded(exitCode, std::nullopt);
-  if (song && Several()) {
-    // The queue's one message comes at its end; here, what became of this song.
-    if (!closed_) Line(std::string(kCrLf) + SongLine(*song_));
+  if (runningVideo_) {
+    // The queue finishes the video first: what a failed conversion left can go, and the
+    // message says so.
+    completed_ = true;
+    runEnd_.exitCode = readOutput1_.ExitCode();
+    if (!Several()) ClearProgress();
     return;
   }
   ClearProgress();
   if (closed_) return;
+  CommandEnded(readOutput1_.ExitCode(), "");
+}
+
+void ConsoleLogic::CommandEnded(std::optional<std::int32_t> exitCode,
+                                const std::string& removedVideo) {
   if (pane_.Empty()) {
     pane_.Replace(std::string(kPrompt));
     return;
@@ -316,9 +321,9 @@ void ConsoleLogic::Complete() {
   // (never 0 by mistake) is shown as it always was.
   if (exitCode && *exitCode != 0) {
     std::string message = FailedCommandMessage(*exitCode);
-    if (song && (*running_)[*song_].removed) {
+    if (!removedVideo.empty()) {
       message += kCrLf;
-      message += RemovedVideoLine((*running_)[*song_].output);
+      message += RemovedVideoLine(removedVideo);
     }
     ports_.messages.ShowMessage(message, MessageIcon::Critical, std::string(kErrorTitle));
     return;
@@ -328,6 +333,7 @@ void ConsoleLogic::Complete() {
 }
 
 void ConsoleLogic::Canceled() {
+  if (runningVideo_) runEnd_.stopped = true;
   ClearProgress();
   if (closed_) return;
   std::string tail(kCrLf);
@@ -340,11 +346,10 @@ void ConsoleLogic::Canceled() {
 }
 
 void ConsoleLogic::Error(const std::string& error, std::int32_t& lastDllError) {
-  // Before Starting, the song's run could not start; later errors are about other calls.
-  if (!songStarted_ && SongEnded(std::nullopt, error + " (" + std::to_string(lastDllError) + ")") &&
-      Several()) {
-    if (!closed_) Line(SongLine(*song_));
-    return;
+  // Before Starting, the video's run could not start; later errors are about other calls.
+  if (runningVideo_ && !songStarted_) {
+    runEnd_.error = error + " (" + std::to_string(lastDllError) + ")";
+    if (Several()) return;  // its line says so
   }
   ClearProgress();
   if (closed_) return;

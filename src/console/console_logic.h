@@ -11,14 +11,14 @@
 #include "app/ports.h"
 #include "app/windows.h"
 #include "console/console_pane.h"
-#include "console/progress_reader.h"
+#include "convert/progress_reader.h"
+#include "queue/song_queue.h"
 #include "runner/read_output.h"
 
 namespace framora {
 class ProcessHost;
 namespace queue {
 class Desk;
-class SongQueue;
 }  // namespace queue
 }  // namespace framora
 
@@ -48,7 +48,9 @@ struct ConsolePorts {
   queue::Desk* desk = nullptr;
 };
 
-class ConsoleLogic : private ReadOutputEvents {
+class ConsoleLogic : private ReadOutputEvents,
+                     private queue::CommandRunner,
+                     private queue::QueueReport {
  public:
   // Milliseconds of a steady clock.
   using Clock = std::function<std::int64_t()>;
@@ -67,6 +69,9 @@ class ConsoleLogic : private ReadOutputEvents {
   // A character typed into txtCommand, before it is inserted; the result is the character to
   // insert, 0 for none.
   int TxtCommandKeyPress(int keyAscii);
+  // The user changed the text of Text1: Execute runs it as it stands, no longer the launch's
+  // songs.
+  void Text1_Change() { holdsQueue_ = false; }
   // cmdCancel.
   void Cancel();
   // The window was closed by any means: a running command is stopped, and from now on the
@@ -88,20 +93,24 @@ class ConsoleLogic : private ReadOutputEvents {
   void Starting() override;
   void Canceled() override;
 
-  // The songs the launch planned; Execute runs them while the command box holds the first one's
-  // command.
+  // The songs the launch planned: the command boxes show the first one's command, and Execute
+  // runs them all until the user changes Text1.
   void TakeQueue(std::shared_ptr<queue::SongQueue> songs);
-  bool QueueHolds(const std::string& command) const;
   void RunQueue();
-  // A queue of several songs is running: a line for each song, one message at the end.
+  // The queue's runner and what it tells.
+  queue::RunEnd RunCommand(const std::string& command) override;
+  void AfterStop(std::function<void()> work) override;
+  void VideoStarting(const queue::SongQueue& songs, std::size_t video) override;
+  void VideoEnded(const queue::SongQueue& songs, std::size_t video) override;
+  // A queue of several videos is running: a line for each, one message at the end.
   bool Several() const;
   // A line of the program's own, then a new prompt.
   void Line(const std::string& line);
   // "[**] Song 2 of 8, 02 Song.mp3: converted: C:\Videos\02 Song.mp4 [**]"
   std::string SongLine(std::size_t i) const;
   void QueueMessage();
-  // The song being run has ended (its run's events tell how); false when no song is running.
-  bool SongEnded(std::optional<std::int32_t> exitCode, std::optional<std::string> error);
+  // A command's output has ended: a new prompt, and the message that says how it ended.
+  void CommandEnded(std::optional<std::int32_t> exitCode, const std::string& removedVideo);
 
   void rtfOutputChange();
   // The task-bar button: the reader's latest fraction, at most a few times a second.
@@ -114,16 +123,20 @@ class ConsoleLogic : private ReadOutputEvents {
   ConsolePane pane_;
   ReadOutput readOutput1_;
   std::string piece_;
-  ProgressReader progress_;
+  convert::ProgressReader progress_;
   std::optional<long> shownProgress_;  // in thousandths
   std::int64_t shownAt_ = 0;
   int executeDepth_ = 0;
   bool closed_ = false;
   std::shared_ptr<queue::SongQueue> queue_;    // the latest launch's
+  bool holdsQueue_ = false;                    // Text1 holds its first command as handed over
   std::shared_ptr<queue::SongQueue> running_;  // the one on the stack
-  std::optional<std::size_t> song_;            // its song being run
-  std::size_t queueDone_ = 0;                  // songs of it before the one being run
-  bool songStarted_ = false;
+  std::size_t queueDone_ = 0;                  // videos of it before the one being run
+  bool runningVideo_ = false;                  // a command of the queue is running
+  bool songStarted_ = false;                   // it has started
+  bool completed_ = false;                     // its output has ended by itself
+  bool ending_ = false;                        // the program ends and leaves it running
+  queue::RunEnd runEnd_;                       // how it ended
 };
 
 }  // namespace framora::console

@@ -47,11 +47,6 @@ std::optional<std::string> Scheme(std::string_view item) {
   return AsciiLower(item.substr(0, colon));
 }
 
-std::string_view FileName(std::string_view path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 std::optional<std::string> DroppedPath(std::string_view item) {
@@ -76,8 +71,8 @@ std::optional<std::string> DroppedPath(std::string_view item) {
   return PercentDecoded(rest);
 }
 
-std::optional<ControlId> FieldForFile(std::string_view path) {
-  const std::string name = AsciiLower(FileName(path));
+std::optional<ControlId> FieldForFile(std::string_view path, ShellKind shell) {
+  const std::string name = AsciiLower(NameOf(path, shell));
   if (name == "ffmpeg" || name == "ffmpeg.exe") return main_form::Text1;
   const std::size_t dot = name.rfind('.');
   if (dot == std::string::npos) return std::nullopt;

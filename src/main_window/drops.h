@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/paths.h"
 #include "app/windows.h"
 
 namespace framora {
@@ -17,6 +18,6 @@ std::optional<std::string> DroppedPath(std::string_view item);
 // The field that a file dropped beside the fields goes to, by its kind: an image to Text2, a
 // sound to Text3, the FFmpeg program to Text1; nothing for anything else. Letter case does not
 // count.
-std::optional<ControlId> FieldForFile(std::string_view path);
+std::optional<ControlId> FieldForFile(std::string_view path, ShellKind shell);
 
 }  // namespace framora

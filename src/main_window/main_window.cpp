@@ -6,7 +6,7 @@
 #include "app/identity.h"
 #include "app/settings.h"
 #include "app/text.h"
-#include "console/console_form.h"
+#include "convert/names.h"
 #include "info/about_form.h"
 #include "main_window/drops.h"
 #include "main_window/main_form.h"
@@ -109,7 +109,7 @@ void MainWindowLogic::ApplyExtensionRule(bool mp4Chosen) {
   // A name that ends in .mp4 makes an MP4, one that holds .avi anywhere an AVI; any other name
   // gets the extension of the kind chosen in the dialog, an AVI unless it was the MP4 entry.
   const std::string text = view_.Text(Text4);
-  if (IsMp4Output(text) || AsciiLower(text).find(".avi") != std::string::npos) return;
+  if (convert::IsMp4Output(text) || AsciiLower(text).find(".avi") != std::string::npos) return;
   view_.SetText(Text4, text + (mp4Chosen ? ".mp4" : ".avi"));
 }
 
@@ -151,13 +151,10 @@ void MainWindowLogic::FilesDropped(ControlId control, const std::vector<std::str
     } else if (ports_.files.IsFolder(*path)) {
       // A folder brings the songs in it.
       const std::size_t before = sounds.size();
-      const bool windows = ports_.shell == ShellKind::Cmd;
       for (const std::string& name : ports_.files.ListFolder(*path)) {
-        std::string file = *path;
-        if (!file.empty() && file.back() != '/' && !(windows && file.back() == '\\'))
-          file += windows ? '\\' : '/';
-        file += name;
-        if (FieldForFile(file) == Text3 && !ports_.files.IsFolder(file)) sounds.push_back(file);
+        const std::string file = JoinPath(*path, name, ports_.shell);
+        if (FieldForFile(file, ports_.shell) == Text3 && !ports_.files.IsFolder(file))
+          sounds.push_back(file);
       }
       if (sounds.size() == before) refuse(*path, "a folder without songs");
     } else {
@@ -177,7 +174,7 @@ void MainWindowLogic::FilesDropped(ControlId control, const std::vector<std::str
   // Beside the fields each file goes where its kind belongs; songs all to the audio field.
   std::map<int, std::string> byField;  // in the fields' order
   for (const std::string& file : files) {
-    const std::optional<ControlId> field = FieldForFile(file);
+    const std::optional<ControlId> field = FieldForFile(file, ports_.shell);
     if (field == Text3) {
       sounds.push_back(file);
     } else if (!field || onField) {
@@ -198,7 +195,9 @@ void MainWindowLogic::FilesDropped(ControlId control, const std::vector<std::str
 
 void MainWindowLogic::ChosenSongs(std::vector<std::string> songs,
                                   std::vector<std::string>& notUsed) {
-  std::sort(songs.begin(), songs.end(), InFileNameOrder);
+  std::sort(songs.begin(), songs.end(), [this](const std::string& a, const std::string& b) {
+    return InFileNameOrder(a, b, ports_.shell);
+  });
   songs.erase(std::unique(songs.begin(), songs.end()), songs.end());
   if (songs.size() > 1) {
     // A name with a double quote cannot be written between the quotes of a list.
@@ -226,7 +225,7 @@ void MainWindowLogic::LaunchConversion() {
   }
   const std::string output = view_.Text(Text4);
   if (ports_.files.FindFirstFile(output)) {
-    Message(OutputExistsMessage(output), MessageIcon::Critical, identity::kTitle);
+    Message(convert::OutputExistsMessage(output), MessageIcon::Critical, identity::kTitle);
     return;
   }
   Write(kKeySave, output);
@@ -242,7 +241,7 @@ void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
   // The videos go into the output's folder; its own name is not used, and what exists there
   // is skipped song by song.
   const std::string output = view_.Text(Text4);
-  const std::string folder = queue::FolderOf(output, ports_.shell);
+  const std::string folder = FolderOf(output, ports_.shell);
   if (output.empty()) {
     Message(
         "The output field is empty: choose the folder of the videos with \"Choose saveas "
@@ -261,12 +260,12 @@ void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
   const SongsAnswer answer =
       ports_.modal != nullptr ? AskSongs(*ports_.modal, songs.size(), true) : SongsAnswer::Each;
   if (answer == SongsAnswer::Each) {
-    queue->AddEach(songs, {folder, IsMp4Output(output) ? ".mp4" : ".avi"});
+    queue->AddEach(songs, {folder, convert::IsMp4Output(output) ? ".mp4" : ".avi"});
   } else if (answer == SongsAnswer::Album) {
     // One video at the output's own path, as one song's; what stands there is refused alike.
-    for (const std::string& path : {output, queue::TrackListPathFor(output, ports_.shell)}) {
+    for (const std::string& path : {output, convert::TrackListPathFor(output, ports_.shell)}) {
       if (ports_.files.KindAt(path) != PathKind::None) {
-        Message(OutputExistsMessage(path), MessageIcon::Critical, identity::kTitle);
+        Message(convert::OutputExistsMessage(path), MessageIcon::Critical, identity::kTitle);
         return;
       }
     }
@@ -299,16 +298,12 @@ queue::Rules MainWindowLogic::Rules(bool single) const {
           .image = view_.Text(Text2),
           .shell = ports_.shell,
           .overwrite = single,
-          .keepStopped = single};
+          .single = single};
 }
 
 void MainWindowLogic::HandOver(std::shared_ptr<queue::SongQueue> queue) {
   ports_.windows.Show(WindowId::frmReadOutput);
-  // The command box holds the first song's command: Execute runs the queue while it does.
-  const std::string command = queue->Command(0);
-  WindowView& console = ports_.windows.Ref(WindowId::frmReadOutput);
-  console.SetText(console_form::Text1, command);
-  console.SetText(console_form::txtCommand, command);
+  // The console puts the first video's command into its boxes, and runs the queue from them.
   if (ports_.desk != nullptr) ports_.desk->HandOver(std::move(queue));
 }
 

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/form.h"
+#include "app/paths.h"
 #include "app/ports.h"
 #include "app/program_search.h"
 #include "app/windows.h"
 #include "main_window/common_dialog.h"
-#include "main_window/conversion_command.h"
 
 namespace framora {
 
@@ -83,12 +83,11 @@ class MainWindowLogic {
   void ChosenSongs(std::vector<std::string> songs, std::vector<std::string>& notUsed);
   // The launch of several songs: the question, then one video each.
   void LaunchSongs(const std::vector<std::string>& songs);
-  // The launch's warnings about short fields; whether FFmpeg's field lets it go on.
   // The launch's warnings about short fields; no picture is missing when every song carries one.
   // The queue reads each song once, for the warnings and for its commands.
   bool WarnedAndReady(const std::vector<std::string>& songs, const queue::SongQueue& queue);
   queue::Rules Rules(bool single) const;
-  // Shows the console with the queue's first command and gives it the queue.
+  // Shows the console and hands it the queue, whose first command it shows.
   void HandOver(std::shared_ptr<queue::SongQueue> queue);
   // Gives the output path the extension that it lacks.
   void ApplyExtensionRule(bool mp4Chosen);

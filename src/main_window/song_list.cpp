@@ -1,7 +1,5 @@
 #include "main_window/song_list.h"
 
-#include "app/text.h"
-
 namespace framora {
 
 namespace {
@@ -24,44 +22,6 @@ std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && Blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && Blank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-std::string_view NameOf(std::string_view path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-bool Digit(char c) { return c >= '0' && c <= '9'; }
-
-// <0, 0, >0 as a file manager orders the two names.
-int CompareNames(std::string_view a, std::string_view b) {
-  const std::string x = FoldCase(a);
-  const std::string y = FoldCase(b);
-  std::size_t i = 0;
-  std::size_t j = 0;
-  while (i < x.size() && j < y.size()) {
-    if (Digit(x[i]) && Digit(y[j])) {
-      // Numbers by their value: leading zeros aside, the longer is the larger.
-      std::size_t i0 = i;
-      std::size_t j0 = j;
-      while (i0 < x.size() && x[i0] == '0') ++i0;
-      while (j0 < y.size() && y[j0] == '0') ++j0;
-      std::size_t i1 = i0;
-      std::size_t j1 = j0;
-      while (i1 < x.size() && Digit(x[i1])) ++i1;
-      while (j1 < y.size() && Digit(y[j1])) ++j1;
-      if (i1 - i0 != j1 - j0) return i1 - i0 < j1 - j0 ? -1 : 1;
-      if (const int c = x.compare(i0, i1 - i0, y, j0, j1 - j0); c != 0) return c;
-      i = i1;
-      j = j1;
-      continue;
-    }
-    if (x[i] != y[j])
-      return static_cast<unsigned char>(x[i]) < static_cast<unsigned char>(y[j]) ? -1 : 1;
-    ++i;
-    ++j;
-  }
-  return (x.size() - i) == (y.size() - j) ? 0 : (x.size() - i < y.size() - j ? -1 : 1);
 }
 
 }  // namespace
@@ -106,11 +66,6 @@ std::optional<std::string> SongField(const std::vector<std::string>& songs) {
   }
   if (SongsInField(field) != songs) return std::nullopt;
   return field;
-}
-
-bool InFileNameOrder(const std::string& a, const std::string& b) {
-  const int names = CompareNames(NameOf(a), NameOf(b));
-  return names != 0 ? names < 0 : a < b;
 }
 
 }  // namespace framora

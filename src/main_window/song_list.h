@@ -22,8 +22,4 @@ std::optional<std::string> SongField(const std::vector<std::string>& songs);
 // Whether a song can stand in a list of several: its name holds no double quote.
 bool ListableSong(std::string_view path);
 
-// File-name order, as a file manager lists a folder: by the names without their folders, letter
-// case aside, numbers compared as numbers ("2 x" before "10 x"); then by the whole path.
-bool InFileNameOrder(const std::string& a, const std::string& b);
-
 }  // namespace framora

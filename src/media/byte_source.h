@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,12 @@ class ByteSource {
 
   // At most `count` bytes from `offset` on: fewer at the end of the file, none past it.
   std::string Read(std::uint64_t offset, std::size_t count);
+  // Whether the file has a byte at offset; asked of the port itself, as a block read there
+  // would fetch far more than one byte.
+  bool Has(std::uint64_t offset);
+  // The file's size, which the port does not tell: found by halving the range between a byte
+  // that is there and one that is not.
+  std::uint64_t Size();
 
  private:
   static constexpr std::size_t kBlock = 128 * 1024;
@@ -25,9 +32,11 @@ class ByteSource {
   std::string path_;
   std::uint64_t blockStart_ = 0;
   std::string block_;
+  std::optional<std::uint64_t> size_;
 };
 
-// The unsigned big-endian number in the first `count` bytes (at most 8) of bytes.
+// The unsigned number in the first `count` bytes (at most 8) of bytes.
 std::uint64_t BigEndian(std::string_view bytes, std::size_t count);
+std::uint64_t LittleEndian(std::string_view bytes, std::size_t count);
 
 }  // namespace framora::media

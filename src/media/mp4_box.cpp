@@ -1,5 +1,8 @@
 #include "media/mp4_box.h"
 
+#include <algorithm>
+#include "media/song_readers.h"
+
 namespace framora::media {
 
 namespace {
@@ -33,6 +36,89 @@ std::optional<Mp4Box> Mp4Child(ByteSource& source, const Mp4Box& parent, std::st
   for (Mp4Box& box : Mp4Boxes(source, parent.body, parent.end))
     if (box.type == type) return std::move(box);
   return std::nullopt;
+}
+
+namespace {
+
+// A movie or media header's length: version 0 has 32-bit times, version 1 64-bit ones.
+std::optional<double> Mp4HeaderSeconds(ByteSource& source, const Mp4Box& box) {
+  const std::string header = source.Read(box.body, 32);
+  const std::string_view h(header);
+  const bool v1 = !h.empty() && h[0] == 1;
+  const std::size_t at = v1 ? 20 : 12;
+  const std::size_t width = v1 ? 8 : 4;
+  if (h.size() < at + 4 + width) return std::nullopt;
+  const std::uint64_t scale = BigEndian(h.substr(at), 4);
+  const std::uint64_t duration = BigEndian(h.substr(at + 4), width);
+  const std::uint64_t unknown = v1 ? ~0ULL : 0xFFFFFFFFULL;
+  if (scale == 0 || duration == 0 || duration == unknown) return std::nullopt;
+  return static_cast<double>(duration) / static_cast<double>(scale);
+}
+
+// The tags of an iTunes-style item list: items of "data" boxes, each a type (1: UTF-8), a
+// locale and the value. Each picture in "covr" that FFmpeg knows (JPEG 13, PNG 14, BMP 27)
+// becomes a video stream.
+void ReadItemList(ByteSource& source, const Mp4Box& meta, SongFacts& facts) {
+  Mp4Box boxes = meta;
+  // The ISO meta box has a version and flags before its boxes; QuickTime's has not.
+  if (source.Read(meta.body + 4, 4) != "hdlr") boxes.body += 4;
+  const std::optional<Mp4Box> ilst = Mp4Child(source, boxes, "ilst");
+  if (!ilst) return;
+  for (const Mp4Box& item : Mp4Boxes(source, ilst->body, ilst->end)) {
+    const bool cover = item.type == "covr";
+    std::string* text = item.type == "\xA9nam" ? &facts.title
+                        : item.type ==
+                                "\xA9"
+                                "ART"
+                            ? &facts.artist
+                        : item.type ==
+                                "\xA9"
+                                "alb"
+                            ? &facts.album
+                            : nullptr;
+    if (!cover && (!text || !text->empty())) continue;
+    for (const Mp4Box& data : Mp4Boxes(source, item.body, item.end)) {
+      if (data.type != "data" || data.end - data.body < 8) break;
+      const std::uint64_t kind = BigEndian(source.Read(data.body, 4), 4) & 0xFFFFFF;
+      if (cover) {
+        if (kind == 13 || kind == 14 || kind == 27) facts.pictures.push_back({.type = 3});
+        continue;
+      }
+      const std::uint64_t length = std::min<std::uint64_t>(data.end - data.body - 8, kMaxText);
+      *text = CutAtNul(source.Read(data.body + 8, static_cast<std::size_t>(length)));
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+void ReadMp4(ByteSource& source, SongFacts& facts) {
+  const Mp4Box file{.type = {}, .start = 0, .body = 0, .end = kToTheEnd};
+  const std::optional<Mp4Box> moov = Mp4Child(source, file, "moov");
+  if (!moov) return;
+  if (const std::optional<Mp4Box> mvhd = Mp4Child(source, *moov, "mvhd"))
+    facts.seconds = Mp4HeaderSeconds(source, *mvhd);
+  bool film = false;
+  for (const Mp4Box& box : Mp4Boxes(source, moov->body, moov->end)) {
+    if (box.type == "udta") {
+      if (const std::optional<Mp4Box> meta = Mp4Child(source, box, "meta"))
+        ReadItemList(source, *meta, facts);
+    } else if (box.type == "meta") {
+      ReadItemList(source, box, facts);
+    } else if (const std::optional<Mp4Box> mdia =
+                   box.type == "trak" ? Mp4Child(source, box, "mdia") : std::nullopt) {
+      const std::optional<Mp4Box> hdlr = Mp4Child(source, *mdia, "hdlr");
+      const std::string handler = hdlr ? source.Read(hdlr->body + 8, 4) : std::string();
+      film = film || handler == "vide";
+      const std::optional<Mp4Box> mdhd = Mp4Child(source, *mdia, "mdhd");
+      if (handler == "soun" && mdhd && !facts.seconds)
+        facts.seconds = Mp4HeaderSeconds(source, *mdhd);
+    }
+  }
+  // A film's own video streams come before or among the covers: rather no cover than the
+  // wrong stream.
+  if (film) facts.pictures.clear();
 }
 
 }  // namespace framora::media

@@ -1,5 +1,7 @@
 #include "media/mpeg_frame.h"
 
+#include "media/song_readers.h"
+
 namespace framora::media {
 
 namespace {
@@ -92,6 +94,42 @@ std::optional<MpegStream> FindMpegStream(ByteSource& source, std::uint64_t offse
     }
   }
   return std::nullopt;
+}
+
+namespace {
+
+// The header an encoder may put in the first frame instead of sound, Xing's (or "Info") or
+// VBRI: the count of the frames after it.
+std::optional<std::uint64_t> HeaderFrames(ByteSource& source, const MpegStream& stream) {
+  const std::string frame = source.Read(stream.start, 64);
+  const std::string_view f(frame);
+  const bool mpeg1 = stream.first.samples == 1152;
+  const bool mono = stream.first.facts.channels == 1;
+  const std::size_t xing = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));  // the side info
+  if (f.size() >= xing + 12 && (f.substr(xing, 4) == "Xing" || f.substr(xing, 4) == "Info") &&
+      (BigEndian(f.substr(xing + 4), 4) & 1))
+    return BigEndian(f.substr(xing + 8), 4);
+  if (f.size() >= 36 + 18 && f.substr(36, 4) == "VBRI") return BigEndian(f.substr(36 + 14), 4);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> MpegSeconds(ByteSource& source, const MpegStream& stream) {
+  const double rate = stream.first.facts.sampleRate;
+  if (stream.parser == &Mp3Frame) {
+    const std::optional<std::uint64_t> frames = HeaderFrames(source, stream);
+    if (frames && *frames > 0) return static_cast<double>(*frames * stream.first.samples) / rate;
+  }
+  // Every frame to the end of the stream; a tag after it (ID3v1, APE) is no frame.
+  std::uint64_t samples = 0;
+  for (std::uint64_t at = stream.start;;) {
+    const std::optional<MpegFrame> frame = stream.parser(source.Read(at, 7));
+    if (!frame || frame->kind != stream.first.kind) break;
+    samples += static_cast<std::uint64_t>(frame->samples);
+    at += frame->length;
+  }
+  return static_cast<double>(samples) / rate;
 }
 
 }  // namespace framora::media

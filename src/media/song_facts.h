@@ -10,7 +10,7 @@
 #include "app/ports.h"
 #include "media/sound_probe.h"
 
-namespace framora {
+namespace framora::media {
 
 // A picture a song carries (an ID3 APIC frame, an MP4 "covr" item, a FLAC PICTURE block).
 struct EmbeddedPicture {
@@ -43,4 +43,4 @@ struct SongFacts {
 // Reads what the song's file tells of itself; a file that cannot be read tells nothing.
 SongFacts ReadSongFacts(FileSystemPort& files, const std::string& path);
 
-}  // namespace framora
+}  // namespace framora::media

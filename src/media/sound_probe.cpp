@@ -9,13 +9,9 @@
 #include "media/mp4_box.h"
 #include "media/mpeg_frame.h"
 
-namespace framora {
+namespace framora::media {
 
 namespace {
-
-using media::BigEndian;
-using media::ByteSource;
-using media::Mp4Box;
 
 // Files that begin like these are containers of their own, whatever bytes follow.
 bool OtherContainer(std::string_view head) {
@@ -63,9 +59,9 @@ SoundFacts EsdsFacts(std::string_view d) {
     if (audioObject > 5 && audioObject != 29) return {};  // ALS, USAC and the like
     facts.copyable = audioObject == 2 || audioObject == 5 || audioObject == 29;  // LC, HE, HEv2
     const unsigned rate = bits(4);
-    facts.sampleRate = rate == 15                       ? static_cast<int>(bits(24))
-                       : rate < media::kAacRates.size() ? media::kAacRates[rate]
-                                                        : 0;
+    facts.sampleRate = rate == 15                ? static_cast<int>(bits(24))
+                       : rate < kAacRates.size() ? kAacRates[rate]
+                                                 : 0;
     const unsigned channels = bits(4);
     facts.channels = channels == 7 ? 8 : channels < 7 ? static_cast<int>(channels) : 0;
   } else if (objectType != 0x66 && objectType != 0x68) {  // neither MPEG-2 AAC Main nor SSR
@@ -76,7 +72,7 @@ SoundFacts EsdsFacts(std::string_view d) {
 
 // The first sample description of a sound track: AAC when it is 'mp4a' with an AAC 'esds'.
 SoundFacts SampleEntry(ByteSource& source, const Mp4Box& stsd) {
-  const std::vector<Mp4Box> entries = media::Mp4Boxes(source, stsd.body + 8, stsd.end);
+  const std::vector<Mp4Box> entries = Mp4Boxes(source, stsd.body + 8, stsd.end);
   if (entries.empty() || entries[0].type != "mp4a") return {};  // ALAC, AC-3, encrypted...
   Mp4Box entry = entries[0];
   // Reserved bytes, the data reference, QuickTime's version, and the channels, the sample
@@ -86,7 +82,7 @@ SoundFacts SampleEntry(ByteSource& source, const Mp4Box& stsd) {
   const std::uint64_t version = BigEndian(std::string_view(fields).substr(8), 2);
   if (version > 2) return {};
   entry.body += 28 + (version == 0 ? 0 : version == 1 ? 16 : 36);
-  const std::optional<Mp4Box> esds = media::Mp4Child(source, entry, "esds");
+  const std::optional<Mp4Box> esds = Mp4Child(source, entry, "esds");
   if (!esds) return {};
   SoundFacts facts = EsdsFacts(source.Read(esds->body + 4, 64));
   // MPEG-2 AAC has no description of its own: the sample entry's fields tell.
@@ -100,18 +96,18 @@ SoundFacts SampleEntry(ByteSource& source, const Mp4Box& stsd) {
 // The first sound track, the one FFmpeg's "1:a:0" names: moov/trak/mdia with the 'soun'
 // handler, and its minf/stbl/stsd.
 SoundFacts Mp4Sound(ByteSource& source) {
-  const Mp4Box file{.type = {}, .start = 0, .body = 0, .end = media::kToTheEnd};
-  const std::optional<Mp4Box> moov = media::Mp4Child(source, file, "moov");
+  const Mp4Box file{.type = {}, .start = 0, .body = 0, .end = kToTheEnd};
+  const std::optional<Mp4Box> moov = Mp4Child(source, file, "moov");
   if (!moov) return {};
-  for (const Mp4Box& trak : media::Mp4Boxes(source, moov->body, moov->end)) {
+  for (const Mp4Box& trak : Mp4Boxes(source, moov->body, moov->end)) {
     std::optional<Mp4Box> mdia;
-    if (trak.type == "trak") mdia = media::Mp4Child(source, trak, "mdia");
-    const std::optional<Mp4Box> hdlr = mdia ? media::Mp4Child(source, *mdia, "hdlr") : mdia;
+    if (trak.type == "trak") mdia = Mp4Child(source, trak, "mdia");
+    const std::optional<Mp4Box> hdlr = mdia ? Mp4Child(source, *mdia, "hdlr") : mdia;
     // The handler's version and flags, a reserved word, then its type.
     if (!hdlr || source.Read(hdlr->body + 8, 4) != "soun") continue;
-    std::optional<Mp4Box> box = media::Mp4Child(source, *mdia, "minf");
+    std::optional<Mp4Box> box = Mp4Child(source, *mdia, "minf");
     for (const char* type : {"stbl", "stsd"})
-      if (box) box = media::Mp4Child(source, *box, type);
+      if (box) box = Mp4Child(source, *box, type);
     return box ? SampleEntry(source, *box) : SoundFacts{};
   }
   return {};
@@ -123,10 +119,10 @@ SoundFacts ProbeSound(FileSystemPort& files, const std::string& path) {
   ByteSource source(files, path);
   const std::string head = source.Read(0, 8);
   if (head.size() == 8 && head.compare(4, 4, "ftyp") == 0) return Mp4Sound(source);
-  const std::uint64_t start = media::SkipId3v2Tags(source, 0);
+  const std::uint64_t start = SkipId3v2Tags(source, 0);
   if (start == 0 && OtherContainer(head)) return {};
-  const std::optional<media::MpegStream> stream = media::FindMpegStream(source, start);
+  const std::optional<MpegStream> stream = FindMpegStream(source, start);
   return stream ? stream->first.facts : SoundFacts{};
 }
 
-}  // namespace framora
+}  // namespace framora::media

@@ -6,7 +6,7 @@
 
 #include "app/ports.h"
 
-namespace framora {
+namespace framora::media {
 
 enum class SoundCodec { Other, Mp3, Aac };
 
@@ -25,4 +25,4 @@ struct SoundFacts {
 // inside; everything else, a file that cannot be read included, is Other.
 SoundFacts ProbeSound(FileSystemPort& files, const std::string& path);
 
-}  // namespace framora
+}  // namespace framora::media

@@ -1,6 +1,7 @@
 // Songs into videos, the one engine below the console's queue and the command line's batch:
-// the video each song becomes, songs that would share one, what is skipped, what a failed or
-// stopped run leaves behind, and the sums at the end. It decides; the caller runs FFmpeg.
+// the video each song (or an album of songs) becomes, videos that would be one, what is
+// skipped, what a failed or stopped run leaves behind, and the sums at the end. Its one loop
+// runs the videos through a small port that runs a command; the fronts only say what happens.
 #pragma once
 
 #include <cstddef>
@@ -12,22 +13,25 @@
 #include <string>
 #include <vector>
 
+#include "app/paths.h"
 #include "app/ports.h"
-#include "main_window/conversion_command.h"
+#include "convert/album.h"
+#include "convert/names.h"
+#include "convert/picture.h"
 #include "media/song_facts.h"
 
 namespace framora::queue {
 
 enum class Outcome { Waiting, Converted, Skipped, Failed, Stopped };
 
-struct Song {
-  std::string path;    // as the user named it; an album's first song
-  std::string output;  // the video it becomes
-  // The songs of one album video, in their order; empty for one song's video.
-  std::vector<std::string> album;
+// One video the queue makes: of one song, or of an album's songs.
+struct Video {
+  std::vector<std::string> songs;  // as the user named them, in their order
+  bool album = false;
+  std::string output;     // the video
   std::string trackList;  // an album's list of where each song starts, beside its video
   Outcome outcome = Outcome::Waiting;
-  // What became of it, in a few words naming its video, once it is decided: "converted:
+  // What became of it, in a few words naming the video, once it is decided: "converted:
   // <video>", "skipped: File <video> allready exists ...", "failed to make <video>: <why>",
   // "stopped: <video> not made".
   std::string result;
@@ -35,6 +39,8 @@ struct Song {
   std::optional<std::int32_t> exitCode;  // FFmpeg's, once it has run to its end
   bool outputStood = false;              // something stood at the output when its run started
   bool removed = false;                  // what its run left at the output was removed
+
+  const std::string& FirstSong() const { return songs.front(); }
 };
 
 struct Rules {
@@ -45,16 +51,9 @@ struct Rules {
   ShellKind shell = ShellKind::Posix;
   // A video that exists is replaced (when it is a file), not skipped.
   bool overwrite = false;
-  // A stopped run keeps what FFmpeg finished of its video (the window's single song, as Cancel
-  // always did); otherwise it goes, so that a retry makes it anew instead of skipping it.
-  bool keepStopped = false;
-};
-
-// Where each song's video goes: into `folder` (none: beside the song), named after the song with
-// `extension`.
-struct Naming {
-  std::optional<std::string> folder;
-  std::string extension = ".avi";
+  // The window's one song runs as its command always did: FFmpeg itself tells of a song that is
+  // missing, the video is made again (-y), and a stopped run keeps what FFmpeg finished of it.
+  bool single = false;
 };
 
 // How a run ended.
@@ -74,24 +73,41 @@ struct Counts {
   std::size_t notConverted = 0;  // stopped, or never started
 };
 
-// The name of an album's track list: its video's, with ".txt".
-std::string TrackListPathFor(const std::string& video, ShellKind shell);
+// What runs the queue's commands: the console's runner, or the batch's.
+class CommandRunner {
+ public:
+  virtual ~CommandRunner() = default;
+  // Runs the command to its end, or until it is stopped, and says how it ended.
+  virtual RunEnd RunCommand(const std::string& command) = 0;
+  // A stopped command may write on until its stop is over (and on Windows holds its files till
+  // then): `work` runs once it has.
+  virtual void AfterStop(std::function<void()> work) = 0;
+};
 
-// DIR/<name without its extension><extension>; DIR is the song's own folder without a folder.
-std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKind shell);
-// The folder part of a path, without its last separator ("" for a bare name), and the name.
-std::string FolderOf(const std::string& path, ShellKind shell);
-std::string NameOf(const std::string& path, ShellKind shell);
+class SongQueue;
+
+// What the queue tells while it runs; each front says it in its own words.
+class QueueReport {
+ public:
+  virtual ~QueueReport() = default;
+  // Asked before each video: true ends the run there.
+  virtual bool StopRequested() { return false; }
+  // The video's command is about to run.
+  virtual void VideoStarting(const SongQueue& /*queue*/, std::size_t /*video*/) {}
+  // What became of the video is decided (run, skipped or failed before FFmpeg).
+  virtual void VideoEnded(const SongQueue& queue, std::size_t video) = 0;
+};
 
 class SongQueue {
  public:
   SongQueue(FileSystemPort& files, Rules rules);
   SongQueue(const SongQueue&) = delete;
   SongQueue& operator=(const SongQueue&) = delete;
+  ~SongQueue();
 
   // One video per song, named by `naming`. Two songs with one video (the same name, or on
   // Windows the same name in another letter case) are a clash: the later one fails.
-  void AddEach(const std::vector<std::string>& songs, const Naming& naming);
+  void AddEach(const std::vector<std::string>& songs, const convert::Naming& naming);
   // A song whose video is named as it is.
   void AddOne(const std::string& song, const std::string& output);
   // One video of all the songs, one after another, and its track list.
@@ -99,77 +115,80 @@ class SongQueue {
   // An argument that names no song (a pattern that matches nothing): it fails, saying why.
   void AddRefused(const std::string& song, std::string why);
 
-  std::size_t Size() const { return songs_.size(); }
-  const Song& operator[](std::size_t i) const { return songs_[i]; }
+  std::size_t Size() const { return videos_.size(); }
+  const Video& operator[](std::size_t i) const { return videos_[i]; }
   const Rules& GetRules() const { return rules_; }
-  // The command that makes the song's video, worked out once (it reads the song: see
-  // media/sound_probe.h), so that the console knows its own command again.
-  std::string Command(std::size_t i) const;
+  // One album video, or several videos: run as a queue, with a line for each.
+  bool IsAlbum() const { return videos_.size() == 1 && videos_[0].album; }
+  bool Several() const { return videos_.size() > 1 || IsAlbum(); }
 
-  // Whether the song's run may start now (then it has begun, as BeginRun). False when it is
-  // decided without FFmpeg: a clash, a song that is missing or a folder, a video that exists
-  // (skipped unless overwriting), or something other than a file where an overwritten video
-  // would go.
-  bool Prepare(std::size_t i);
-  // Whether the video can be made at all: a picture to show (and for an album, its songs' lengths
-  // and the files its command reads). When not, the song fails, saying why, before FFmpeg runs.
-  // Prepare checks this too.
-  bool Makeable(std::size_t i);
-  // An album's track list, as its file holds it.
+  // The command that makes video i: as its run was prepared, or as it would be prepared now.
+  // Nothing is written for it.
+  std::string Command(std::size_t i) const;
+  // An album's track list as its file holds it (empty for one song's video).
   std::string TrackListText(std::size_t i) const;
   // What a song's file tells of itself, read once.
-  const SongFacts& Facts(const std::string& song) const;
-  // The song's run starts without those checks (a single song, which FFmpeg itself tells about):
-  // what stands at its output now is noted, for the clean-up after the run.
-  void BeginRun(std::size_t i);
-  // Every song waits again, for a queue that is run once more.
-  void Reset();
-  // After the run that Prepare allowed. A run that did not make the video leaves nothing at the
-  // output that it created there; whatever stood there before stays.
-  void Finished(std::size_t i, const RunEnd& end);
+  const media::SongFacts& Facts(const std::string& song) const;
 
-  // Removes, when it runs, what stands at the song's video then if nothing stood there when
-  // its run started: for a stopped command that may still be writing, run once it has ended.
-  // It needs nothing of the queue, which may be gone by then.
-  std::function<void()> Removal(std::size_t i) const;
+  // The one loop: every video waits again, then each is prepared (decided without FFmpeg where
+  // it can be, and what its command reads written), run and finished in turn, until the report
+  // asks to stop or a run was stopped.
+  void Run(CommandRunner& runner, QueueReport& report);
 
   Counts Count() const;
 
  private:
-  void Decide(Song& song, Outcome outcome, std::string result);
-  void Fail(Song& song, const std::string& why);
-  std::string Made(std::size_t i) const;
-  // Removes what the song's run left, when nothing stood at its output before and a file
-  // stands there now.
-  void CleanUp(Song& song);
-  // Two names of one file, as this system compares them.
-  std::string Key(const std::string& path) const;
-  // The video's picture: the chosen one, else the song's own (an album's first found).
-  std::optional<PictureSource> Picture(const Song& song) const;
-  bool Stands(const std::string& path, Song& song);
-  std::string MadeAlbum(std::size_t i) const;
-
-  // The files that albums' commands read, in a temporary folder that goes with the last of the
-  // queue and the removals it handed out.
-  struct TempFiles {
-    TempFiles(FileSystemPort& port) : files(port), folder(port.MakeTempFolder()) {}
-    TempFiles(const TempFiles&) = delete;
-    TempFiles& operator=(const TempFiles&) = delete;
-    FileSystemPort& files;
-    std::optional<std::string> folder;
-    std::vector<std::string> written;
-    bool failed = false;
-    ~TempFiles();
+  // What a video's run needs: its command and the files it reads.
+  struct Plan {
+    std::string command;
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string trackList;  // an album's, as its file holds it
   };
+  // The files the videos' commands read, in a temporary folder of the queue's own, made by the
+  // first run that needs it; it goes with the last of the queue and the removals it handed out.
+  struct TempFolder {
+    TempFolder(FileSystemPort& port, std::string where) : files(port), path(std::move(where)) {}
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder();
+    FileSystemPort& files;
+    std::string path;
+    bool made = false;
+    std::vector<std::string> written;
+  };
+
+  // Whether the video's run may start now. False when it is decided without FFmpeg: a clash, a
+  // song that is missing or a folder, a video that exists (skipped unless overwriting),
+  // something other than a file where an overwritten video would go, no picture, an album song
+  // whose length is not known, or files its command reads that could not be written.
+  bool Prepare(std::size_t i);
+  bool Checked(std::size_t i);
+  bool Written(std::size_t i);
+  // After the run that Prepare allowed. A run that did not make the video leaves nothing at the
+  // output that it created there; whatever stood there before stays.
+  void Finished(std::size_t i, const RunEnd& end);
+  // Removes, when it runs, what stands at the video then if nothing stood there when its run
+  // started: for a stopped command that may still be writing. It needs nothing of the queue,
+  // which may be gone by then.
+  std::function<void()> Removal(std::size_t i) const;
+
+  Plan PlanFor(std::size_t i) const;
+  void Decide(Video& video, Outcome outcome, std::string result);
+  void Fail(Video& video, const std::string& why);
+  // Removes what the run left, when nothing stood at its output before and a file stands there.
+  void CleanUp(Video& video);
+  // The video's picture: the chosen one, else the song's own (an album's first found).
+  std::optional<convert::PictureSource> Picture(const Video& video) const;
+  bool Stands(const std::string& path, Video& video);
 
   FileSystemPort& files_;
   Rules rules_;
-  std::vector<Song> songs_;
+  std::vector<Video> videos_;
   std::vector<std::optional<std::size_t>> clashWith_;
-  std::vector<std::string> refusals_;          // why a song fails before anything is looked at
-  mutable std::vector<std::string> commands_;  // worked out so far; empty: not yet
-  mutable std::map<std::string, SongFacts> facts_;
-  mutable std::shared_ptr<TempFiles> temp_;
+  std::vector<std::string> refusals_;          // why a video fails before anything is looked at
+  std::vector<std::optional<Plan>> prepared_;  // the plans of the runs prepared so far
+  mutable std::map<std::string, media::SongFacts> facts_;
+  std::shared_ptr<TempFolder> temp_;
 };
 
 }  // namespace framora::queue

@@ -152,8 +152,10 @@ TEST_F(PosixFiles, BytesAreReadFromAnOffsetAndStopAtTheEnd) {
   EXPECT_EQ(fs.ReadBytes(dir + "/missing", 0, 4), "");
 
   // What FFmpeg reads besides the songs goes into a folder of the program's own, and goes.
-  const std::optional<std::string> temp = fs.MakeTempFolder();
-  ASSERT_TRUE(temp);
+  const std::optional<std::string> temp =
+      fs.TempFolder() + "/framora-test-" + std::to_string(::getpid());
+  ASSERT_TRUE(fs.MakeFolder(*temp));
+  EXPECT_FALSE(fs.MakeFolder(*temp)) << "never into what stands there";
   EXPECT_TRUE(fs.WriteFile(*temp + "/list", "a\nb"));
   EXPECT_EQ(fs.ReadBytes(*temp + "/list", 0, 9), "a\nb");
   EXPECT_FALSE(fs.RemoveFolder(*temp)) << "not while something is in it";

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "batch/batch.h"
+#include "convert/command_text.h"
+#include "convert/song_command.h"
 #include "fakes/fake_batch_system.h"
 #include "fakes/fake_file_system.h"
 
 namespace framora::test {
 namespace {
+
+using convert::BuildConversionCommand;
+using convert::QuoteForShell;
 
 using Args = std::vector<std::string>;
 
@@ -202,7 +207,7 @@ TEST_F(BatchTest, EachSongHasAVideoOfItsOwnAndWhatStandsThereIsLeftAlone) {
 TEST_F(BatchTest, OnWindowsTheBatchExpandsWildcardsAsWindowsProgramsDo) {
   shell = ShellKind::Cmd;
   files.AddNormalFile("C:\\p\\cover.png");
-  files.entries["C:\\album\\"] = {"10 c.mp3", "02 B.MP3", "1 a.mp3", "notes.txt", "sub.mp3"};
+  files.entries["C:\\album"] = {"10 c.mp3", "02 B.MP3", "1 a.mp3", "notes.txt", "sub.mp3"};
   files.folders.insert("C:\\album\\sub.mp3");
   Songs(
       {"C:\\album\\10 c.mp3", "C:\\album\\02 B.MP3", "C:\\album\\1 a.mp3", "C:\\album\\notes.txt"});

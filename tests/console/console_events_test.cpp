@@ -53,13 +53,19 @@ TEST(ConsoleSong, AFailedConversionLeavesNoVideoOfItsOwnAndExecuteRunsItAgain) {
         queue::Rules{"/usr/bin/ffmpeg", "/p/not a picture.png", ShellKind::Posix, true, true});
     songs->AddOne("/m/Intro.mp3", "/m/Intro.mp4");
     if (c.videoStoodBefore) f.files.AddNormalFile("/m/Intro.mp4");
-    const std::string command = songs->Command(0) + (c.editedByHand ? " -v quiet" : "");
+    f.logic.Load();
     f.desk.HandOver(songs);
+    EXPECT_EQ(f.controls.texts["Text1"], songs->Command(0));
+    EXPECT_EQ(f.controls.texts["txtCommand"], songs->Command(0));
+    if (c.editedByHand) {
+      f.controls.texts["Text1"] += " -v quiet";
+      f.logic.Text1_Change();
+    }
     f.host.onStart = [&](const CommandLine&) {
       f.files.AddNormalFile("/m/Intro.mp4");  // FFmpeg makes the file before it fails
       f.host.exitCode = 1;
     };
-    f.Run(command);
+    f.logic.Execute();
     ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
     const std::string removedLine =
         "\r\nWhat FFmpeg had written of /m/Intro.mp4 was removed, so that the conversion can run "
@@ -95,7 +101,6 @@ struct QueueFixture : ConsoleFixture {
     host.onRead = [this] { nowMs += 1000; };
     logic.Load();
     desk.HandOver(songs);
-    controls.texts["Text1"] = controls.texts["txtCommand"] = songs->Command(0);
   }
   std::shared_ptr<queue::SongQueue> songs;
 };

@@ -35,8 +35,9 @@ xdotool key Return
 wait_gone "Select File"
 shot "$main" field
 # (QSettings writes each quote as \")
-grep -qF "audio-file=\\\"$work/cwd/${songs[0]}.wav\\\" \\\"$work/cwd/${songs[1]}.wav\\\"" \
-  "$XDG_CONFIG_HOME/framora/Framora audio converter.ini" || fail "the list is not remembered"
+wait_file_holds "$XDG_CONFIG_HOME/framora/Framora audio converter.ini" \
+  "audio-file=\\\"$work/cwd/${songs[0]}.wav\\\" \\\"$work/cwd/${songs[1]}.wav\\\"" ||
+  fail "the list is not remembered"
 
 click_convert_picture
 question=$(wait_window "Framora audio converter")

@@ -48,8 +48,8 @@ length=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$album")
 awk -v a="$length" -v b="$sum" 'BEGIN { exit !(a - b < 0.1 && b - a < 0.1) }' ||
   fail "the album lasts $length s, its songs $sum s"
 chapters=$(ffprobe -v error -show_entries chapter_tags=title -of csv=p=0 "$album")
-[ "$chapters" = "$(printf '%s\n' "${titles[0]}" Zwei "03 x")" ] || fail "chapters: $chapters"
-[ "$(cat "videos/My album.txt")" = "$(printf '0:00 %s\n0:02 Zwei\n0:05 03 x' "${titles[0]}")" ] ||
+[ "$chapters" = "$(printf '%s\n' "${titles[0]}" Zwei x)" ] || fail "chapters: $chapters"
+[ "$(cat "videos/My album.txt")" = "$(printf '0:00 %s\n0:02 Zwei\n0:05 x' "${titles[0]}")" ] ||
   fail "track list: $(cat "videos/My album.txt")"
 rgb() { # the colour of a video's frame at 1 s, as "r g b"
   ffmpeg -v error -ss 1 -i "$1" -frames:v 1 -vf scale=1:1 -f rawvideo -pix_fmt rgb24 - |

@@ -116,6 +116,16 @@ wait_window() {
   fail "no window '$caption' within $deadline s"
 }
 
+# Polls until the file holds the text (the settings reach their file from the event loop).
+wait_file_holds() {
+  local end=$((SECONDS + deadline))
+  until grep -qF -- "$2" "$1" 2>/dev/null; do
+    ((SECONDS < end)) || return 1
+    alive
+    sleep 0.1
+  done
+}
+
 # Polls until no visible window has this caption.
 wait_gone() {
   local end=$((SECONDS + deadline))

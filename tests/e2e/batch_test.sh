@@ -130,8 +130,8 @@ sum() { for song in "$@"; do seconds "$song"; done | awk '{ s += $1 } END { prin
 near() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a - b < 0.1 && b - a < 0.1) }'; }
 near "$(seconds "My album.mp4")" "$(sum "$al"/{"1 a","2 b","10 c"}.mp3)" || fail "album length"
 [ "$(ffprobe -v error -show_entries chapter_tags=title -of csv=p=0 "My album.mp4" | tr '\n' '|')" = \
-  "\"It's & 100% \"\"so\"\"\"|Zwei|10 c|" ] || fail "chapters"
-[ "$(cat "My album.txt")" = "$(printf '0:00 %s\n0:03 Zwei\n0:05 10 c' "It's & 100% \"so\"")" ] ||
+  "\"It's & 100% \"\"so\"\"\"|Zwei|c|" ] || fail "chapters"
+[ "$(cat "My album.txt")" = "$(printf '0:00 %s\n0:03 Zwei\n0:05 c' "It's & 100% \"so\"")" ] ||
   fail "track list: $(cat "My album.txt")"
 for album in mixed.mp4 "mixed avi.avi"; do
   run --album "$album" "$al/1 a.mp3" "$al/low.wav" "$al/2 b.mp3"

@@ -10,11 +10,11 @@
 #include <fstream>
 
 #include "console/console_form.h"
+#include "convert/song_command.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_windows.h"
-#include "main_window/conversion_command.h"
 #include "main_window/main_form.h"
 #include "main_window/songs_question_form.h"
 #include "platform/posix/posix_files.h"
@@ -118,8 +118,8 @@ class ConversionEndToEnd : public ::testing::Test {
     ASSERT_NE(console, nullptr);
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].prompt;
     posix::PosixFileSystem files;
-    const std::string command = BuildConversionCommand(ffmpeg, image, audio, output,
-                                                       ShellKind::Posix, ProbeSound(files, audio));
+    const std::string command = convert::BuildConversionCommand(
+        ffmpeg, image, audio, output, ShellKind::Posix, media::ProbeSound(files, audio));
     EXPECT_EQ(console->Text(console_form::Text1), command);
     EXPECT_EQ(console->Text(console_form::txtCommand), command);
 

@@ -62,10 +62,10 @@ class FakeFileSystem : public FileSystemPort {
   std::string FullPath(const std::string& path) override {
     return path.starts_with('/') || path.find(':') == 1 ? path : "/cwd/" + path;
   }
-  std::optional<std::string> MakeTempFolder() override {
-    const std::string folder = "/tmp/framora-" + std::to_string(++tempFolders);
-    folders.insert(folder);
-    return folder;
+  std::string TempFolder() override { return "/tmp"; }
+  bool MakeFolder(const std::string& path) override {
+    ++tempFolders;
+    return folders.insert(path).second;
   }
   bool WriteFile(const std::string& path, std::string_view content) override {
     contents[path] = std::string(content);

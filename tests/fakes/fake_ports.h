@@ -13,6 +13,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_settings.h"
 #include "fakes/fake_windows.h"
+#include "queue/desk.h"
 
 namespace framora::test {
 
@@ -26,6 +27,7 @@ struct FakePorts {
     ctx.registry = &registry;
     ctx.windows = &windows;
     ctx.programs = &programs;
+    ctx.desk = &desk;
     ctx.makeProcessHost = [] { return std::make_unique<FakeProcessHost>(); };
   }
   FakePorts(const FakePorts&) = delete;
@@ -39,6 +41,7 @@ struct FakePorts {
   FakeRegistry registry;
   FakeWindowManager windows;
   FakeProgramSearch programs;
+  queue::Desk desk;
   AppContext ctx;
 };
 

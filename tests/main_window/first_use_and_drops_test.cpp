@@ -99,7 +99,8 @@ TEST(FieldForFile, ByKindWhateverTheLetterCase) {
       {"C:\\ff\\FFmpeg.EXE", Text1}, {"/v/a.avi", std::nullopt},
       {"/m/wav", std::nullopt},      {"/usr/bin/ffmpeg2", std::nullopt},
   };
-  for (const auto& [path, field] : cases) EXPECT_EQ(FieldForFile(path), field) << path;
+  for (const auto& [path, field] : cases)
+    EXPECT_EQ(FieldForFile(path, ShellKind::Cmd), field) << path;
 }
 
 TEST_F(MainWindowTest, AFileDroppedOnAFieldIsChosenForItAsItsChooserWouldHave) {
@@ -201,7 +202,9 @@ TEST(SongList, TheAudioFieldHoldsOneSongAsItStandsOrSeveralQuoted) {
   EXPECT_EQ(SongField({"/m/say \"hi\" there.mp3"}), std::nullopt) << "it would read as three";
   Songs names = {"/b/Track 10.mp3", "/a/track 9.mp3", "/c/Track 009.mp3",
                  "/a/intro.mp3",    "/z/Ärger.mp3",   "/a/Track 10.mp3"};
-  std::sort(names.begin(), names.end(), InFileNameOrder);
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return InFileNameOrder(a, b, ShellKind::Posix);
+  });
   EXPECT_EQ(names, (Songs{"/a/intro.mp3", "/a/track 9.mp3", "/c/Track 009.mp3", "/a/Track 10.mp3",
                           "/b/Track 10.mp3", "/z/Ärger.mp3"}));
 }

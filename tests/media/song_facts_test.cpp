@@ -12,7 +12,7 @@
 #include "platform/posix/posix_files.h"
 #include "support/temp_env.h"
 
-namespace framora {
+namespace framora::media {
 namespace {
 
 std::string Output(const std::string& command) {
@@ -236,4 +236,4 @@ TEST(SongFacts, BrokenBytesTellLittleButNeverCrash) {
 }
 
 }  // namespace
-}  // namespace framora
+}  // namespace framora::media

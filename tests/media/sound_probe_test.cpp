@@ -10,7 +10,7 @@
 #include "platform/posix/posix_files.h"
 #include "support/temp_env.h"
 
-namespace framora {
+namespace framora::media {
 namespace {
 
 std::string Contents(const std::string& file) {
@@ -74,4 +74,4 @@ TEST(SoundProbe, KnowsTheSoundByTheFilesContentNotItsName) {
 }
 
 }  // namespace
-}  // namespace framora
+}  // namespace framora::media

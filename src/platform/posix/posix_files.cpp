@@ -77,12 +77,13 @@ std::string PosixFileSystem::FullPath(const std::string& path) {
   return folder + (folder.ends_with('/') ? "" : "/") + path;
 }
 
-std::optional<std::string> PosixFileSystem::MakeTempFolder() {
+std::string PosixFileSystem::TempFolder() {
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-  pattern += "/framora-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
-  return pattern;
+  return (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+}
+
+bool PosixFileSystem::MakeFolder(const std::string& path) {
+  return !path.empty() && ::mkdir(path.c_str(), 0700) == 0;
 }
 
 bool PosixFileSystem::WriteFile(const std::string& path, std::string_view content) {

@@ -89,19 +89,16 @@ std::string Win32FileSystem::FullPath(const std::string& path) {
   return FromWide(full);
 }
 
-std::optional<std::string> Win32FileSystem::MakeTempFolder() {
+std::string Win32FileSystem::TempFolder() {
   wchar_t temp[MAX_PATH + 1] = {};
   const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-  if (length == 0 || length > MAX_PATH) return std::nullopt;
-  // A name of the program's own that nobody else holds: its process id and a counter.
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    const std::wstring folder = std::wstring(temp) + L"framora-" +
-                                std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                std::to_wstring(::GetTickCount()) + L"-" + std::to_wstring(attempt);
-    if (::CreateDirectoryW(folder.c_str(), nullptr)) return FromWide(folder);
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
-  }
-  return std::nullopt;
+  if (length == 0 || length > MAX_PATH) return ".";
+  return FromWide(std::wstring(temp, length));
+}
+
+bool Win32FileSystem::MakeFolder(const std::string& path) {
+  // The user's own folder for temporary files already keeps others out.
+  return !path.empty() && ::CreateDirectoryW(ToWide(path).c_str(), nullptr);
 }
 
 bool Win32FileSystem::WriteFile(const std::string& path, std::string_view content) {

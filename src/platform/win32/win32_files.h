@@ -21,7 +21,8 @@ class Win32FileSystem : public FileSystemPort {
   std::vector<std::string> ListFolder(const std::string& folder) override;
   std::string FullPath(const std::string& path) override;
   // In the user's folder for temporary files (GetTempPathW).
-  std::optional<std::string> MakeTempFolder() override;
+  std::string TempFolder() override;
+  bool MakeFolder(const std::string& path) override;
   bool WriteFile(const std::string& path, std::string_view content) override;
   bool RemoveFolder(const std::string& path) override;
 };

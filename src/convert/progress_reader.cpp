@@ -1,10 +1,10 @@
-#include "console/progress_reader.h"
+#include "convert/progress_reader.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-namespace framora::console {
+namespace framora::convert {
 
 namespace {
 
@@ -287,4 +287,4 @@ std::optional<double> ProgressReader::Fraction() {
   return std::clamp(*time_ / *total_, 0.0, 1.0);
 }
 
-}  // namespace framora::console
+}  // namespace framora::convert

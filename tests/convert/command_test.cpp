@@ -8,13 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "main_window/conversion_command.h"
-#include "queue/album_command.h"
-#include "queue/song_queue.h"
+#include "convert/album.h"
+#include "convert/command_text.h"
+#include "convert/names.h"
+#include "convert/song_command.h"
+#include "convert/track_list.h"
 #include "support/temp_env.h"
 
-namespace framora {
+namespace framora::convert {
 namespace {
+
+using media::SoundCodec;
 
 TEST(ConversionCommand, PlainPathsGoInExactlyAsTheyAre) {
   EXPECT_EQ(BuildConversionCommand("C:\\ffmpeg\\ffmpeg.exe", "C:\\pics\\cover.jpg",
@@ -167,11 +171,7 @@ TEST(ConversionCommand, AFirstWordIsNeverTakenAsShellGrammar) {
   EXPECT_EQ(QuoteForShell("while", ShellKind::Cmd), "while");
 }
 
-}  // namespace
-}  // namespace framora
-
-namespace framora {
-namespace {
+using media::SoundFacts;
 
 AlbumSong Song(const std::string& path, double seconds, const std::string& title = "",
                SoundFacts sound = {}) {
@@ -191,7 +191,7 @@ TEST(AlbumCommand, TheTrackListStartsEachSongAtItsSecondTitledByItsTagOrItsName)
       {{Song("/m/a.mp3", 187.03, " A \"b\" & 100%"), Song("/m/02 b.mp3", 578.5),
         Song("C:\\m\\x.y.wav", 0.5)},
        ShellKind::Posix,
-       "0:00 A \"b\" & 100%\n3:07 02 b\n12:45 C:\\m\\x.y\n"},
+       "0:00 A \"b\" & 100%\n3:07 b\n12:45 C:\\m\\x.y\n"},
       {{Song("C:\\m\\x.y.wav", 0.5), Song("C:\\m\\b", 2, "line\r\nbreak")},
        ShellKind::Cmd,
        "0:00 x.y\r\n0:00 line  break\r\n"},
@@ -200,11 +200,11 @@ TEST(AlbumCommand, TheTrackListStartsEachSongAtItsSecondTitledByItsTagOrItsName)
        "0:00:00 a\n0:30:00 b\n1:00:00 c\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(TrackList(AlbumTracks(c.songs, c.shell), AlbumSeconds(c.songs), c.shell), c.list);
+    EXPECT_EQ(PlanAlbum("ff", "c.png", c.songs, "a.mp4", "/t", c.shell).trackList, c.list);
   }
-  EXPECT_EQ(queue::TrackListPathFor("/a.b/My album.mp4", ShellKind::Posix), "/a.b/My album.txt");
-  EXPECT_EQ(queue::TrackListPathFor("C:\\a.b\\x.TXT", ShellKind::Cmd), "C:\\a.b\\x.TXT.txt");
-  EXPECT_EQ(queue::TrackListPathFor("C:\\a.b\\x", ShellKind::Cmd), "C:\\a.b\\x.txt");
+  EXPECT_EQ(TrackListPathFor("/a.b/My album.mp4", ShellKind::Posix), "/a.b/My album.txt");
+  EXPECT_EQ(TrackListPathFor("C:\\a.b\\x.TXT", ShellKind::Cmd), "C:\\a.b\\x.TXT.txt");
+  EXPECT_EQ(TrackListPathFor("C:\\a.b\\x", ShellKind::Cmd), "C:\\a.b\\x.txt");
 }
 
 TEST(AlbumCommand, TheSoundIsCopiedOnlyWhenEverySongHoldsTheSameKindTheVideoTakes) {
@@ -231,4 +231,4 @@ TEST(AlbumCommand, TheSoundIsCopiedOnlyWhenEverySongHoldsTheSameKindTheVideoTake
 }
 
 }  // namespace
-}  // namespace framora
+}  // namespace framora::convert

@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-namespace framora::console {
+namespace framora::convert {
 
 class ProgressReader {
  public:
@@ -65,4 +65,4 @@ class ProgressReader {
   std::optional<double> time_;
 };
 
-}  // namespace framora::console
+}  // namespace framora::convert

@@ -7,9 +7,9 @@
 #include <sstream>
 #include <vector>
 
-#include "console/progress_reader.h"
+#include "convert/progress_reader.h"
 
-namespace framora::console {
+namespace framora::convert {
 namespace {
 
 // What Debian's ffmpeg wrote converting a 1920x1080 PNG and 20 s of WAV with the program's
@@ -156,4 +156,4 @@ TEST(ProgressReader, ANewRunStartsFromNothing) {
 }
 
 }  // namespace
-}  // namespace framora::console
+}  // namespace framora::convert
