@@ -5,6 +5,30 @@
 
 namespace framora::console {
 
+bool Invisible(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029;
+}
+
+std::string CopiedText(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    out += bytes[i];
+  }
+  return out;
+}
+
+std::pair<std::size_t, std::size_t> WordAt(const ChunkedText& text, std::size_t at) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  std::size_t from = std::min(at, text.size());
+  while (from > 0 && !blank(text[from - 1])) --from;
+  std::size_t to = std::min(at, text.size());
+  while (to < text.size() && !blank(text[to])) ++to;
+  return {from, to};
+}
+
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;

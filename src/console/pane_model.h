@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,15 @@ std::size_t EditUnits(const ChunkedText& text, std::size_t from, std::size_t cou
 // end the text there, left out (it counts nothing either). A byte that starts no character
 // shows as U+FFFD.
 std::u16string EditText(const ChunkedText& text, std::size_t from, std::size_t count);
+
+// Characters that take no room and are not drawn: control characters, and the line and
+// paragraph separators, which would start a new line of their own when drawn.
+bool Invisible(char32_t c);
+// What a copy of the pane's text gives the clipboard: each CR LF as LF.
+std::string CopiedText(std::string_view bytes);
+// The word a double click at byte `at` selects: the run between blanks (space, tab, line
+// breaks), wherever its rows end, as [first, second).
+std::pair<std::size_t, std::size_t> WordAt(const ChunkedText& text, std::size_t at);
 
 class PaneModel {
  public:

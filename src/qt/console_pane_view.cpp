@@ -19,12 +19,6 @@ namespace {
 constexpr int kMargin = 2;    // pixels left and right of the text
 constexpr qreal kUnits = 64;  // the rows measure in 1/64 pixel, as the font engine does
 
-// Characters that take no room and are not drawn: control characters, and the line and
-// paragraph separators, which would start a new line of their own when drawn.
-bool Invisible(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029;
-}
-
 QString FromUtf8(std::string_view bytes) {
   return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
@@ -32,22 +26,12 @@ QString FromUtf8(std::string_view bytes) {
 // A run of a row as drawn: what takes no room left out.
 QString Drawn(std::string_view bytes) {
   QString text = FromUtf8(bytes);
-  text.removeIf([](QChar c) { return Invisible(c.unicode()); });
+  text.removeIf([](QChar c) { return console::Invisible(c.unicode()); });
   return text;
 }
 
-// "\r\n" becomes "\n"; what the clipboard and the tests see.
-QString PlainLines(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    out += bytes[i];
-  }
-  return FromUtf8(out);
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// What the clipboard and the tests see.
+QString PlainLines(std::string_view bytes) { return FromUtf8(console::CopiedText(bytes)); }
 
 }  // namespace
 
@@ -89,7 +73,7 @@ void ConsolePaneView::Layout(bool force) {
     const QFontMetricsF metrics(drawFont_, viewport());
     model_.SetLayout(
         [metrics](char32_t c) -> std::int32_t {
-          if (Invisible(c)) return 0;
+          if (console::Invisible(c)) return 0;
           const qreal advance = c < 0x10000 ? metrics.horizontalAdvance(QChar(c))
                                             : metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
           return static_cast<std::int32_t>(std::lround(advance * kUnits));
@@ -307,11 +291,7 @@ void ConsolePaneView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   // The word under the mouse: the run of characters between blanks, wherever its rows end.
   const std::size_t at = PositionAt(event->position().toPoint());
-  const console::ChunkedText& text = Text();
-  std::size_t from = at;
-  while (from > 0 && !IsBlank(text[from - 1])) --from;
-  std::size_t to = at;
-  while (to < text.size() && !IsBlank(text[to])) ++to;
+  const auto [from, to] = console::WordAt(Text(), at);
   model_.SetSelection(from, to);
   selecting_ = false;
   viewport()->update();

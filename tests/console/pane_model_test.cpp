@@ -117,3 +117,30 @@ TEST(PaneModel, AnyInterleavingGivesTheRowsSelectionAndRichEditOfTheTextAsItIs) 
 
 }  // namespace
 }  // namespace framora::console
+
+namespace framora::console {
+namespace {
+
+TEST(PaneRules, WhatIsDrawnCopiedAndSelectedByADoubleClick) {
+  for (const char32_t c : {U'\0', U'\t', U'\x1B', U'\x7F', U'\x9F', U'\u2028', U'\u2029'})
+    EXPECT_TRUE(Invisible(c)) << static_cast<std::uint32_t>(c);
+  for (const char32_t c : {U' ', U'a', U'\xA0', U'\u00E9', U'\u2027', U'\U0001F3B5'})
+    EXPECT_FALSE(Invisible(c)) << static_cast<std::uint32_t>(c);
+  EXPECT_EQ(CopiedText("a\r\nb\rc\n\r\n"), "a\nb\rc\n\n");
+
+  ChunkedText text;
+  text.Append("C:\\> ffmpeg -i 'a b.mp3'\r\nframe=1\ttime=00:01");
+  const struct {
+    std::size_t at;
+    std::string word;
+  } cases[] = {{0, "C:\\>"},         {8, "ffmpeg"},      {16, "'a"},
+               {18, "b.mp3'"},       {27, "frame=1"},      {38, "time=00:01"},
+               {1000, "time=00:01"}};  // past the end: the last word
+  for (const auto& c : cases) {
+    const auto [from, to] = WordAt(text, c.at);
+    EXPECT_EQ(text.Substr(from, to - from), c.word) << c.at;
+  }
+}
+
+}  // namespace
+}  // namespace framora::console
