@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,6 +128,11 @@ class ProgramSearchPort {
   // Whether path names a file (not a folder) that the system would start as a program.
   virtual bool IsProgramFile(const std::string& path) = 0;
 };
+
+// The file system and the program search of the system the program is built for (the platform
+// adapters define them).
+std::unique_ptr<FileSystemPort> MakeFileSystem();
+std::unique_ptr<ProgramSearchPort> MakeProgramSearch();
 
 }  // namespace framora
 

@@ -22,6 +22,15 @@ std::string FromLatin1(std::string_view text);
 std::string FromUtf16(std::string_view text, bool bigEndian);
 bool IsUtf8(std::string_view text);
 
+// Text for the system's own functions: in its narrow code page, what the Windows "A" functions
+// speak (a character it lacks becomes '?'), and in UTF-16, what the "W" functions speak; and
+// back. The platform adapters define them: on POSIX the narrow code page is UTF-8 itself, and
+// nothing speaks UTF-16.
+std::string ToNarrow(std::string_view utf8);
+std::string FromNarrow(std::string_view narrow);
+std::wstring ToWide(std::string_view utf8);
+std::string FromWide(std::wstring_view wide);
+
 // ASCII-only lower case; other characters are left alone.
 std::string AsciiLower(std::string_view text);
 

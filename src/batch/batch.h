@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,5 +52,10 @@ struct BatchPorts {
 
 // Runs the command line (the arguments after the program's name) and returns the exit status.
 int RunCommandLine(const std::vector<std::string>& args, BatchPorts ports);
+
+// The program's command line on the system it is built for (the platform adapters define it),
+// before any window: the exit status when the arguments asked for the command line (--help,
+// --version, a batch), nothing when the program opens its windows instead.
+std::optional<int> RunProgramCommandLine(int argc, char** argv);
 
 }  // namespace framora::batch

@@ -25,6 +25,9 @@ class ChunkedText {
     void (*give)(char* block);
   };
   static BlockMemory PlainMemory();
+  // What suits the pane on the system the program is built for (the platform adapters define
+  // it): on Linux, blocks the kernel may back with huge pages.
+  static BlockMemory SystemMemory();
 
   // Another block size is for tests, which reach block boundaries sooner with small ones; its
   // blocks come from the heap.

@@ -29,6 +29,10 @@ std::optional<std::string> GnomeAboutPanel(std::string_view panelList);
 std::string JoinCommand(const std::vector<std::string>& words);
 std::vector<std::string> SplitCommand(std::string_view text);
 
+// Starts a command that FindDesktopSysInfo gave (see SplitCommand) as a program of its own,
+// without waiting for it; false when it could not be started (the POSIX adapters define it).
+bool StartDesktopCommand(const std::string& command);
+
 // What the look-up needs of the desktop session besides PATH.
 class DesktopSessionPort {
  public:

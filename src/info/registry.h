@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace framora {
@@ -41,5 +42,9 @@ class RegistryPort {
                                   std::uint32_t& type, std::uint8_t* data, std::uint32_t& size) = 0;
   virtual void CloseKey(RegistryKey key) = 0;
 };
+
+// The registry of the system the program is built for (the platform adapters define it): the
+// Windows one, or a POSIX answer to the one key the About box looks up.
+std::unique_ptr<RegistryPort> MakeRegistry();
 
 }  // namespace framora

@@ -4,9 +4,7 @@
 #include <QTimer>
 
 #include "app/identity.h"
-#include "platform/posix/posix_files.h"
-#include "platform/posix/posix_process_host.h"
-#include "platform/posix/posix_registry.h"
+#include "info/registry.h"
 #include "qt/about_window.h"
 #include "qt/console_window.h"
 #include "qt/donate_window.h"
@@ -17,6 +15,8 @@
 #include "qt/qt_taskbar.h"
 #include "qt/wrap_button.h"
 #include "queue/desk.h"
+#include "runner/background_stops.h"
+#include "runner/process_host.h"
 
 namespace framora::qt {
 
@@ -41,10 +41,10 @@ struct Application::Adapters {
   QtFileDialog fileDialog;
   QtModal modal;
   QtDesktop desktop;
-  posix::PosixFileSystem files;
-  posix::PosixProgramSearch programs;
+  std::unique_ptr<FileSystemPort> files = MakeFileSystem();
+  std::unique_ptr<ProgramSearchPort> programs = MakeProgramSearch();
   LauncherEntryProgress taskbar{identity::kAppId};
-  posix::PosixRegistry registry;
+  std::unique_ptr<RegistryPort> registry = MakeRegistry();
   queue::Desk desk;
   std::unique_ptr<QtYield> yield;
 };
@@ -71,15 +71,15 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
   ctx_.messages = overrides.messages ? overrides.messages : &adapters_->messages;
   ctx_.fileDialog = overrides.fileDialog ? overrides.fileDialog : &adapters_->fileDialog;
   ctx_.desktop = overrides.desktop ? overrides.desktop : &adapters_->desktop;
-  ctx_.files = &adapters_->files;
+  ctx_.files = adapters_->files.get();
   ctx_.yield = adapters_->yield.get();
-  ctx_.registry = &adapters_->registry;
+  ctx_.registry = adapters_->registry.get();
   ctx_.desk = &adapters_->desk;
-  ctx_.programs = &adapters_->programs;
+  ctx_.programs = adapters_->programs.get();
   ctx_.taskbar = &adapters_->taskbar;
   ctx_.ffmpegSearch = PosixFfmpegSearch();
   ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
-    return std::make_unique<posix::PosixProcessHost>(*adapters_->yield, &adapters_->stops);
+    return MakeProcessHost(*adapters_->yield, &adapters_->stops);
   };
   ctx_.windows = windows_.get();
   ctx_.modal = overrides.modal ? overrides.modal : &adapters_->modal;

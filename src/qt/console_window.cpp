@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "console/console_form.h"
-#include "platform/posix/posix_memory.h"
 #include "qt/console_pane_view.h"
 #include "runner/process_host.h"
 
@@ -29,7 +28,7 @@ ConsoleWindow::ConsoleWindow(AppContext& ctx, WindowRegistry* registry)
     : FramoraWindow(console_form::Form(), registry),
       core_(*this, static_cast<console::ConsoleView&>(*this), ctx),
       paneModel_(core_.Logic().Pane(), console::PaneModel::Display::Rows) {
-  core_.Logic().Pane().SetBlockMemory(posix::HugePageBlocks());
+  core_.Logic().Pane().SetBlockMemory(console::ChunkedText::SystemMemory());
   // Shown, selectable and copyable, never typed into; the text belongs to the logic.
   Build(TargetOf(core_.Logic()), [this](const ControlDesign& control, QWidget* parent) -> QWidget* {
     if (control.kind != ControlKind::Pane) return nullptr;

@@ -10,7 +10,6 @@
 
 #include "app/identity.h"
 #include "info/desktop_sys_info.h"
-#include "platform/posix/posix_desktop.h"
 
 namespace framora::qt {
 
@@ -92,7 +91,7 @@ bool QtDesktop::StartProgram(const std::string& path, int /*showState*/) {
   // Here the text is a command: a desktop's tool may need an argument, as GNOME Settings needs
   // the page to open. A desktop program shows its own window normally; there is no show state
   // to pass.
-  return posix::StartDetached(SplitCommand(path));
+  return StartDesktopCommand(path);
 }
 
 bool QtYield::Yield() {

@@ -8,9 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace framora {
+
+class BackgroundStops;
+class YieldPort;
 
 // A kernel object handed out by the host (pipe end, process, thread); 0 is "none".
 using HostHandle = std::uintptr_t;
@@ -163,5 +167,9 @@ class ProcessHost {
   virtual void PostMessage(WindowHandle hWnd, std::uint32_t uMsg, std::int32_t wParam,
                            std::int32_t lParam) = 0;
 };
+
+// The process host of the system the program is built for (the platform adapters define it):
+// its waits go through `yield`, and the stops it hands over go to `stops` (none: its own).
+std::unique_ptr<ProcessHost> MakeProcessHost(YieldPort& yield, BackgroundStops* stops);
 
 }  // namespace framora

@@ -69,3 +69,12 @@ int RunCommandLine(int argc, char** argv) {
 }
 
 }  // namespace framora::posix
+
+namespace framora::batch {
+
+std::optional<int> RunProgramCommandLine(int argc, char** argv) {
+  if (argc <= 1) return std::nullopt;
+  return posix::RunCommandLine(argc, argv);
+}
+
+}  // namespace framora::batch

@@ -150,3 +150,11 @@ std::optional<std::string> PosixDesktopSession::ProgramOutput(
 }
 
 }  // namespace framora::posix
+
+namespace framora {
+
+bool StartDesktopCommand(const std::string& command) {
+  return posix::StartDetached(SplitCommand(command));
+}
+
+}  // namespace framora

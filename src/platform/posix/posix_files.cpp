@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/text.h"
 #include "app/wildcard.h"
 
 namespace framora::posix {
@@ -135,3 +136,18 @@ std::optional<std::string> PosixFileSystem::FindFirstFile(const std::string& pat
 }
 
 }  // namespace framora::posix
+
+namespace framora {
+
+std::string ToNarrow(std::string_view utf8) { return std::string(utf8); }
+std::string FromNarrow(std::string_view narrow) { return std::string(narrow); }
+
+std::unique_ptr<FileSystemPort> MakeFileSystem() {
+  return std::make_unique<posix::PosixFileSystem>();
+}
+
+std::unique_ptr<ProgramSearchPort> MakeProgramSearch() {
+  return std::make_unique<posix::PosixProgramSearch>();
+}
+
+}  // namespace framora

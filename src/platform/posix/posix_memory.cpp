@@ -19,3 +19,9 @@ console::ChunkedText::BlockMemory HugePageBlocks() {
 }
 
 }  // namespace framora::posix
+
+namespace framora::console {
+
+ChunkedText::BlockMemory ChunkedText::SystemMemory() { return posix::HugePageBlocks(); }
+
+}  // namespace framora::console

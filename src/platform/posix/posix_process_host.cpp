@@ -583,3 +583,11 @@ void PosixProcessHost::PostMessage(WindowHandle hWnd, std::uint32_t uMsg, std::i
 }
 
 }  // namespace framora::posix
+
+namespace framora {
+
+std::unique_ptr<ProcessHost> MakeProcessHost(YieldPort& yield, BackgroundStops* stops) {
+  return std::make_unique<posix::PosixProcessHost>(yield, stops);
+}
+
+}  // namespace framora

@@ -42,3 +42,9 @@ std::int32_t PosixRegistry::QueryValue(RegistryKey key, const std::string& value
 void PosixRegistry::CloseKey(RegistryKey key) { open_.erase(key); }
 
 }  // namespace framora::posix
+
+namespace framora {
+
+std::unique_ptr<RegistryPort> MakeRegistry() { return std::make_unique<posix::PosixRegistry>(); }
+
+}  // namespace framora
