@@ -70,11 +70,22 @@ class DesktopPort {
   // Starts the program at path without waiting; false when it could not be started. On POSIX
   // the text may carry the program's arguments too (see info/desktop_sys_info.h).
   virtual bool StartProgram(const std::string& path, int showState) = 0;
+  // Shows the folder in the file manager, with the file `selected` in it picked out where the
+  // file manager can do that; false when no file manager could be started.
+  virtual bool ShowFolder(const std::string& folder, const std::string& selected) = 0;
 };
 
 // What stands at a name, the name itself looked at: a symbolic link is a link, whatever it
 // points to (or whether it points anywhere).
 enum class PathKind { None, File, Folder, Link, Other };
+
+// Which file a name leads to, as the system tells files apart: device and inode on POSIX,
+// volume and file index on Windows. Two names of one file have one identity.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
 
 class FileSystemPort {
  public:
@@ -91,7 +102,8 @@ class FileSystemPort {
   // Removes the file at path (never a folder); false when it could not.
   virtual bool RemoveFile(const std::string& path) = 0;
   // At most `count` bytes of the file from `offset` on: fewer at its end, none when it cannot
-  // be read. What a decision that must know a file's content reads, rather than its name.
+  // be read or is no regular file (a named pipe or a device is never waited on). What a
+  // decision that must know a file's content reads, rather than its name.
   virtual std::string ReadBytes(const std::string& path, std::uint64_t offset,
                                 std::size_t count) = 0;
   // The names in a folder, without "." and ".."; empty when it cannot be read.
@@ -103,8 +115,14 @@ class FileSystemPort {
   // Makes a folder that only the user can look into; false when it could not, or when something
   // stands at that name already.
   virtual bool MakeFolder(const std::string& path) = 0;
-  // Writes the file anew with this content; false when it could not.
+  // Writes the file anew with this content, with the permissions the user gives a new file;
+  // false when it could not.
   virtual bool WriteFile(const std::string& path, std::string_view content) = 0;
+  // Gives the file `from` the name `to` in one step, replacing a file that stands there; false
+  // when it could not.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  // The identity of the file the name leads to (through links); nothing when there is none.
+  virtual std::optional<FileIdentity> IdentityOf(const std::string& path) = 0;
   // Removes an empty folder; false when it could not.
   virtual bool RemoveFolder(const std::string& path) = 0;
 };

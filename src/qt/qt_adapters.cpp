@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QUrl>
 
 #include "app/identity.h"
@@ -92,6 +95,25 @@ bool QtDesktop::StartProgram(const std::string& path, int /*showState*/) {
   // the page to open. A desktop program shows its own window normally; there is no show state
   // to pass.
   return StartDesktopCommand(path);
+}
+
+bool QtDesktop::ShowFolder(const std::string& folder, const std::string& selected) {
+  QDBusInterface manager("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                         "org.freedesktop.FileManager1");
+  if (manager.isValid()) {
+    const QString item = QUrl::fromLocalFile(Q(selected.empty() ? folder : selected)).toString();
+    const QDBusMessage reply = manager.call("ShowItems", QStringList{item}, QString());
+    if (reply.type() == QDBusMessage::ReplyMessage) return true;
+  }
+  // Without a file manager the folder has no default program: nothing would open, and the
+  // user is told so rather than left waiting.
+  QProcess query;
+  query.start("xdg-mime", {"query", "default", "inode/directory"});
+  if (!query.waitForFinished(3000) || query.exitCode() != 0 ||
+      query.readAllStandardOutput().trimmed().isEmpty()) {
+    return false;
+  }
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(folder)));
 }
 
 bool QtYield::Yield() {

@@ -37,6 +37,9 @@ class QtDesktop : public DesktopPort {
  public:
   void OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& path, int showState) override;
+  // The desktop's file manager over D-Bus (FileManager1), which picks out the file; else the
+  // folder's own default program.
+  bool ShowFolder(const std::string& folder, const std::string& selected) override;
 };
 
 class QtYield : public YieldPort {

@@ -23,8 +23,15 @@ class FakeDesktop : public DesktopPort {
     return startResult;
   }
 
+  bool ShowFolder(const std::string& folder, const std::string& selected) override {
+    shownFolders.push_back({folder, selected});
+    return showFolderResult;
+  }
+
   std::vector<std::string> openedUrls;
   std::vector<Start> started;
+  std::vector<std::pair<std::string, std::string>> shownFolders;  // folder, selected
+  bool showFolderResult = true;
   // What StartProgram answers.
   bool startResult = true;
 };

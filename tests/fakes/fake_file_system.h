@@ -75,8 +75,32 @@ class FakeFileSystem : public FileSystemPort {
     removedFolders.push_back(path);
     return folders.erase(path) > 0;
   }
+  bool Rename(const std::string& from, const std::string& to) override {
+    renamed.emplace_back(from, to);
+    if (KindAt(from) != PathKind::File) return false;
+    const bool normal = normalFiles.erase(from) > 0;
+    const auto content = contents.find(from);
+    contents.erase(to);
+    normalFiles.erase(to);
+    if (content != contents.end()) {
+      contents[to] = content->second;
+      contents.erase(content);
+    }
+    if (normal) normalFiles.insert(to);
+    kinds.erase(from);
+    return true;
+  }
+  // Two names of one file: `sameFile` maps a name to the one it stands for.
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override {
+    const auto same = sameFile.find(path);
+    const std::string& name = same != sameFile.end() ? same->second : path;
+    if (KindAt(name) == PathKind::None) return std::nullopt;
+    return FileIdentity{1, std::hash<std::string>{}(name)};
+  }
 
   int tempFolders = 0;
+  std::vector<std::pair<std::string, std::string>> renamed;
+  std::map<std::string, std::string> sameFile;
   std::vector<std::string> removedFolders;
   std::set<std::string> folders;
   std::map<std::string, PathKind> kinds;                    // besides normal files and folders

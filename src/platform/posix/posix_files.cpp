@@ -40,8 +40,15 @@ bool PosixFileSystem::RemoveFile(const std::string& path) {
 std::string PosixFileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
                                        std::size_t count) {
   std::string bytes;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  // Opening a named pipe waits for a writer, and a device may never answer: the song is read
+  // only when it is a regular file, and the opening itself never waits.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return bytes;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return bytes;
+  }
   bytes.resize(count);
   std::size_t got = 0;
   while (got < count) {
@@ -88,7 +95,8 @@ bool PosixFileSystem::MakeFolder(const std::string& path) {
 }
 
 bool PosixFileSystem::WriteFile(const std::string& path, std::string_view content) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600);
+  // As any new file of the user's: the umask decides who else may read it.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return false;
   bool ok = true;
   while (ok && !content.empty()) {
@@ -98,6 +106,16 @@ bool PosixFileSystem::WriteFile(const std::string& path, std::string_view conten
     if (ok) content.remove_prefix(static_cast<std::size_t>(n));
   }
   return ::close(fd) == 0 && ok;
+}
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+  return !from.empty() && !to.empty() && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<FileIdentity> PosixFileSystem::IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 bool PosixFileSystem::RemoveFolder(const std::string& path) {

@@ -19,6 +19,8 @@ class PosixFileSystem : public FileSystemPort {
   // In TMPDIR, or /tmp.
   std::string TempFolder() override;
   bool MakeFolder(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override;
   bool WriteFile(const std::string& path, std::string_view content) override;
   bool RemoveFolder(const std::string& path) override;
 };
