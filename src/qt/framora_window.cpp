@@ -175,6 +175,10 @@ void FramoraWindow::Build(EventTarget target, const SpecialControl& special) {
     }
     controls_[control.id.number] = w;
     if (control.on) Wire(control, w);
+    // What the user types, not what the program writes (setText does not edit).
+    if (auto* box = qobject_cast<QLineEdit*>(w); box && control.onChange) {
+      connect(box, &QLineEdit::textEdited, this, [this, &control] { Fire(control.onChange); });
+    }
   }
   for (const ControlDesign& control : form_.controls) {
     if (control.labelFor.number == 0) continue;

@@ -1,6 +1,9 @@
 // The console window's widget: names, layout, texts, focus, keys, the pane display, closing
 // during a run, and runs of real commands through the POSIX runner.
 #include "qt/console_window.h"
+#include "queue/desk.h"
+#include "queue/song_queue.h"
+#include "fakes/fake_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QScrollBar>
 #include <algorithm>
 #include <chrono>
@@ -69,6 +73,7 @@ struct ConsoleWidgetFixture : ::testing::Test {
     ctx.messages = &messages;
     ctx.yield = &yield;
     ctx.programFolder = "/opt/framora";
+    ctx.desk = &desk;
     ctx.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
       auto host = std::make_unique<FakeProcessHost>();
       fake = host.get();
@@ -112,6 +117,7 @@ struct ConsoleWidgetFixture : ::testing::Test {
 
   FakeMessageBox messages;
   TestYield yield;
+  queue::Desk desk;
   AppContext ctx;
   FakeProcessHost* fake = nullptr;
   WindowRegistry windows{
@@ -391,6 +397,21 @@ TEST_F(ConsoleWidgetActions, EnterInText1RunsNothing) {
   Key(Child<QLineEdit>("Text1"), Qt::Key_Enter, "\r");
   EXPECT_TRUE(fake->calls.empty());
   EXPECT_EQ(window->View().Text(console_form::rtfOutput), kFresh);
+}
+
+TEST_F(ConsoleWidgetActions, TheHandedSongFillsBothBoxesUntilTheUserEditsText1) {
+  Open();
+  test::FakeFileSystem files;
+  auto songs = std::make_shared<queue::SongQueue>(
+      files, queue::Rules{.ffmpeg = "ff", .image = "/p/c.png", .single = true});
+  songs->AddOne("/m/a.mp3", "/v/a.avi");
+  desk.HandOver(songs);
+  EXPECT_EQ(Child<QLineEdit>("Text1")->text().toStdString(), songs->Command(0));
+  EXPECT_EQ(Child<QLineEdit>("txtCommand")->text().toStdString(), songs->Command(0));
+  QTest::keyClick(Child<QLineEdit>("Text1"), Qt::Key_End);
+  QTest::keyClicks(Child<QLineEdit>("Text1"), " -an");
+  Child<QPushButton>("cmdExecute")->click();
+  EXPECT_EQ(fake->started.command, songs->Command(0) + " -an") << "typed: it runs as it stands";
 }
 
 TEST_F(ConsoleWidgetActions, CancelClosesAndDestroysTheWindow) {
