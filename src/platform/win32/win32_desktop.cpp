@@ -33,4 +33,22 @@ bool Win32Desktop::StartProgram(const std::string& path, int showState) {
   return true;
 }
 
+bool Win32Desktop::ShowFolder(const std::string& folder, const std::string& selected) {
+  const std::string& shown = selected.empty() ? folder : selected;
+  // No Windows name holds a double quote; one would end the quoted name early.
+  if (shown.empty() || shown.find('"') != std::string::npos) return false;
+  wchar_t windows[MAX_PATH + 1] = {};
+  const UINT length = ::GetWindowsDirectoryW(windows, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return false;
+  // Explorer reads its command line its own way: "/select," and a quoted file picks the file
+  // out in its folder; a quoted folder alone is opened. No shell reads it, so blanks, '&' and
+  // the like are only text.
+  const std::wstring program = std::wstring(windows, length) + L"\\explorer.exe";
+  const std::wstring arguments = (selected.empty() ? L"\"" : L"/select,\"") + ToWide(shown) + L"\"";
+  const auto started = ::ShellExecuteW(shellOpen_.owner, nullptr, program.c_str(),
+                                       arguments.c_str(), nullptr, SW_SHOWNORMAL);
+  // Greater than 32 is success, as the function has always said it.
+  return reinterpret_cast<INT_PTR>(started) > 32;
+}
+
 }  // namespace framora::win32

@@ -44,10 +44,13 @@ bool Win32FileSystem::RemoveFile(const std::string& path) {
 std::string Win32FileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
                                        std::size_t count) {
   std::string bytes;
-  const KernelHandle file(::CreateFileW(ToWide(path).c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return bytes;
+  // A name may lead to a named pipe or a device, whose reads wait for a writer that may never
+  // come: only a file on a disk is read. A pipe's server never gets to act as us.
+  const KernelHandle file(::CreateFileW(
+      ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING,
+      FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+  if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) return bytes;
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(offset);
   if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return bytes;
@@ -117,6 +120,25 @@ bool Win32FileSystem::WriteFile(const std::string& path, std::string_view conten
   return true;
 }
 
+bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
+  return !from.empty() && !to.empty() &&
+         ::MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::optional<FileIdentity> Win32FileSystem::IdentityOf(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  // Its attributes only, which no other program's sharing forbids; a folder opens too, and a
+  // link is followed to what it leads to.
+  const KernelHandle file(::CreateFileW(
+      ToWide(path).c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool Win32FileSystem::RemoveFolder(const std::string& path) {
   return !path.empty() && ::RemoveDirectoryW(ToWide(path).c_str()) != 0;
 }
@@ -162,3 +184,15 @@ std::string ProgramFolder() {
 }
 
 }  // namespace framora::win32
+
+namespace framora {
+
+std::unique_ptr<FileSystemPort> MakeFileSystem() {
+  return std::make_unique<win32::Win32FileSystem>();
+}
+
+std::unique_ptr<ProgramSearchPort> MakeProgramSearch() {
+  return std::make_unique<win32::Win32ProgramSearch>();
+}
+
+}  // namespace framora

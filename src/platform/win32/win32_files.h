@@ -24,6 +24,10 @@ class Win32FileSystem : public FileSystemPort {
   std::string TempFolder() override;
   bool MakeFolder(const std::string& path) override;
   bool WriteFile(const std::string& path, std::string_view content) override;
+  // MoveFileExW, replacing a file that stands at `to`.
+  bool Rename(const std::string& from, const std::string& to) override;
+  // The volume's serial number and the file's index on it.
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
 };
 
