@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "app/text.h"
-#include "platform/win32/win32_text.h"
 #include "win32_ui/described_accessible.h"
 #include "win32_ui/resource_ids.h"
 

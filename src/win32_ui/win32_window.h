@@ -16,7 +16,7 @@
 
 #include "app/form.h"
 #include "app/window_registry.h"
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 namespace framora::win32 {
 

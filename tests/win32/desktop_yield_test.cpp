@@ -5,12 +5,12 @@
 #include <sstream>
 
 #include "app/text.h"
-#include "platform/win32/win32_desktop.h"
-#include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_handles.h"
-#include "platform/win32/win32_yield.h"
 #include "support/temp_env.h"
 #include "win32_test_support.h"
+#include "win32_ui/win32_desktop.h"
+#include "win32_ui/win32_dialogs.h"
+#include "win32_ui/win32_yield.h"
 
 namespace framora::win32 {
 namespace {

@@ -1,9 +1,8 @@
-#include "platform/win32/win32_desktop.h"
+#include "win32_ui/win32_desktop.h"
 
 #include <shellapi.h>
 
-#include "platform/win32/win32_handles.h"
-#include "platform/win32/win32_text.h"
+#include "app/text.h"
 
 namespace framora::win32 {
 
@@ -28,8 +27,8 @@ bool Win32Desktop::StartProgram(const std::string& path, int showState) {
     return false;
   }
   // Started and left alone: the handles are not needed.
-  KernelHandle(process.hThread).reset();
-  KernelHandle(process.hProcess).reset();
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
   return true;
 }
 

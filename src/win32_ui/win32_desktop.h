@@ -2,7 +2,7 @@
 // Explorer.
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 #include <string>
 
