@@ -107,5 +107,13 @@ TEST_F(FilesTest, ARenameReplacesAFileKeepsItsIdentityAndAPipeIsNeverWaitedOn) {
   EXPECT_EQ(files.ReadBytes(pipe, 0, 4), "") << "returns without a writer";
 }
 
+TEST(LongPath, PastTheLimitAPathIsMadeWholeAndMarkedAndAShorterOneStaysAsItIs) {
+  const std::string deep(250, 'd');
+  EXPECT_EQ(LongPath("C:\\a/b"), L"C:\\a/b");
+  EXPECT_EQ(LongPath("C:\\x/../" + deep), L"\\\\?\\C:\\" + ToWide(deep));
+  EXPECT_EQ(LongPath("\\\\srv\\share\\" + deep), L"\\\\?\\UNC\\srv\\share\\" + ToWide(deep));
+  EXPECT_EQ(LongPath("\\\\?\\C:\\x/../" + deep), ToWide("\\\\?\\C:\\x/../" + deep));
+}
+
 }  // namespace
 }  // namespace framora::win32
