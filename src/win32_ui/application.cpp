@@ -2,19 +2,22 @@
 
 #include <commctrl.h>
 
-#include "platform/win32/win32_dialogs.h"
-#include "platform/win32/win32_files.h"
-#include "platform/win32/win32_process_host.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_settings.h"
-#include "platform/win32/win32_taskbar.h"
-#include "platform/win32/win32_text.h"
-#include "platform/win32/win32_yield.h"
+#include <algorithm>
+
+#include "app/text.h"
+#include "info/registry.h"
 #include "queue/desk.h"
+#include "runner/background_stops.h"
+#include "runner/process_host.h"
 #include "win32_ui/console_window.h"
 #include "win32_ui/info_windows.h"
 #include "win32_ui/main_window.h"
 #include "win32_ui/modal_window.h"
+#include "win32_ui/win32_desktop.h"
+#include "win32_ui/win32_dialogs.h"
+#include "win32_ui/win32_settings.h"
+#include "win32_ui/win32_taskbar.h"
+#include "win32_ui/win32_yield.h"
 
 namespace framora::win32 {
 
@@ -31,13 +34,24 @@ struct RichEditLibrary {
   RichEditLibrary& operator=(const RichEditLibrary&) = delete;
 };
 
+// The folder of the program file, where FFmpeg is looked for first.
+std::string ProgramFolder() {
+  std::wstring path(32768, L'\0');  // as long as a path can be
+  path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  path.resize(std::min(path.size(), path.find_last_of(L"\\/")));
+  return FromWide(path);
+}
+
 }  // namespace
 
 struct Application::Adapters {
   // The yield gives each message to the windows' keyboard navigation first, as the main loop.
   explicit Adapters(Application& app) : yield([&app](MSG& msg) { return app.PreTranslate(msg); }) {}
-  // Goes last: closing it ends what is left of the commands, once every stop is over.
-  CommandJob commands;
+  // The system's own, as the command line has them. The files go last: what a stop does once
+  // its command has ended may remove one.
+  const std::unique_ptr<FileSystemPort> files = MakeFileSystem();
+  const std::unique_ptr<ProgramSearchPort> programs = MakeProgramSearch();
+  const std::unique_ptr<RegistryPort> registry = MakeRegistry();
   // Stops still going when the windows have gone: the program ends once they are over.
   BackgroundStops stops;
   RichEditLibrary richEdit;
@@ -45,10 +59,8 @@ struct Application::Adapters {
   Win32MessageBox messages;
   Win32FileDialog fileDialog;
   Win32Modal modal;
-  Win32FileSystem files;
-  Win32ProgramSearch programs;
   Win32TaskbarProgress taskbar;
-  Win32Registry registry;
+  Win32Desktop desktop;
   queue::Desk desk;
   Win32Yield yield;
 };
@@ -81,18 +93,16 @@ Application::Application() {
   ctx_.settings = &adapters_->settings;
   ctx_.messages = &adapters_->messages;
   ctx_.fileDialog = &adapters_->fileDialog;
-  ctx_.files = &adapters_->files;
-  ctx_.registry = &adapters_->registry;
+  ctx_.desktop = &adapters_->desktop;
+  ctx_.files = adapters_->files.get();
+  ctx_.yield = &adapters_->yield;
+  ctx_.registry = adapters_->registry.get();
   ctx_.desk = &adapters_->desk;
   ctx_.windows = windows_.get();
   ctx_.modal = &adapters_->modal;
-  ctx_.makeProcessHost = [this]() -> std::unique_ptr<ProcessHost> {
-    // The program itself sends a command's console its Ctrl+C (see main.cpp).
-    return std::make_unique<Win32ProcessHost>(adapters_->yield, &adapters_->stops,
-                                              CommandControl{&adapters_->commands, ProgramPath()});
-  };
+  ctx_.makeProcessHost = [this] { return MakeProcessHost(adapters_->yield, &adapters_->stops); };
   ctx_.programFolder = ProgramFolder();
-  ctx_.programs = &adapters_->programs;
+  ctx_.programs = adapters_->programs.get();
   ctx_.taskbar = &adapters_->taskbar;
   ctx_.ffmpegSearch = WindowsFfmpegSearch(ctx_.programFolder);
 }

@@ -6,7 +6,7 @@
 
 #include "app/app_context.h"
 #include "app/window_registry.h"
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 #include "win32_ui/win32_window.h"
 
 namespace framora::win32 {

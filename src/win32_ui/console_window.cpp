@@ -2,8 +2,8 @@
 
 #include <richedit.h>
 
+#include "app/text.h"
 #include "console/console_form.h"
-#include "platform/win32/win32_text.h"
 #include "runner/process_host.h"
 
 namespace framora::win32 {

@@ -6,7 +6,7 @@
 #include "app/app_context.h"
 #include "info/about.h"
 #include "info/donate.h"
-#include "platform/win32/win32_desktop.h"
+#include "win32_ui/win32_desktop.h"
 #include "win32_ui/win32_window.h"
 
 namespace framora::win32 {

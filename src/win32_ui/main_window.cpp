@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "app/text.h"
 #include "main_window/main_form.h"
 #include "main_window/main_window.h"
-#include "platform/win32/win32_text.h"
 
 namespace framora::win32 {
 

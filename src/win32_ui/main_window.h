@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/app_context.h"
-#include "platform/win32/win32_desktop.h"
+#include "win32_ui/win32_desktop.h"
 #include "win32_ui/win32_window.h"
 
 // Needs <windows.h> first.

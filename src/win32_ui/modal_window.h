@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "app/windows.h"
-#include "platform/win32/win32_dialogs.h"
+#include "win32_ui/win32_dialogs.h"
 #include "win32_ui/win32_window.h"
 
 namespace framora::win32 {

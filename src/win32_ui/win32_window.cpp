@@ -7,9 +7,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "app/text.h"
-#include "platform/win32/win32_text.h"
 #include "win32_ui/described_accessible.h"
 #include "win32_ui/resource_ids.h"
 
@@ -230,6 +230,11 @@ int Win32Window::Fire(const EventHandler& handler, int key, int shift) {
 void Win32Window::Load() { Fire(form_.onLoad); }
 
 void Win32Window::Command(int number, int code) {
+  if (code == EN_CHANGE) {
+    const ControlDesign* box = form_.Find({form_.id, number});
+    if (!settingText_ && box != nullptr && box->kind == ControlKind::TextBox) Fire(box->onChange);
+    return;
+  }
   // A click on a button or a picture, and a menu command, all come with code 0.
   if (code != 0) return;
   for (const ControlDesign& control : form_.controls) {
@@ -414,7 +419,12 @@ std::string Win32Window::Text(ControlId control) const {
 }
 
 void Win32Window::SetText(ControlId control, const std::string& text) {
-  if (const HWND hwnd = Control(control)) ::SetWindowTextW(hwnd, ToWide(text).c_str());
+  if (const HWND hwnd = Control(control)) {
+    // The box tells of the change before the call returns: it is the program's, not the user's.
+    const bool wasSetting = std::exchange(settingText_, true);
+    ::SetWindowTextW(hwnd, ToWide(text).c_str());
+    settingText_ = wasSetting;
+  }
 }
 
 void Win32Window::SetFocus(ControlId control) {

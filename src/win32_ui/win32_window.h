@@ -2,9 +2,10 @@
 // caption, client size in twips, border, icon, background, menu, and every control with its
 // kind, text, place, font and colours, in tab order), paints its pictures and lines, colours
 // its controls, runs the handler each row names on its event (a click, a menu command, keys in
-// a text box, the window's load and closing), gives the core its controls by their ids, and
-// tells the window registry when it has been closed. A window adds only what is its own (drops,
-// the pane's RichEdit). The window procedure finds its object through GWLP_USERDATA.
+// a text box, the user's change of a text box's text, the window's load and closing), gives the
+// core its controls by their ids, and tells the window registry when it has been closed. A
+// window adds only what is its own (drops, the pane's RichEdit). The window procedure finds its
+// object through GWLP_USERDATA.
 #pragma once
 
 #include <map>
@@ -15,7 +16,7 @@
 
 #include "app/form.h"
 #include "app/window_registry.h"
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 namespace framora::win32 {
 
@@ -78,7 +79,7 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
   // Every control's own messages pass here first: what it is, for screen readers.
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
-  // A command of a control or menu item, by its number.
+  // A command of a control or menu item, by its number; a change of a text box's text.
   void Command(int number, int code);
   // A key in a text box whose row names a key handler; true when the key was swallowed.
   bool Key(const ControlDesign& control, UINT msg, WPARAM& key);
@@ -99,7 +100,8 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
   std::set<int> clickable_;
   std::vector<GdiObject> gdiObjects_;
   EventTarget target_;
-  int running_ = 0;  // handlers on the stack
+  int running_ = 0;           // handlers on the stack
+  bool settingText_ = false;  // SetText is changing a control's text
   bool closed_ = false;
 };
 

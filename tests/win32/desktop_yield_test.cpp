@@ -1,14 +1,16 @@
-// Starting a program by path, the dialog filter, and the yield of the read loop.
+// Starting a program by path, showing a folder, the dialog filter, and the yield of the read loop.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 
-#include "platform/win32/win32_desktop.h"
-#include "platform/win32/win32_dialogs.h"
+#include "app/text.h"
 #include "platform/win32/win32_handles.h"
-#include "platform/win32/win32_yield.h"
+#include "support/temp_env.h"
 #include "win32_test_support.h"
+#include "win32_ui/win32_desktop.h"
+#include "win32_ui/win32_dialogs.h"
+#include "win32_ui/win32_yield.h"
 
 namespace framora::win32 {
 namespace {
@@ -30,6 +32,23 @@ TEST(Desktop, PathsThatCannotBeStartedAreFailures) {
   Win32Desktop desktop;
   EXPECT_FALSE(desktop.StartProgram("", 1));
   EXPECT_FALSE(desktop.StartProgram("C:\\no such folder\\MSINFO32.EXE", 1));
+}
+
+// Explorer opens the folder, with the file picked out or alone, whatever its name holds.
+TEST(Desktop, ExplorerShowsAFolderOfAnyNameAndNothingStartsForANameNoFileHas) {
+  const std::string name = "Rock & Roll 'n' Фолк";
+  const std::string folder = test::MakeTempDir("show") + "\\" + name;
+  ASSERT_TRUE(::CreateDirectoryW(ToWide(folder).c_str(), nullptr));
+  Win32Desktop desktop;
+  for (const std::string& selected : {std::string(), folder + "\\a song.mp4"}) {
+    ASSERT_TRUE(desktop.ShowFolder(folder, selected)) << selected;
+    HWND shown = nullptr;
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return (shown = ::FindWindowW(nullptr, ToWide(name).c_str())) != nullptr; }));
+    ::PostMessageW(shown, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(test::WaitFor([&] { return !::IsWindow(shown); }));
+  }
+  EXPECT_FALSE(desktop.ShowFolder(folder, folder + "\\a \"quoted\" song.mp4"));
 }
 
 TEST(FileDialogFilter, PairsBecomeZeroSeparatedAndADescriptionAloneListsEverything) {

@@ -7,6 +7,7 @@
 
 #include "app/program_search.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 #include "support/temp_env.h"
 #include "win32_test_support.h"
@@ -87,6 +88,31 @@ TEST_F(FilesTest, FfmpegIsFoundInTheProgramsFolderThenOnThePathAndFoldersAreNoFi
   EXPECT_EQ(FindProgram(system, WindowsFfmpegSearch(dir + "own")), dir + "bin é\\ffmpeg.exe");
   Touch("own\\ffmpeg.exe");
   EXPECT_EQ(FindProgram(system, WindowsFfmpegSearch(dir + "own")), dir + "own\\ffmpeg.exe");
+}
+
+TEST_F(FilesTest, ARenameReplacesAFileKeepsItsIdentityAndAPipeIsNeverWaitedOn) {
+  Touch("a.mp4");
+  Touch("b.mp4");
+  const std::optional<FileIdentity> a = files.IdentityOf(dir + "a.mp4");
+  ASSERT_TRUE(a);
+  EXPECT_NE(files.IdentityOf(dir + "b.mp4"), a);
+  EXPECT_EQ(files.IdentityOf(dir + "./A.MP4"), a) << "another name of the same file";
+  EXPECT_TRUE(files.Rename(dir + "a.mp4", dir + "b.mp4"));
+  EXPECT_EQ(files.IdentityOf(dir + "b.mp4"), a);
+  EXPECT_EQ(files.IdentityOf(dir + "a.mp4"), std::nullopt);
+  const std::string pipe = "\\\\.\\pipe\\framora-" + test::TestId();
+  const KernelHandle server(
+      ::CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, 0, 1, 0, 0, 0, nullptr));
+  ASSERT_TRUE(server);
+  EXPECT_EQ(files.ReadBytes(pipe, 0, 4), "") << "returns without a writer";
+}
+
+TEST(LongPath, PastTheLimitAPathIsMadeWholeAndMarkedAndAShorterOneStaysAsItIs) {
+  const std::string deep(250, 'd');
+  EXPECT_EQ(LongPath("C:\\a/b"), L"C:\\a/b");
+  EXPECT_EQ(LongPath("C:\\x/../" + deep), L"\\\\?\\C:\\" + ToWide(deep));
+  EXPECT_EQ(LongPath("\\\\srv\\share\\" + deep), L"\\\\?\\UNC\\srv\\share\\" + ToWide(deep));
+  EXPECT_EQ(LongPath("\\\\?\\C:\\x/../" + deep), ToWide("\\\\?\\C:\\x/../" + deep));
 }
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_host.h"
 #include "platform/win32/win32_text.h"
-#include "platform/win32/win32_yield.h"
 #include "runner/event_log.h"
 #include "runner/read_output.h"
 #include "win32_test_support.h"
+#include "win32_ui/win32_yield.h"
 
 namespace framora::win32 {
 namespace {

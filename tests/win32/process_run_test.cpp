@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "main_window/conversion_command.h"
+#include "convert/song_command.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_host.h"
-#include "platform/win32/win32_yield.h"
 #include "runner/event_log.h"
 #include "runner/read_output.h"
 #include "win32_test_support.h"
+#include "win32_ui/win32_yield.h"
 
 namespace framora::win32 {
 namespace {
@@ -141,10 +141,11 @@ TEST_F(RunTest, AConversionCommandReachesFfmpegWithEveryPathWhole) {
   for (const auto& p : paths) {
     log.chunks.clear();
     log.events.clear();
-    const std::string text = Run(BuildConversionCommand(p[0], p[1], p[2], p[3], ShellKind::Cmd));
+    const std::string text =
+        Run(convert::BuildConversionCommand(p[0], p[1], p[2], p[3], ShellKind::Cmd));
     ExpectWholeRun();
     std::string expected;
-    for (const std::string& argument : ConversionArguments(p[1], p[2], p[3]))
+    for (const std::string& argument : convert::ConversionArguments(p[1], p[2], p[3]))
       expected += "[" + argument + "]\n";
     EXPECT_EQ(text, expected);
   }

@@ -11,10 +11,10 @@
 
 #include "main_window/main_form.h"
 #include "platform/win32/win32_handles.h"
-#include "platform/win32/win32_settings.h"
 #include "platform/win32/win32_text.h"
 #include "support/temp_env.h"
 #include "win32_test_support.h"
+#include "win32_ui/win32_settings.h"
 
 namespace framora::win32 {
 

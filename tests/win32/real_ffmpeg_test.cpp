@@ -3,7 +3,8 @@
 // names with blanks, cmd's special characters, Cyrillic, Japanese and an emoji, a path past 260
 // characters, an MP4, a picture FFmpeg cannot read, an output folder that does not exist, and
 // Cancel 8 s into a conversion and at its very start; album videos through the window and the
-// console twin. FFMPEG_EXE names ffmpeg.exe, MEDIA the folder.
+// console twin, whose patterns find songs past 260 characters too. FFMPEG_EXE names ffmpeg.exe,
+// MEDIA the folder.
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
@@ -48,6 +49,26 @@ BOOL CALLBACK EndSessionOf(HWND window, LPARAM id) {
     ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   }
   return TRUE;
+}
+
+// Runs the console twin with these arguments and gives its exit status, ~0 when it could not
+// be started or did not end within five minutes.
+DWORD RunConsoleTwin(const std::string& arguments) {
+  std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
+  program.replace(program.size() - 4, 4, ".com");
+  std::wstring line = ToWide("\"" + program + "\" " + arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  DWORD status = ~DWORD{0};
+  if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &info)) {
+    const KernelHandle batch(info.hProcess), thread(info.hThread);
+    if (::WaitForSingleObject(batch.get(), 300000) == WAIT_OBJECT_0) {
+      ::GetExitCodeProcess(batch.get(), &status);
+    }
+  }
+  return status;
 }
 
 enum class Ends { Completing, WithTheErrorBox, CancelledAfter8s, CancelledAtOnce };
@@ -185,21 +206,10 @@ TEST_F(RealFfmpeg, AnAlbumChosenAtOnceAndGivenAsAPatternBecomesOneVideoEach) {
   ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
   EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
 
-  std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
-  program.replace(program.size() - 4, 4, ".com");
-  std::wstring line = ToWide("\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") +
-                             "\" --image \"" + media + "cover.jpg\" --format mp4 --output-dir \"" +
-                             media + "pattern\" \"" + media + "album\\*.mp3\"");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                               nullptr, nullptr, &startup, &info));
-  const KernelHandle batch(info.hProcess), thread(info.hThread);
-  ASSERT_EQ(::WaitForSingleObject(batch.get(), 120000), WAIT_OBJECT_0);
-  DWORD status = 1;
-  ::GetExitCodeProcess(batch.get(), &status);
-  EXPECT_EQ(status, 0u);
+  EXPECT_EQ(RunConsoleTwin("--ffmpeg \"" + Env("FFMPEG_EXE") + "\" --image \"" + media +
+                           "cover.jpg\" --format mp4 --output-dir \"" + media + "pattern\" \"" +
+                           media + "album\\*.mp3\""),
+            0u);
   std::ofstream probe(std::filesystem::path(ToWide(media + "probe.txt")),
                       std::ios::binary | std::ios::app);
   for (const char* folder : {"each", "pattern"}) {
@@ -259,10 +269,8 @@ TEST_F(RealFfmpeg, ThirtySongsWithLongPathsBecomeOneAlbumThroughTheConsoleTwin) 
   std::string folder = "deep\\";
   while (ToWide(media + folder).size() < 190) folder += "a, b; [c] = d's ё\\";
   std::filesystem::create_directories(ToWide(media + folder));
-  std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
-  program.replace(program.size() - 4, 4, ".com");
-  std::string line = "\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") + "\" --image \"" +
-                     media + "cover.jpg\" --album \"" + media + "deep.mp4\"";
+  std::string line = "--ffmpeg \"" + Env("FFMPEG_EXE") + "\" --image \"" + media +
+                     "cover.jpg\" --album \"" + media + "deep.mp4\"";
   std::string probed;
   for (int i = 1; i <= 30; ++i) {
     const std::string song = folder + std::to_string(i) + ".wav";
@@ -271,20 +279,35 @@ TEST_F(RealFfmpeg, ThirtySongsWithLongPathsBecomeOneAlbumThroughTheConsoleTwin) 
     line += " \"" + media + song + "\"";
     probed += (i > 1 ? "|" : "") + song;
   }
-  std::wstring wide = ToWide(line);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                               nullptr, nullptr, &startup, &info));
-  const KernelHandle batch(info.hProcess), thread(info.hThread);
-  ASSERT_EQ(::WaitForSingleObject(batch.get(), 300000), WAIT_OBJECT_0);
-  DWORD status = 1;
-  ::GetExitCodeProcess(batch.get(), &status);
-  EXPECT_EQ(status, 0u);
+  EXPECT_EQ(RunConsoleTwin(line), 0u);
   std::ofstream(std::filesystem::path(ToWide(media + "probe.txt")),
                 std::ios::binary | std::ios::app)
       << "deep.mp4\tsum\t" << Probed(probed) << '\n';
+}
+
+// A song whose full path is past 260 characters is found by a pattern, whichever part of its
+// name the pattern gives: the first time beside it, then into a folder of its own.
+TEST_F(RealFfmpeg, APatternFindsASongPastTheOldPathLimit) {
+  const std::string media = Env("MEDIA") + "\\";
+  std::string folder = "far\\";
+  while (ToWide(media + folder).size() < 212) folder += "Weiter & weiter, Дальше\\";
+  const std::string song = "z, a song whose name is forty-nine characters.mp3";
+  std::filesystem::create_directories(ToWide(media + folder));
+  std::filesystem::create_directories(ToWide(media + "far out"));
+  ASSERT_TRUE(::CopyFileW(ToWide(media + "rock & roll!.mp3").c_str(),
+                          ToWide(media + folder + song).c_str(), FALSE));
+  ASSERT_GT(ToWide(media + folder + song).size(), 260u);
+  const std::string arguments =
+      "--ffmpeg \"" + Env("FFMPEG_EXE") + "\" --image \"" + media + "cover.png\" --format mp4 ";
+  EXPECT_EQ(RunConsoleTwin(arguments + "\"" + media + folder + "z*\""), 0u);
+  EXPECT_EQ(RunConsoleTwin(arguments + "--output-dir \"" + media + "far out\" \"" + media + folder +
+                           "*.mp3\""),
+            0u);
+  const std::string video = song.substr(0, song.size() - 4) + ".mp4";
+  std::ofstream(std::filesystem::path(ToWide(media + "probe.txt")),
+                std::ios::binary | std::ios::app)
+      << Probed(folder + video) << "\t8\trock & roll!.mp3\nfar out/" << video
+      << "\t8\trock & roll!.mp3\n";
 }
 
 // A logoff during a batch of the console twin, as Windows carries it out (a closed console tells

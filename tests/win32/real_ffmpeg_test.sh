@@ -20,6 +20,7 @@ rm -rf "$work" && mkdir -p "$work"
 make() { ffmpeg -nostdin -v error -y "$@"; }
 make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/cover.jpg"
 cp "$work/cover.jpg" "$work/曲 🎵.jpg"
+make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/cover.png"
 make -f lavfi -i testsrc=s=640x360 -frames:v 1 "$work/пример (1).png"
 make -f lavfi -i testsrc=s=1920x1080 -frames:v 1 "$work/обложка.jpg" # slow enough to cancel
 : >"$work/empty.jpg"

@@ -2,8 +2,8 @@
 // Windows programs keep theirs, and are REG_SZ text.
 #include <gtest/gtest.h>
 
-#include "platform/win32/win32_settings.h"
 #include "win32_test_support.h"
+#include "win32_ui/win32_settings.h"
 
 namespace framora::win32 {
 namespace {

@@ -12,8 +12,8 @@
 #include "console/console_form.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_process_host.h"
-#include "platform/win32/win32_taskbar.h"
 #include "win32_ui/console_window.h"
+#include "win32_ui/win32_taskbar.h"
 
 namespace framora::win32 {
 namespace {

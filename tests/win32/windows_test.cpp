@@ -20,6 +20,7 @@
 #include "fakes/fake_ports.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
+#include "queue/song_queue.h"
 #include "win32_ui/console_window.h"
 #include "win32_ui/main_window.h"
 
@@ -214,6 +215,24 @@ TEST_F(Win32ConsolePane, WhatThePaneCutsOutGoesFromTheRichEditToo) {
   text.resize(static_cast<std::size_t>(::SendMessageW(
       edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(&text[0]))));
   EXPECT_EQ(FromWide(text), pane.Text());
+}
+
+// Execute runs the launch's song while Text1 holds what the program wrote there, and the box's
+// text alone once the user has changed it.
+TEST_F(Win32ConsolePane, OnlyTheUsersChangeOfText1MakesExecuteRunItAlone) {
+  auto songs = std::make_shared<queue::SongQueue>(
+      fakes.files, queue::Rules{"ffmpeg.exe", "C:\\c.png", ShellKind::Cmd, false, true});
+  songs->AddOne("C:\\a.mp3", "C:\\a.avi");
+  fakes.desk.HandOver(songs);
+  const auto ran = [&](const char* command) {
+    console.Logic().Execute();
+    return console.Logic().Pane().Text().find(command) != std::string::npos;
+  };
+  console.View().SetText(console_form::Text1, "echo set");
+  EXPECT_FALSE(ran("C:\\> echo set"));
+  ::SendMessageW(console.Control(console_form::Text1), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(L"echo typed"));
+  EXPECT_TRUE(ran("C:\\> echo typed"));
 }
 
 }  // namespace

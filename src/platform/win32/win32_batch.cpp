@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "batch/batch.h"
+#include "platform/win32/win32_console_interrupt.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_process_host.h"
 #include "platform/win32/win32_text.h"
@@ -190,3 +191,20 @@ int StartWindowProgram() {
 }
 
 }  // namespace framora::win32
+
+namespace framora::batch {
+
+// The C runtime's arguments are in the narrow code page, and a window program's may be none at
+// all: the UTF-16 command line is read instead.
+std::optional<int> RunProgramCommandLine(int /*argc*/, char** /*argv*/) {
+  // A copy started by a stop to send a command's console its Ctrl+C; no window.
+  if (const auto sent = win32::RunInterruptOption(::GetCommandLineW())) return *sent;
+  // A command line is answered where the program was started from (the console twin,
+  // Framoraaudioconverter.com, is the better way); with nowhere to answer, as when files are
+  // dropped on its icon, the window opens as it always did.
+  const std::vector<std::string> args = win32::CommandLineArguments();
+  if (!args.empty() && win32::UseParentConsole()) return win32::RunCommandLine(args);
+  return std::nullopt;
+}
+
+}  // namespace framora::batch

@@ -8,29 +8,56 @@
 namespace framora::win32 {
 
 namespace {
+
 constexpr DWORD kNotNormal =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+// The path from the root (GetFullPathNameW); nothing when the system cannot make it.
+std::optional<std::wstring> FullWidePath(const std::wstring& path) {
+  const DWORD length = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return std::nullopt;
+  std::wstring full(length, L'\0');
+  const DWORD written = ::GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return std::nullopt;
+  full.resize(written);
+  return full;
+}
+
 }  // namespace
 
+std::wstring LongPath(const std::string& path) {
+  std::wstring wide = ToWide(path);
+  // Short enough for every function, a new folder's included (it keeps room for an 8.3 name).
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) {
+    return wide;
+  }
+  // The system takes a marked path as it stands, so it is made whole first.
+  const std::optional<std::wstring> full = FullWidePath(wide);
+  if (!full) return wide;
+  if (full->starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full->substr(2);
+  return L"\\\\?\\" + *full;
+}
+
 std::optional<std::string> Win32FileSystem::FindFirstFile(const std::string& pattern) {
-  WIN32_FIND_DATAA data{};
-  FindHandle search(::FindFirstFileA(ToNarrow(pattern).c_str(), &data));
+  if (pattern.empty()) return std::nullopt;
+  WIN32_FIND_DATAW data{};
+  FindHandle search(::FindFirstFileW(LongPath(pattern).c_str(), &data));
   if (!search) return std::nullopt;
   do {
-    if ((data.dwFileAttributes & kNotNormal) == 0) return FromNarrow(data.cFileName);
-  } while (::FindNextFileA(search.get(), &data));
+    if ((data.dwFileAttributes & kNotNormal) == 0) return FromWide(data.cFileName);
+  } while (::FindNextFileW(search.get(), &data));
   return std::nullopt;
 }
 
 bool Win32FileSystem::IsFolder(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 PathKind Win32FileSystem::KindAt(const std::string& path) {
   if (path.empty()) return PathKind::None;
-  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::None;
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return PathKind::Link;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::Folder;
@@ -38,16 +65,19 @@ PathKind Win32FileSystem::KindAt(const std::string& path) {
 }
 
 bool Win32FileSystem::RemoveFile(const std::string& path) {
-  return !path.empty() && ::DeleteFileW(ToWide(path).c_str()) != 0;
+  return !path.empty() && ::DeleteFileW(LongPath(path).c_str()) != 0;
 }
 
 std::string Win32FileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
                                        std::size_t count) {
   std::string bytes;
-  const KernelHandle file(::CreateFileW(ToWide(path).c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return bytes;
+  // A name may lead to a named pipe or a device, whose reads wait for a writer that may never
+  // come: only a file on a disk is read. A pipe's server never gets to act as us.
+  const KernelHandle file(::CreateFileW(
+      LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING,
+      FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+  if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) return bytes;
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(offset);
   if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return bytes;
@@ -65,11 +95,11 @@ std::string Win32FileSystem::ReadBytes(const std::string& path, std::uint64_t of
 
 std::vector<std::string> Win32FileSystem::ListFolder(const std::string& folder) {
   std::vector<std::string> names;
-  std::wstring pattern = ToWide(folder);
-  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
-  pattern += L'*';
+  std::string pattern = folder;
+  if (!pattern.empty() && !pattern.ends_with('\\') && !pattern.ends_with('/')) pattern += '\\';
+  pattern += '*';
   WIN32_FIND_DATAW data{};
-  const FindHandle search(::FindFirstFileW(pattern.c_str(), &data));
+  const FindHandle search(::FindFirstFileW(LongPath(pattern).c_str(), &data));
   if (!search) return names;
   do {
     const std::wstring name = data.cFileName;
@@ -79,14 +109,8 @@ std::vector<std::string> Win32FileSystem::ListFolder(const std::string& folder) 
 }
 
 std::string Win32FileSystem::FullPath(const std::string& path) {
-  const std::wstring wide = ToWide(path);
-  const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (length == 0) return path;
-  std::wstring full(length, L'\0');
-  const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
-  if (written == 0 || written >= length) return path;
-  full.resize(written);
-  return FromWide(full);
+  const std::optional<std::wstring> full = FullWidePath(ToWide(path));
+  return full ? FromWide(*full) : path;
 }
 
 std::string Win32FileSystem::TempFolder() {
@@ -98,11 +122,11 @@ std::string Win32FileSystem::TempFolder() {
 
 bool Win32FileSystem::MakeFolder(const std::string& path) {
   // The user's own folder for temporary files already keeps others out.
-  return !path.empty() && ::CreateDirectoryW(ToWide(path).c_str(), nullptr);
+  return !path.empty() && ::CreateDirectoryW(LongPath(path).c_str(), nullptr);
 }
 
 bool Win32FileSystem::WriteFile(const std::string& path, std::string_view content) {
-  const KernelHandle file(::CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+  const KernelHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
@@ -117,8 +141,28 @@ bool Win32FileSystem::WriteFile(const std::string& path, std::string_view conten
   return true;
 }
 
+bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
+  return !from.empty() && !to.empty() &&
+         ::MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
+             0;
+}
+
+std::optional<FileIdentity> Win32FileSystem::IdentityOf(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  // Its attributes only, which no other program's sharing forbids; a folder opens too, and a
+  // link is followed to what it leads to.
+  const KernelHandle file(::CreateFileW(
+      LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool Win32FileSystem::RemoveFolder(const std::string& path) {
-  return !path.empty() && ::RemoveDirectoryW(ToWide(path).c_str()) != 0;
+  return !path.empty() && ::RemoveDirectoryW(LongPath(path).c_str()) != 0;
 }
 
 std::string Win32ProgramSearch::SearchPath() {
@@ -131,13 +175,13 @@ std::string Win32ProgramSearch::SearchPath() {
 }
 
 bool Win32ProgramSearch::IsProgramFile(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool Win32FileSystem::IsNormalFile(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD attributes = ::GetFileAttributesA(ToNarrow(path).c_str());
+  const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotNormal) == 0;
 }
 
@@ -162,3 +206,15 @@ std::string ProgramFolder() {
 }
 
 }  // namespace framora::win32
+
+namespace framora {
+
+std::unique_ptr<FileSystemPort> MakeFileSystem() {
+  return std::make_unique<win32::Win32FileSystem>();
+}
+
+std::unique_ptr<ProgramSearchPort> MakeProgramSearch() {
+  return std::make_unique<win32::Win32ProgramSearch>();
+}
+
+}  // namespace framora

@@ -1,5 +1,5 @@
-// File look-ups with FindFirstFileA: only normal files count, never hidden files, system files
-// or folders.
+// File look-ups with FindFirstFileW: only normal files count, never hidden files, system files
+// or folders. Every path goes through LongPath, so that none stops at 260 characters.
 #pragma once
 
 #include <string>
@@ -24,6 +24,10 @@ class Win32FileSystem : public FileSystemPort {
   std::string TempFolder() override;
   bool MakeFolder(const std::string& path) override;
   bool WriteFile(const std::string& path, std::string_view content) override;
+  // MoveFileExW, replacing a file that stands at `to`.
+  bool Rename(const std::string& from, const std::string& to) override;
+  // The volume's serial number and the file's index on it.
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
 };
 
@@ -33,6 +37,12 @@ class Win32ProgramSearch : public ProgramSearchPort {
   std::string SearchPath() override;
   bool IsProgramFile(const std::string& path) override;
 };
+
+// The path as the "W" functions take it, however long. Shorter than MAX_PATH - 12, as it is;
+// longer, made whole by GetFullPathNameW (from the root, with '\' for '/', without "." and "..")
+// and marked \\?\ (a server's share \\server\share as \\?\UNC\server\share), which lifts the
+// limit. A path marked \\?\ or \\.\ already stays as it is.
+std::wstring LongPath(const std::string& path);
 
 // The full path of the program file.
 std::wstring ProgramPath();

@@ -3,6 +3,7 @@
 #include "platform/win32/windows_api.h"
 
 #include "platform/win32/win32_console_interrupt.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_tree.h"
 
@@ -277,3 +278,16 @@ void Win32ProcessHost::PostMessage(WindowHandle hWnd, std::uint32_t uMsg, std::i
 }
 
 }  // namespace framora::win32
+
+namespace framora {
+
+std::unique_ptr<ProcessHost> MakeProcessHost(YieldPort& yield, BackgroundStops* stops) {
+  // One job for every command of the program, for as long as the program runs: a stop goes on
+  // after the window that started it is gone (see win32_command_job.h). The program itself
+  // sends a command's console its Ctrl+C (batch::RunProgramCommandLine answers that).
+  static win32::CommandJob commands;
+  return std::make_unique<win32::Win32ProcessHost>(
+      yield, stops, win32::CommandControl{&commands, win32::ProgramPath()});
+}
+
+}  // namespace framora

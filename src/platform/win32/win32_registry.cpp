@@ -52,3 +52,9 @@ std::int32_t Win32Registry::QueryValue(RegistryKey key, const std::string& value
 void Win32Registry::CloseKey(RegistryKey key) { ::RegCloseKey(Key(key)); }
 
 }  // namespace framora::win32
+
+namespace framora {
+
+std::unique_ptr<RegistryPort> MakeRegistry() { return std::make_unique<win32::Win32Registry>(); }
+
+}  // namespace framora

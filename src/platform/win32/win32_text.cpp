@@ -31,16 +31,6 @@ std::string Narrow(UINT codePage, std::wstring_view wide) {
 
 bool NarrowIsUtf8() { return ::GetACP() == CP_UTF8; }
 
-std::string ToNarrow(std::string_view utf8) {
-  if (NarrowIsUtf8()) return std::string(utf8);
-  return Narrow(CP_ACP, Widen(CP_UTF8, utf8));
-}
-
-std::string FromNarrow(std::string_view narrow) {
-  if (NarrowIsUtf8()) return std::string(narrow);
-  return Narrow(CP_UTF8, Widen(CP_ACP, narrow));
-}
-
 ConsoleCodePage::ConsoleCodePage() : codePage_(CP_OEMCP) {
   DWORD system = 0;
   if (::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTCODEPAGE | LOCALE_RETURN_NUMBER,
@@ -58,8 +48,22 @@ bool ConsoleCodePage::IsLeadByte(unsigned char byte) const {
   return ::IsDBCSLeadByteEx(codePage_, byte) != 0;
 }
 
-std::wstring ToWide(std::string_view utf8) { return Widen(CP_UTF8, utf8); }
-
-std::string FromWide(std::wstring_view wide) { return Narrow(CP_UTF8, wide); }
-
 }  // namespace framora::win32
+
+namespace framora {
+
+std::string ToNarrow(std::string_view utf8) {
+  if (win32::NarrowIsUtf8()) return std::string(utf8);
+  return win32::Narrow(CP_ACP, win32::Widen(CP_UTF8, utf8));
+}
+
+std::string FromNarrow(std::string_view narrow) {
+  if (win32::NarrowIsUtf8()) return std::string(narrow);
+  return win32::Narrow(CP_UTF8, win32::Widen(CP_ACP, narrow));
+}
+
+std::wstring ToWide(std::string_view utf8) { return win32::Widen(CP_UTF8, utf8); }
+
+std::string FromWide(std::wstring_view wide) { return win32::Narrow(CP_UTF8, wide); }
+
+}  // namespace framora

@@ -6,16 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/text.h"
 #include "runner/line_chunk_decoder.h"
 
+// ToNarrow, FromNarrow, ToWide and FromWide are the core's (app/text.h), defined here.
 namespace framora::win32 {
-
-// UTF-8 to the narrow code page and back; characters the code page lacks become '?'.
-std::string ToNarrow(std::string_view utf8);
-std::string FromNarrow(std::string_view narrow);
-
-std::wstring ToWide(std::string_view utf8);
-std::string FromWide(std::wstring_view wide);
 
 // Whether the narrow code page is UTF-8, so that narrow text needs no conversion.
 bool NarrowIsUtf8();

@@ -1,13 +1,24 @@
-#include "platform/win32/win32_settings.h"
+#include "win32_ui/win32_settings.h"
 
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
+#include <memory>
 #include <string>
+#include <type_traits>
 
-#include "platform/win32/win32_handles.h"
-#include "platform/win32/win32_text.h"
+#include "app/text.h"
 
 namespace framora::win32 {
+
+namespace {
+
+// An open key, closed with its owner.
+struct KeyCloser {
+  void operator()(HKEY key) const { ::RegCloseKey(key); }
+};
+using OpenKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+}  // namespace
 
 std::string Win32SettingsStore::SectionKey(const std::string& app, const std::string& section) {
   return std::string(kBaseKey) + "\\" + app + "\\" + section;
@@ -16,11 +27,12 @@ std::string Win32SettingsStore::SectionKey(const std::string& app, const std::st
 std::optional<std::string> Win32SettingsStore::Read(const std::string& app,
                                                     const std::string& section,
                                                     const std::string& key) {
-  KeyHandle hKey;
+  HKEY opened = nullptr;
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, ToNarrow(SectionKey(app, section)).c_str(), 0,
-                      KEY_QUERY_VALUE, hKey.put()) != ERROR_SUCCESS) {
+                      KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
     return std::nullopt;
   }
+  const OpenKey hKey(opened);
   const std::string name = ToNarrow(key);
   std::string data(256, '\0');
   for (;;) {
@@ -42,12 +54,13 @@ std::optional<std::string> Win32SettingsStore::Read(const std::string& app,
 
 void Win32SettingsStore::Write(const std::string& app, const std::string& section,
                                const std::string& key, const std::string& value) {
-  KeyHandle hKey;
+  HKEY created = nullptr;
   if (::RegCreateKeyExA(HKEY_CURRENT_USER, ToNarrow(SectionKey(app, section)).c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, hKey.put(),
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created,
                         nullptr) != ERROR_SUCCESS) {
     return;  // a store that cannot be written is not reported
   }
+  const OpenKey hKey(created);
   const std::string data = ToNarrow(value);
   ::RegSetValueExA(hKey.get(), ToNarrow(key).c_str(), 0, REG_SZ,
                    reinterpret_cast<const BYTE*>(data.c_str()),

@@ -1,7 +1,8 @@
-// Opening web addresses with the shell and starting programs by path.
+// Opening web addresses with the shell, starting programs by path, and showing a folder in
+// Explorer.
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 #include <string>
 
@@ -29,6 +30,8 @@ class Win32Desktop : public DesktopPort {
   void OpenUrl(const std::string& url) override;
   // A new process for exactly that file, shown in the given state, not waited for.
   bool StartProgram(const std::string& path, int showState) override;
+  // Explorer, with the file picked out in its folder (explorer.exe /select,"file").
+  bool ShowFolder(const std::string& folder, const std::string& selected) override;
 
  private:
   ShellOpen shellOpen_;

@@ -1,6 +1,6 @@
-#include "platform/win32/win32_dialogs.h"
+#include "win32_ui/win32_dialogs.h"
 
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 // Needs <windows.h> first.
 #include <cderr.h>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/identity.h"
-#include "platform/win32/win32_text.h"
+#include "app/text.h"
 
 namespace framora::win32 {
 

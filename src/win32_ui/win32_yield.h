@@ -3,7 +3,7 @@
 // main loop, and from then on every yield answers false.
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 #include <functional>
 

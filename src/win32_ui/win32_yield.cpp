@@ -1,4 +1,4 @@
-#include "platform/win32/win32_yield.h"
+#include "win32_ui/win32_yield.h"
 
 namespace framora::win32 {
 

@@ -4,7 +4,7 @@
 // Wine may have no such button.
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 // Needs <windows.h> first.
 #include <shobjidl.h>

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_taskbar.h"
+#include "win32_ui/win32_taskbar.h"
 
 #include <commctrl.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/ports.h"
-#include "platform/win32/windows_api.h"
+#include "win32_ui/win32_api.h"
 
 namespace framora::win32 {
 
