@@ -71,15 +71,17 @@ int main(int argc, char** argv) {
   for (int round = 0; round < rounds; ++round) {
     clear();
     batch.push_back(time([&] {
-      return Run(
-          FRAMORA_PROGRAM,
-          QStringList{"--ffmpeg", "ffmpeg", "--image", QString::fromStdString(cover)} + Q(songs));
+      return Run(FRAMORA_PROGRAM, QStringList{"--ffmpeg", "ffmpeg", "--format", "avi", "--image",
+                                              QString::fromStdString(cover)} +
+                                      Q(songs));
     }));
     clear();
     direct.push_back(time([&] {
       bool ok = true;
       for (std::size_t i = 0; i < songs.size(); ++i)
-        ok = Run("ffmpeg", Q(framora::convert::ConversionArguments(cover, songs[i], videos[i]))) &&
+        ok = Run("ffmpeg",
+                 Q(framora::convert::ConversionArguments({cover, songs[i], {}, videos[i], {}, {}},
+                                                         framora::ShellKind::Posix))) &&
              ok;
       return ok;
     }));

@@ -1,6 +1,7 @@
 #include "batch/batch.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <optional>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "app/text.h"
 #include "app/wildcard.h"
 #include "batch/command_line.h"
+#include "convert/picture.h"
 #include "convert/progress_reader.h"
 #include "queue/song_queue.h"
 #include "runner/process_host.h"
@@ -73,6 +75,11 @@ class OutputTail {
   std::string current_;
 };
 
+std::int64_t SteadyMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 class Batch final : public YieldPort,
                     private ReadOutputEvents,
                     private queue::CommandRunner,
@@ -83,7 +90,8 @@ class Batch final : public YieldPort,
         queue_(ports.files, {.ffmpeg = std::move(ffmpeg),
                              .image = arguments.image,
                              .shell = ports.shell,
-                             .overwrite = arguments.overwrite}) {
+                             .overwrite = arguments.overwrite,
+                             .frame = arguments.frame}) {
     // Every song's video is known before anything runs, so that no song replaces another's.
     const convert::Naming naming{arguments.outputDir, arguments.extension};
     std::vector<std::string> album;
@@ -138,18 +146,23 @@ class Batch final : public YieldPort,
     return stopped_;
   }
 
-  void VideoStarting(const queue::SongQueue& /*queue*/, std::size_t video) override {
+  void VideoStarting(const queue::SongQueue& queue, std::size_t video) override {
     label_ = Label(video);
+    videoSeconds_ = queue.Seconds(video);
   }
 
   queue::RunEnd RunCommand(const std::string& command) override {
-    canceled_ = false;
+    canceled_ = stalled_ = false;
     stopSent_ = false;
     error_.reset();
     runner_->SetCommand(command);
     runner_->ProcessCommand();
     stopped_ = stopped_ || canceled_;
-    return {canceled_, false, runner_->ExitCode(), error_};
+    return {.stopped = canceled_,
+            .stalled = stalled_,
+            .leftRunning = false,
+            .exitCode = runner_->ExitCode(),
+            .error = error_};
   }
 
   void AfterStop(std::function<void()> work) override {
@@ -220,7 +233,7 @@ class Batch final : public YieldPort,
   }
 
   void Starting() override {
-    progress_.Start();
+    progress_.Start(videoSeconds_);
     tail_.Clear();
     shownPercent_ = -1;
     if (terminal_) Live(label_);
@@ -228,8 +241,13 @@ class Batch final : public YieldPort,
 
   void GotChunk(const std::string& sChunk, bool /*lastChunk*/) override {
     tail_.Feed(sChunk);
-    if (!terminal_) return;
     progress_.Feed(sChunk);
+    if (!stalled_ && progress_.Stalled(SteadyMs())) {
+      // FFmpeg tries a picture it cannot read again for every frame, for ever.
+      stalled_ = true;
+      runner_->StopProcess();
+    }
+    if (!terminal_) return;
     const std::optional<double> fraction = progress_.Fraction();
     // Whole per cents, rounded down (100 % only at the end); 0.29 is 28.999... in binary.
     const int percent = fraction ? static_cast<int>(*fraction * 100 + 1e-9) : -1;
@@ -239,7 +257,7 @@ class Batch final : public YieldPort,
   }
 
   void Complete() override {}
-  void Canceled() override { canceled_ = true; }
+  void Canceled() override { canceled_ = canceled_ || !stalled_; }
   void Error(const std::string& error, std::int32_t& lastDllError) override {
     error_ = error + " (" + std::to_string(lastDllError) + ")";
   }
@@ -256,7 +274,9 @@ class Batch final : public YieldPort,
   std::size_t liveWidth_ = 0;
   bool stopSent_ = false;
   bool canceled_ = false;
+  bool stalled_ = false;
   bool stopped_ = false;  // the user asked to stop the batch
+  std::optional<double> videoSeconds_;
   std::optional<std::string> error_;
 };
 
@@ -284,6 +304,9 @@ int RunCommandLine(const std::vector<std::string>& args, BatchPorts ports) {
   }
   if (!arguments.image.empty() && !ports.files.IsNormalFile(arguments.image)) {
     return UsageError(ports.system, "the cover '" + arguments.image + "' is not a file");
+  }
+  if (!arguments.image.empty() && !convert::IsStillPicture(ports.files, arguments.image)) {
+    return UsageError(ports.system, convert::NotAPictureMessage(arguments.image));
   }
   if (arguments.outputDir && !ports.files.IsFolder(*arguments.outputDir)) {
     return UsageError(ports.system,

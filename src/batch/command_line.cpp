@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/identity.h"
+#include "convert/picture.h"
 
 namespace framora::batch {
 
@@ -26,13 +27,23 @@ constexpr Option kOptions[] = {
      [](Arguments& a, const std::string& v) { a.ffmpeg = v; }},
     {"--output-dir", "DIR", "where the videos go (default: beside each audio file)",
      [](Arguments& a, const std::string& v) { a.outputDir = v; }},
-    {"--format", "avi|mp4", "the kind of video (default: avi)",
+    {"--format", "mp4|avi", "the kind of video (default: mp4)",
      [](Arguments& a, const std::string& v) {
        if (v == "avi" || v == "mp4") {
          a.extension = "." + v;
+         a.formatGiven = true;
        } else {
          a.action = Action::Usage;
-         a.error = "--format takes avi or mp4, not '" + v + "'";
+         a.error = "--format takes mp4 or avi, not '" + v + "'";
+       }
+     }},
+    {"--frame", "blur|black|cover", "an MP4's frame (default: blur)",
+     [](Arguments& a, const std::string& v) {
+       if (const std::optional<convert::Frame> frame = convert::FrameNamed(v)) {
+         a.frame = *frame;
+       } else {
+         a.action = Action::Usage;
+         a.error = "--frame takes blur, black or cover, not '" + v + "'";
        }
      }},
     {"--overwrite", "", "replace videos that exist (default: skip them)",
@@ -94,7 +105,7 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
   }
   if (arguments.audio.empty()) return UsageError("no audio files to convert");
   if (arguments.album && arguments.album->empty()) return UsageError("--album needs a file name");
-  if (arguments.album && (arguments.outputDir || arguments.extension != ".avi")) {
+  if (arguments.album && (arguments.outputDir || arguments.formatGiven)) {
     // The album's name says where it goes and what it is.
     return UsageError("--album FILE names the video: --output-dir and --format go without it");
   }
@@ -107,11 +118,13 @@ std::string UsageText() {
       "       Framoraaudioconverter [--image COVER] [options] AUDIO...\n"
       "\n"
       "Without arguments the program opens its window. With them it makes a video\n"
-      "of COVER and each AUDIO file (WAV, MP3 or AMR), one after another, with the\n"
-      "window's FFmpeg command: song.mp3 becomes song.avi (or song.mp4) beside it,\n"
-      "or in the folder named by --output-dir. A video that exists is skipped, as\n"
-      "the window refuses it, and two songs never make one video. Without --image\n"
-      "each video shows the picture its song carries.\n"
+      "of COVER (JPEG, PNG, GIF, BMP or WebP) and each AUDIO file (WAV, MP3, AMR,\n"
+      "FLAC, M4A, AAC, Ogg or Opus), one after another, with the window's FFmpeg:\n"
+      "song.mp3 becomes song.mp4 (or song.avi) beside it, or in the folder named\n"
+      "by --output-dir. A video that exists is skipped, as the window refuses it,\n"
+      "and two songs never make one video. Without --image each video shows the\n"
+      "picture its song carries. An MP4 is 16:9, the picture on a blurred copy of\n"
+      "itself (--frame black: on black; --frame cover: the picture's own shape).\n"
       "\n"
       "With --album FILE all AUDIO files become one video, FILE, and a .txt of its\n"
       "name beside it lists where each song starts, for the video's description.\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "convert/picture.h"
+
 namespace framora::batch {
 
 enum class Action {
@@ -23,7 +25,9 @@ struct Arguments {
   std::optional<std::string> ffmpeg;     // none: the FFmpeg that the window would find
   std::optional<std::string> outputDir;  // none: beside each audio file
   bool overwrite = false;
-  std::string extension = ".avi";  // of the videos: ".avi" or ".mp4"
+  std::string extension = ".mp4";  // of the videos: ".mp4" or ".avi"
+  bool formatGiven = false;        // --format was given
+  convert::Frame frame = convert::Frame::Blur;
   std::vector<std::string> audio;
 };
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 #include "app/identity.h"
 #include "console/console_form.h"
@@ -122,13 +123,20 @@ void ConsoleLogic::RunQueue() {
 }
 
 queue::RunEnd ConsoleLogic::RunCommand(const std::string& command) {
+  // A video's second run (its picture was encoded first) stands behind a prompt of its own, as
+  // if typed after the first.
+  if (videoRuns_++ > 0 && completed_ && !closed_) {
+    std::string prompt(kCrLf);
+    prompt += kPrompt;
+    pane_.Append(prompt);
+  }
   runEnd_ = {};
   runningVideo_ = true;
   songStarted_ = completed_ = false;
   readOutput1_.SetCommand(command);
   readOutput1_.ProcessCommand();
   runningVideo_ = false;
-  if (!completed_ && !runEnd_.error && !runEnd_.stopped) {
+  if (!completed_ && !runEnd_.error && !runEnd_.stopped && !runEnd_.stalled) {
     // Stopped by the window's closing; or the program is ending and leaves it running.
     ending_ = !closed_;
     runEnd_.stopped = closed_;
@@ -141,16 +149,19 @@ void ConsoleLogic::AfterStop(std::function<void()> work) {
   ports_.host.AfterStops(std::move(work));
 }
 
-void ConsoleLogic::VideoStarting(const queue::SongQueue& /*songs*/, std::size_t video) {
+void ConsoleLogic::VideoStarting(const queue::SongQueue& songs, std::size_t video) {
   queueDone_ = video;
+  videoRuns_ = 0;
+  videoSeconds_ = songs.Seconds(video);
 }
 
 void ConsoleLogic::VideoEnded(const queue::SongQueue& songs, std::size_t video) {
   if (closed_ || ending_) return;
   const queue::Video& made = songs[video];
+  const bool ran = std::exchange(songStarted_, false);
   if (songs.Several()) {
     // The queue's one message comes at its end; here, what became of this video.
-    Line((completed_ ? std::string(kCrLf) : std::string()) + SongLine(video));
+    Line((ran ? std::string(kCrLf) : std::string()) + SongLine(video));
     completed_ = false;
     return;
   }
@@ -267,7 +278,8 @@ void ConsoleLogic::ClearProgress() {
 
 void ConsoleLogic::Starting() {
   songStarted_ = true;
-  progress_.Start();
+  // A video of the queue says how long it lasts; of a typed command, FFmpeg's lines tell.
+  progress_.Start(runningVideo_ ? videoSeconds_ : std::nullopt);
   if (closed_) return;
   std::string line = readOutput1_.SetCommand();
   line += kCrLf;
@@ -277,6 +289,11 @@ void ConsoleLogic::Starting() {
 void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
   if (closed_) return;
   progress_.Feed(sChunk);
+  if (runningVideo_ && !runEnd_.stalled && progress_.Stalled(ports_.now())) {
+    // FFmpeg tries a picture it cannot read again for every frame, for ever.
+    runEnd_.stalled = true;
+    readOutput1_.StopProcess();
+  }
   ShowProgress();
   if (IsFolderChunk(sChunk, ports_.programFolder)) {
     std::string mask(kFolderMask);
@@ -333,8 +350,9 @@ void ConsoleLogic::CommandEnded(std::optional<std::int32_t> exitCode,
 }
 
 void ConsoleLogic::Canceled() {
-  if (runningVideo_) runEnd_.stopped = true;
   ClearProgress();
+  if (runningVideo_ && runEnd_.stalled) return;  // the program stopped it: the video failed
+  if (runningVideo_) runEnd_.stopped = true;
   if (closed_) return;
   std::string tail(kCrLf);
   tail += kCancelLine;

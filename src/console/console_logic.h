@@ -133,6 +133,8 @@ class ConsoleLogic : private ReadOutputEvents,
   std::shared_ptr<queue::SongQueue> running_;  // the one on the stack
   std::size_t queueDone_ = 0;                  // videos of it before the one being run
   bool runningVideo_ = false;                  // a command of the queue is running
+  std::size_t videoRuns_ = 0;                  // commands of the video run so far
+  std::optional<double> videoSeconds_;         // how long the video lasts
   bool songStarted_ = false;                   // it has started
   bool completed_ = false;                     // its output has ended by itself
   bool ending_ = false;                        // the program ends and leaves it running

@@ -1,5 +1,6 @@
 #include "convert/command_text.h"
 
+#include <cstdio>
 #include <string_view>
 
 namespace framora::convert {
@@ -113,6 +114,12 @@ std::string FfmpegCommand(const std::string& ffmpeg, const std::vector<std::stri
     command += QuoteForShell(argument, shell);
   }
   return command;
+}
+
+std::string SecondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", seconds);
+  return text;
 }
 
 std::string ConcatListQuote(const std::string& path) {

@@ -22,6 +22,9 @@ std::string AsPath(const std::string& path, ShellKind shell);
 std::string FfmpegCommand(const std::string& ffmpeg, const std::vector<std::string>& arguments,
                           ShellKind shell);
 
+// A time as FFmpeg reads it: seconds to the microsecond ("7.340408").
+std::string SecondsText(double seconds);
+
 // A path in FFmpeg's concat list, a value of a filter's option in a filter graph, and a value
 // in FFmpeg's metadata file.
 std::string ConcatListQuote(const std::string& path);

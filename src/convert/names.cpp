@@ -22,6 +22,11 @@ std::string TrackListPathFor(const std::string& video, ShellKind shell) {
   return video.substr(0, video.size() - name.size() + dot) + ".txt";
 }
 
+std::string PartPathFor(const std::string& path, ShellKind shell) {
+  const std::string name = NameOf(path, shell);
+  return path.substr(0, path.size() - name.size()) + "." + name + ".part";
+}
+
 std::string OutputExistsMessage(const std::string& output) {
   return "File " + output + " allready exists - Please choose another filename";
 }

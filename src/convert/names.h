@@ -28,6 +28,10 @@ std::string VideoPathFor(const std::string& song, const Naming& naming, ShellKin
 // name whole, so that the list is never written over it.
 std::string TrackListPathFor(const std::string& video, ShellKind shell);
 
+// The name a video or track list is written under until it is whole, beside its own: a hidden
+// name a user sees as unfinished (".Intro.mp4.part"), which no run takes for a finished video.
+std::string PartPathFor(const std::string& path, ShellKind shell);
+
 // What the launch says of an output that exists already, which FFmpeg would overwrite.
 std::string OutputExistsMessage(const std::string& output);
 

@@ -1,55 +1,119 @@
 #include "convert/picture.h"
 
+#include "convert/command_text.h"
+
 namespace framora::convert {
+
+namespace {
+
+// Fits the picture: within 1920x1080, larger or smaller (16:9), or within 3840x2160, only ever
+// smaller (its own shape); even sizes, as H.264 in yuv420p needs them, and never 0. zscale
+// first: it also brings a JPEG's full-range colours to the video's, which the scalers after it
+// would otherwise warn about, and fitting first makes a large picture cheap to work on.
+std::string Fitted(Frame frame) {
+  const std::string factor =
+      frame == Frame::Cover ? "min(1,min(3840/iw,2160/ih))" : "min(1920/iw,1080/ih)";
+  return "zscale=w='max(2,2*round(" + factor + "*iw/2))':h='max(2,2*round(" + factor +
+         "*ih/2))':f=spline36:min=470bg:m=709:r=limited"
+         // what is transparent becomes black (in RGB, FFmpeg 4.1 makes it grey)
+         ",format=yuva444p,premultiply=inplace=1,format=yuv444p";
+}
+
+// The background the fitted picture is centred on, from a small copy of the picture: blurred,
+// or made black (overlaid rather than padded, which FFmpeg 4.1's scaler warns about).
+std::string Background(Frame frame) {
+  if (frame == Frame::Blur) {
+    return "scale=480:270:force_original_aspect_ratio=increase:flags=fast_bilinear,"
+           "crop=480:270,boxblur=20:2,scale=1920:1080:flags=bilinear";
+  }
+  return "scale=192:108:force_original_aspect_ratio=increase:flags=fast_bilinear,crop=192:108,"
+         "lutyuv=y=16:u=128:v=128,scale=1920:1080:flags=neighbor";
+}
+
+}  // namespace
+
+std::optional<Frame> FrameNamed(std::string_view name) {
+  for (const Frame frame : {Frame::Blur, Frame::Black, Frame::Cover})
+    if (name == FrameName(frame)) return frame;
+  return std::nullopt;
+}
+
+std::string_view FrameName(Frame frame) {
+  switch (frame) {
+    case Frame::Black:
+      return "black";
+    case Frame::Cover:
+      return "cover";
+    case Frame::Blur:
+      break;
+  }
+  return "blur";
+}
+
+bool IsStillPicture(FileSystemPort& files, const std::string& path) {
+  const std::string head = files.ReadBytes(path, 0, 12);
+  const std::string_view h(head);
+  return h.starts_with("\xFF\xD8\xFF") || h.starts_with("\x89PNG\r\n\x1A\n") ||
+         h.starts_with("GIF87a") || h.starts_with("GIF89a") ||
+         (h.starts_with("BM") && h.size() == 12) ||
+         (h.starts_with("RIFF") && h.size() == 12 && h.substr(8) == "WEBP");
+}
+
+std::string NotAPictureMessage(const std::string& path) {
+  return "the picture " + path + " is not a JPEG, PNG, GIF, BMP or WebP picture";
+}
 
 std::string PictureSource::Stream() const {
   return stream ? "[0:v:" + std::to_string(*stream) + "]" : "[0:v]";
 }
 
-std::string StillPictureGraph(const std::string& picture, const std::string& sound) {
-  // The picture (an animated GIF's first) is read and converted once; the video shows it at
-  // 0 s, at each whole second in between, and last where the sound ends, so that the encoder's
-  // work follows the length of the song and the picture lasts exactly as long as the sound:
-  //  - premultiply: what is transparent in a PNG or GIF becomes black, not whatever colour
-  //    its hidden pixels hold;
-  //  - pad: H.264 in yuv420p needs even sizes; an odd one gains a line rather than being
-  //    scaled, which would blur every pixel;
-  //  - loop, not the reader's -loop 1: that one decodes the picture anew for every frame, and
-  //    GIF's reader has no such option;
-  //  - the frames in between run 2.5 s ahead until an overlay, placed outside the frame so
-  //    that it shows nothing, ends them with a tiny picture of every tenth piece of the sound
-  //    (showwaves), which ends with the sound; set back by 1.5 s they end more than a second
-  //    before it;
-  //  - concat puts the first frame before them, and the last after the whole decoded sound:
-  //    a segment starts where the longest stream of the one before ends, a video's end being
-  //    taken a mean frame's length after its last frame (hence the second of margin). The
-  //    sound it passes on is not used.
-  return picture +
-         "trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,"
-         "format=yuv420p,split=3[first][still][last];"
-         "[still]loop=-1:1,setpts=(N+2.5)/TB[each];" +
-         sound +
-         "asplit=3[song][wave][rest];"
-         "[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];"
-         "[each][w]overlay=x=-16:y=-16:shortest=1,setpts=PTS-1.5/TB[between];"
-         "[first][between]concat=n=2:v=1:a=0[start];[rest]aselect=0[none];"
-         "[start][song][last][none]concat=n=2:v=1:a=1[v][end];[end]anullsink";
+std::string SegmentGraph(const PictureSource& picture, Frame frame) {
+  // The picture is worked on once; loop repeats the finished frame (the reader's -loop 1 would
+  // decode and scale it again for every frame).
+  const std::string repeat = "format=yuv420p,loop=loop=" + std::to_string(kSegmentFrames - 1) +
+                             ":size=1:start=0,setpts=N/(" + std::to_string(kSegmentFps) + "*TB)[v]";
+  // An animated GIF shows its first picture.
+  const std::string still = picture.Stream() + "trim=end_frame=1," + Fitted(frame);
+  if (frame == Frame::Cover) return still + "," + repeat;
+  return still + ",split[back][front];[back]" + Background(frame) +
+         "[ground];[ground][front]overlay=x=(W-w)/2:y=(H-h)/2:format=yuv420," + repeat;
+}
+
+std::vector<std::string> SegmentArguments(const PictureSource& picture, Frame frame,
+                                          const std::string& graphFile, const std::string& segment,
+                                          ShellKind shell) {
+  const std::string frames = std::to_string(kSegmentFrames);
+  // clang-format off
+  std::vector<std::string> arguments = {
+      // quiet unless something goes wrong: the video's own run tells how far it has got
+      "-hide_banner", "-v", "error", "-nostats", "-y",
+      // one thread for one picture: FFmpeg 4.1's WebP reader warns of several
+      "-threads", "1", "-i", AsPath(picture.path, shell),
+      "-filter_complex_script", graphFile, "-map", "[v]",
+      // H.264 that browsers and phones play; the frames after the first only repeat it, so
+      // they are told to be nothing but "as before" (quantiser 51 in their zone), which makes
+      // them cost nothing to store and hardly anything to encode
+      "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "20",
+      "-x264-params", "zones=1," + std::to_string(kSegmentFrames - 1) + ",q=51",
+      "-profile:v", "high"};
+  // clang-format on
+  // 1080p is level 4.1; the cover's own size sets its level itself (up to 5.1 at 4K).
+  if (frame != Frame::Cover) arguments.insert(arguments.end(), {"-level:v", "4.1"});
+  arguments.insert(arguments.end(),
+                   {// one key frame at the start: repeated, one every 10 s; no B-frames, so no
+                    // frame comes out of order at the seams
+                    "-g", frames, "-bf", "0", "-sc_threshold", "0", "-pix_fmt", "yuv420p",
+                    "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
+                    "-color_range", "tv", "-r", std::to_string(kSegmentFps), "-frames:v", frames,
+                    // a song's picture is marked as attached to it; FFmpeg 4.1 would carry that
+                    // over and then refuse to put H.264 into an MP4
+                    "-disposition:v:0", "0", "-an", "-f", "mp4", segment});
+  return arguments;
 }
 
 std::string LoopedPictureGraph(const std::string& picture) {
   // The picture reader's -loop 1 in a graph, at its 25 frames a second, for a song's picture.
   return picture + "loop=-1:1,setpts=N/25/TB,fps=25[v]";
-}
-
-std::vector<std::string> Mp4VideoOptions() {
-  return {// the encoded frames keep their times; otherwise the gaps are filled with copies
-          "-vsync", "vfr",
-          // H.264 tuned for a still picture, visually lossless; the slower presets only spend
-          // time on a picture that does not change; no B-frames, which would end the stream's
-          // length at the last frame but one
-          "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "18", "-bf", "0",
-          // the colour format every player and sharing site decodes
-          "-pix_fmt", "yuv420p"};
 }
 
 }  // namespace framora::convert

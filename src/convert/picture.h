@@ -1,11 +1,15 @@
-// The video's picture: a picture file, or a song's own, and the graphs that show it for as
-// long as the sound lasts.
+// The video's picture: a picture file, or a song's own; the frame it is shown in; and, for an
+// MP4, the short run of frames it is encoded into once, which the video repeats by copy.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "app/paths.h"
+#include "app/ports.h"
 
 namespace framora::convert {
 
@@ -22,13 +26,38 @@ struct PictureSource {
 
   // FFmpeg's name of the picture's stream in its first input.
   std::string Stream() const;
+  bool operator==(const PictureSource&) const = default;
 };
 
-// The graph that makes a still picture last exactly as long as the sound (`picture` and `sound`
-// name its inputs; it gives [v]), the graph that repeats a song's picture for an AVI, and the
-// MP4's video options.
-std::string StillPictureGraph(const std::string& picture, const std::string& sound);
+// How an MP4 shows its picture: 16:9 (1920x1080, what the sharing sites show) with the picture
+// fitted, never cropped or stretched, over a blurred copy of itself or over black; or the
+// picture's own shape and size, made smaller (never larger) to fit within 3840x2160.
+enum class Frame { Blur, Black, Cover };
+// "blur", "black", "cover": the names the command line and the settings use.
+std::optional<Frame> FrameNamed(std::string_view name);
+std::string_view FrameName(Frame frame);
+
+// Whether the file's first bytes are those of a picture FFmpeg reads as a still: JPEG, PNG, GIF,
+// BMP or WebP. Anything else (a text named ".png", an empty file, a folder) would have FFmpeg
+// try it again for every frame, for ever.
+bool IsStillPicture(FileSystemPort& files, const std::string& path);
+// What a picture that is none is told with.
+std::string NotAPictureMessage(const std::string& path);
+
+// The picture's segment: 10 s of 10 frames a second, a key frame and frames that repeat it,
+// which the video repeats for as long as the sound lasts, ending within a frame of it.
+inline constexpr int kSegmentFps = 10;
+inline constexpr int kSegmentFrames = 100;
+
+// The graph that fits the picture into its frame and repeats it (it gives [v]).
+std::string SegmentGraph(const PictureSource& picture, Frame frame);
+// What FFmpeg gets after its own name to encode the segment, the graph read from `graphFile`.
+// It prints nothing unless something goes wrong.
+std::vector<std::string> SegmentArguments(const PictureSource& picture, Frame frame,
+                                          const std::string& graphFile, const std::string& segment,
+                                          ShellKind shell);
+
+// The picture reader's -loop 1 in a graph, for an AVI of a song's own picture (it gives [v]).
 std::string LoopedPictureGraph(const std::string& picture);
-std::vector<std::string> Mp4VideoOptions();
 
 }  // namespace framora::convert

@@ -102,7 +102,7 @@ bool LooksLikeProgress(std::string_view line) {
 
 }  // namespace
 
-void ProgressReader::Start() {
+void ProgressReader::Start(std::optional<double> total) {
   NextLine();
   name_ = Name::None;
   lineRead_ = true;
@@ -112,8 +112,13 @@ void ProgressReader::Start() {
   latest_.clear();
   latestCut_ = false;
   latestRead_ = true;
-  total_.reset();
+  total_ = total;
+  // A total given beforehand stands: FFmpeg's lines then only tell the time.
+  totalRead_ = total.has_value();
   time_.reset();
+  progressTime_.reset();
+  linesSinceProgress_ = 0;
+  stallSince_.reset();
 }
 
 void ProgressReader::Carry(std::string_view piece) {
@@ -138,6 +143,7 @@ void ProgressReader::NextLine() {
 }
 
 void ProgressReader::Feed(std::string_view chunk) {
+  linesSinceProgress_ += static_cast<std::uint64_t>(std::count(chunk.begin(), chunk.end(), '\n'));
   // FFmpeg ends header lines with LF and rewrites its progress line after each CR.
   while (!outputSeen_ && !chunk.empty()) {
     const char* end = LineEnd(chunk.data(), chunk.data() + chunk.size());
@@ -270,6 +276,21 @@ void ProgressReader::ReadProgress(std::string_view line, bool ended) {
     if (value == 0) return;
     line = SkipBlanks(line.substr(value));
   }
+}
+
+std::optional<double> ProgressReader::Time() {
+  Fraction();
+  return time_;
+}
+
+bool ProgressReader::Stalled(std::int64_t nowMs) {
+  const std::optional<double> time = Time();
+  if (!stallSince_ || (time && (!progressTime_ || *time > *progressTime_))) {
+    if (time) progressTime_ = time;
+    if (stallSince_) linesSinceProgress_ = 0;
+    stallSince_ = nowMs;
+  }
+  return linesSinceProgress_ >= kStallLines && nowMs - *stallSince_ >= kStallMs;
 }
 
 std::optional<double> ProgressReader::Fraction() {

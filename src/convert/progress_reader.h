@@ -19,6 +19,7 @@
 // someone asks how far the conversion has got.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,13 +28,20 @@ namespace framora::convert {
 
 class ProgressReader {
  public:
-  // A new run: nothing is known yet.
-  void Start();
+  // A new run: nothing is known yet, but the total where the caller knows it (the length of
+  // the video being made), which FFmpeg's own lines then do not change.
+  void Start(std::optional<double> total = std::nullopt);
   // The next chunk of the command's output.
   void Feed(std::string_view chunk);
   // Time over total, between 0 and 1; nothing while either is unknown (a command that is not
   // an FFmpeg conversion, or output that says nothing usable).
   std::optional<double> Fraction();
+  // How far FFmpeg has got, in seconds of the video.
+  std::optional<double> Time();
+  // FFmpeg writes line after line without getting any further, for seconds: a picture it cannot
+  // read makes it try again for every frame, for ever. Asked as the output arrives, with a
+  // steady clock's milliseconds.
+  bool Stalled(std::int64_t nowMs);
 
  private:
   // A whole line (`ended`), or the start of the line still being written: a progress line may
@@ -63,6 +71,12 @@ class ProgressReader {
   bool latestRead_ = true;
   std::optional<double> total_;
   std::optional<double> time_;
+  // For Stalled: the latest time that got further, the lines since, and since when.
+  static constexpr std::uint64_t kStallLines = 1000;
+  static constexpr std::int64_t kStallMs = 3000;
+  std::optional<double> progressTime_;
+  std::uint64_t linesSinceProgress_ = 0;
+  std::optional<std::int64_t> stallSince_;
 };
 
 }  // namespace framora::convert

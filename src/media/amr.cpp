@@ -19,7 +19,9 @@ void ReadAmr(ByteSource& source, bool wide, SongFacts& facts) {
     if (source.Read(at + size - 1, 1).empty()) break;  // cut short
     at += size;
   }
-  if (frames > 0) facts.seconds = static_cast<double>(frames) * 0.02;
+  facts.container = Container::Amr;
+  facts.rate = wide ? 16000 : 8000;
+  if (frames > 0) facts.samples = frames * (wide ? 320 : 160);
 }
 
 }  // namespace framora::media

@@ -39,6 +39,7 @@ void ReadVorbisComments(const ReadAt& read, std::uint64_t end, SongFacts& facts)
 // Metadata blocks, each a byte of "last" flag and type, a 24-bit length and contents:
 // STREAMINFO (0) tells the rate and the count of samples, 4 holds the comments, 6 a picture.
 void ReadFlac(ByteSource& source, std::uint64_t at, SongFacts& facts) {
+  facts.container = Container::Flac;
   for (int i = 0; i < kMaxChunks; ++i) {
     const std::string h = source.Read(at, 4);
     if (h.size() < 4) return;
@@ -50,8 +51,9 @@ void ReadFlac(ByteSource& source, std::uint64_t at, SongFacts& facts) {
       const std::uint64_t bits = BigEndian(info, 8);  // rate 20, channels 3, depth 5, samples 36
       const std::uint64_t rate = bits >> 44;
       const std::uint64_t samples = bits & ((1ULL << 36) - 1);
-      if (info.size() == 8 && rate > 0 && samples > 0)
-        facts.seconds = static_cast<double>(samples) / static_cast<double>(rate);
+      facts.rate = static_cast<int>(rate);
+      // 0: the encoder did not know the count (a stream), which only decoding tells.
+      if (info.size() == 8 && rate > 0 && samples > 0) facts.samples = samples;
     } else if (type == 4) {
       ReadVorbisComments(
           [&](std::uint64_t offset, std::size_t count) {

@@ -1,6 +1,7 @@
 #include "media/mp4_box.h"
 
 #include <algorithm>
+#include <utility>
 #include "media/song_readers.h"
 
 namespace framora::media {
@@ -40,19 +41,46 @@ std::optional<Mp4Box> Mp4Child(ByteSource& source, const Mp4Box& parent, std::st
 
 namespace {
 
-// A movie or media header's length: version 0 has 32-bit times, version 1 64-bit ones.
-std::optional<double> Mp4HeaderSeconds(ByteSource& source, const Mp4Box& box) {
-  const std::string header = source.Read(box.body, 32);
+// A media header's time scale and length in it (0 when it tells none): version 0 has 32-bit
+// times, version 1 64-bit ones.
+struct MediaTime {
+  std::uint64_t scale = 0;
+  std::uint64_t duration = 0;
+};
+
+MediaTime MediaLength(ByteSource& source, const Mp4Box& mdhd) {
+  const std::string header = source.Read(mdhd.body, 32);
   const std::string_view h(header);
   const bool v1 = !h.empty() && h[0] == 1;
   const std::size_t at = v1 ? 20 : 12;
   const std::size_t width = v1 ? 8 : 4;
-  if (h.size() < at + 4 + width) return std::nullopt;
+  if (h.size() < at + 4 + width) return {};
   const std::uint64_t scale = BigEndian(h.substr(at), 4);
   const std::uint64_t duration = BigEndian(h.substr(at + 4), width);
   const std::uint64_t unknown = v1 ? ~0ULL : 0xFFFFFFFFULL;
-  if (scale == 0 || duration == 0 || duration == unknown) return std::nullopt;
-  return static_cast<double>(duration) / static_cast<double>(scale);
+  if (scale == 0 || duration == 0 || duration == unknown) return {};
+  return MediaTime{scale, duration};
+}
+
+// Where the edit list starts the media, in its time scale: the priming an AAC encoder put
+// before the sound, which the decoder drops. Leading empty edits delay it, which is no
+// priming; none, or a list of another shape, counts as 0.
+std::uint64_t MediaStart(ByteSource& source, const Mp4Box& trak) {
+  const std::optional<Mp4Box> edts = Mp4Child(source, trak, "edts");
+  const std::optional<Mp4Box> elst = edts ? Mp4Child(source, *edts, "elst") : std::nullopt;
+  if (!elst) return 0;
+  const std::string head = source.Read(elst->body, 8);
+  const bool v1 = !head.empty() && head[0] == 1;
+  const std::size_t entry = v1 ? 20 : 12;
+  const std::uint64_t count = BigEndian(std::string_view(head).substr(4), 4);
+  for (std::uint64_t i = 0; i < count && i < 16; ++i) {
+    const std::string e = source.Read(elst->body + 8 + i * entry, entry);
+    if (e.size() < entry) return 0;
+    const std::uint64_t time = BigEndian(std::string_view(e).substr(v1 ? 8 : 4), v1 ? 8 : 4);
+    const std::uint64_t empty = v1 ? ~0ULL : 0xFFFFFFFFULL;  // -1
+    if (time != empty) return time;
+  }
+  return 0;
 }
 
 // The tags of an iTunes-style item list: items of "data" boxes, each a type (1: UTF-8), a
@@ -97,8 +125,7 @@ void ReadMp4(ByteSource& source, SongFacts& facts) {
   const Mp4Box file{.type = {}, .start = 0, .body = 0, .end = kToTheEnd};
   const std::optional<Mp4Box> moov = Mp4Child(source, file, "moov");
   if (!moov) return;
-  if (const std::optional<Mp4Box> mvhd = Mp4Child(source, *moov, "mvhd"))
-    facts.seconds = Mp4HeaderSeconds(source, *mvhd);
+  facts.container = Container::Mp4;
   bool film = false;
   for (const Mp4Box& box : Mp4Boxes(source, moov->body, moov->end)) {
     if (box.type == "udta") {
@@ -112,8 +139,12 @@ void ReadMp4(ByteSource& source, SongFacts& facts) {
       const std::string handler = hdlr ? source.Read(hdlr->body + 8, 4) : std::string();
       film = film || handler == "vide";
       const std::optional<Mp4Box> mdhd = Mp4Child(source, *mdia, "mdhd");
-      if (handler == "soun" && mdhd && !facts.seconds)
-        facts.seconds = Mp4HeaderSeconds(source, *mdhd);
+      const MediaTime length = mdhd ? MediaLength(source, *mdhd) : MediaTime{};
+      if (handler == "soun" && length.scale > 0 && !facts.samples) {
+        const std::uint64_t start = MediaStart(source, box);
+        facts.rate = static_cast<int>(length.scale);
+        if (length.duration > start) facts.samples = length.duration - start;
+      }
     }
   }
   // A film's own video streams come before or among the covers: rather no cover than the

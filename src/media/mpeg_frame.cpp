@@ -98,38 +98,82 @@ std::optional<MpegStream> FindMpegStream(ByteSource& source, std::uint64_t offse
 
 namespace {
 
-// The header an encoder may put in the first frame instead of sound, Xing's (or "Info") or
-// VBRI: the count of the frames after it.
-std::optional<std::uint64_t> HeaderFrames(ByteSource& source, const MpegStream& stream) {
-  const std::string frame = source.Read(stream.start, 64);
+// What an encoder may put in the first frame instead of sound: Xing's header (or "Info"), or
+// VBRI, with the count of the frames after it; after Xing's, LAME's tag (or FFmpeg's own),
+// with the samples of delay before the sound and of padding after it.
+struct InfoFrame {
+  std::optional<std::uint64_t> frames;
+  std::optional<std::uint64_t> delay;
+  std::optional<std::uint64_t> padding;
+};
+
+std::optional<InfoFrame> ReadInfoFrame(ByteSource& source, const MpegStream& stream) {
+  const std::string frame = source.Read(stream.start, 256);
   const std::string_view f(frame);
   const bool mpeg1 = stream.first.samples == 1152;
   const bool mono = stream.first.facts.channels == 1;
   const std::size_t xing = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));  // the side info
-  if (f.size() >= xing + 12 && (f.substr(xing, 4) == "Xing" || f.substr(xing, 4) == "Info") &&
-      (BigEndian(f.substr(xing + 4), 4) & 1))
-    return BigEndian(f.substr(xing + 8), 4);
-  if (f.size() >= 36 + 18 && f.substr(36, 4) == "VBRI") return BigEndian(f.substr(36 + 14), 4);
+  if (f.size() >= xing + 8 && (f.substr(xing, 4) == "Xing" || f.substr(xing, 4) == "Info")) {
+    const std::uint64_t flags = BigEndian(f.substr(xing + 4), 4);
+    InfoFrame info;
+    std::size_t at = xing + 8;
+    if (flags & 1) {
+      if (f.size() >= at + 4) info.frames = BigEndian(f.substr(at), 4);
+      at += 4;
+    }
+    at += (flags & 2 ? 4 : 0) + (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+    const std::string_view encoder = f.size() >= at + 24 ? f.substr(at, 4) : std::string_view();
+    if (encoder == "LAME" || encoder == "Lavf" || encoder == "Lavc") {
+      const std::uint64_t both = BigEndian(f.substr(at + 21), 3);
+      info.delay = both >> 12;
+      info.padding = both & 0xFFF;
+    }
+    return info;
+  }
+  if (f.size() >= 36 + 18 && f.substr(36, 4) == "VBRI")
+    return InfoFrame{.frames = BigEndian(f.substr(36 + 14), 4), .delay = {}, .padding = {}};
   return std::nullopt;
+}
+
+// Whether the stream's walk ended where nothing but tags follow: otherwise FFmpeg would find
+// more frames after what broke the walk, and the count would be short.
+bool EndsThere(ByteSource& source, std::uint64_t at) {
+  const std::string rest = source.Read(at, 8);
+  return rest.empty() || rest.starts_with("TAG") || rest.starts_with("APETAGEX") ||
+         rest.starts_with("LYRICS");
 }
 
 }  // namespace
 
-std::optional<double> MpegSeconds(ByteSource& source, const MpegStream& stream) {
-  const double rate = stream.first.facts.sampleRate;
-  if (stream.parser == &Mp3Frame) {
-    const std::optional<std::uint64_t> frames = HeaderFrames(source, stream);
-    if (frames && *frames > 0) return static_cast<double>(*frames * stream.first.samples) / rate;
-  }
-  // Every frame to the end of the stream; a tag after it (ID3v1, APE) is no frame.
-  std::uint64_t samples = 0;
-  for (std::uint64_t at = stream.start;;) {
+void ReadMpegLength(ByteSource& source, const MpegStream& stream, SongFacts& facts) {
+  const bool mp3 = stream.parser == &Mp3Frame;
+  const std::optional<InfoFrame> info = mp3 ? ReadInfoFrame(source, stream) : std::nullopt;
+  // Every frame to the end of the stream, the info frame (which holds no sound) aside; all of
+  // one kind and one channel count, or the packets a copy takes would not all agree.
+  std::uint64_t frames = 0;
+  std::uint64_t at = stream.start;
+  bool alike = true;
+  for (;;) {
     const std::optional<MpegFrame> frame = stream.parser(source.Read(at, 7));
     if (!frame || frame->kind != stream.first.kind) break;
-    samples += static_cast<std::uint64_t>(frame->samples);
+    alike = alike && frame->facts.channels == stream.first.facts.channels &&
+            frame->samples == stream.first.samples;
+    frames += 1;
     at += frame->length;
   }
-  return static_cast<double>(samples) / rate;
+  if (info && frames > 0) --frames;
+  facts.container = mp3 ? Container::Mp3Frames : Container::AdtsFrames;
+  facts.rate = stream.first.facts.sampleRate;
+  if (frames == 0 || !EndsThere(source, at)) return;
+  const std::uint64_t held = frames * static_cast<std::uint64_t>(stream.first.samples);
+  if (alike) facts.frameSamples = held;
+  // FFmpeg's decoder drops what LAME's tag says the encoder added: the delay, with its own
+  // 529 samples of decoder delay, and the padding beyond those.
+  std::uint64_t drop = 0;
+  if (info && info->delay) {
+    drop = *info->delay + 529 + (*info->padding > 529 ? *info->padding - 529 : 0);
+  }
+  if (held > drop) facts.samples = held - drop;
 }
 
 }  // namespace framora::media

@@ -34,7 +34,7 @@ void ReadInfo(ByteSource& source, std::uint64_t at, std::uint64_t end, SongFacts
 // RF64 keeps the sizes past 4 GB in its "ds64" chunk.
 void ReadWav(ByteSource& source, SongFacts& facts) {
   const bool rf64 = source.Read(0, 4) == "RF64";
-  std::uint64_t bigData = 0, format = 0, rate = 0, byteRate = 0, blockAlign = 0, samples = 0;
+  std::uint64_t bigData = 0, format = 0, rate = 0, blockAlign = 0, samples = 0;
   std::optional<Span> data;
   std::uint64_t at = 12;
   for (int i = 0; i < kMaxChunks; ++i) {
@@ -51,7 +51,6 @@ void ReadWav(ByteSource& source, SongFacts& facts) {
       if (f.size() == 16) {
         format = LittleEndian(f, 2);
         rate = LittleEndian(f.substr(4), 4);
-        byteRate = LittleEndian(f.substr(8), 4);
         blockAlign = LittleEndian(f.substr(12), 2);
       }
     } else if (id == "fact") {
@@ -69,14 +68,15 @@ void ReadWav(ByteSource& source, SongFacts& facts) {
     }
     at = body + size + (size & 1);
   }
+  facts.container = Container::Wave;
   if (!data || rate == 0) return;
+  facts.rate = static_cast<int>(rate);
+  // A compressed sound without a count of its samples has no exact length in its bytes.
   const bool pcm = format == 1 || format == 3 || format == 6 || format == 7 || format == 0xFFFE;
   if (pcm && blockAlign > 0) {
-    facts.seconds = static_cast<double>(data->size / blockAlign) / static_cast<double>(rate);
+    facts.samples = data->size / blockAlign;
   } else if (samples > 0) {
-    facts.seconds = static_cast<double>(samples) / static_cast<double>(rate);
-  } else if (byteRate > 0) {
-    facts.seconds = static_cast<double>(data->size) / static_cast<double>(byteRate);
+    facts.samples = samples;
   }
 }
 

@@ -89,7 +89,7 @@ SongFacts ReadSongFacts(FileSystemPort& files, const std::string& path) {
     for (std::string_view magic : {"RIFF", "RF64", "FORM", "OggS", "#!AMR"})
       if (start == 0 && h.starts_with(magic)) return facts;
     if (const std::optional<MpegStream> stream = FindMpegStream(source, start))
-      facts.seconds = MpegSeconds(source, *stream);
+      ReadMpegLength(source, *stream, facts);
   }
   return facts;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,11 +18,25 @@ struct EmbeddedPicture {
   int type = 0;  // ID3/FLAC picture type: 3 is the front cover; "covr" counts as one
 };
 
+// How the sound is stored: what decides whether songs can be joined by copying their packets.
+enum class Container { Other, Mp3Frames, AdtsFrames, Mp4, Wave, Flac, Ogg, Amr };
+
 struct SongFacts {
   SoundFacts sound;
-  // The sound's length as FFmpeg reads the file (what ffprobe gives as its duration), in
-  // seconds; nothing when it cannot be told from the file.
-  std::optional<double> seconds;
+  Container container = Container::Other;
+  // The sound's length as FFmpeg's decoder gives it, in samples at `rate` (an MP3's encoder
+  // delay and padding taken off where its LAME tag tells them, an M4A's priming where its edit
+  // list does); nothing when the bytes do not tell it exactly.
+  std::optional<std::uint64_t> samples;
+  int rate = 0;
+  // A stream of MP3 or ADTS frames that all agree (rate, channel count): the samples its frames
+  // hold, which is how long a copy of them lasts in a video. Nothing for anything else.
+  std::optional<std::uint64_t> frameSamples;
+  // The length in seconds, from `samples`.
+  std::optional<double> Seconds() const {
+    if (!samples || rate <= 0) return std::nullopt;
+    return static_cast<double>(*samples) / rate;
+  }
   // Tags, UTF-8; empty when the song has none.
   std::string title;
   std::string artist;

@@ -43,8 +43,8 @@ std::string FromBase64(std::string_view text);
 
 // ID3v2 tags from offset on (MP3, and the "id3 " chunk of a WAV); the offset just past them.
 std::uint64_t ReadId3Tags(ByteSource& source, std::uint64_t offset, SongFacts& facts);
-// An MP3 or ADTS stream's length: an MP3's header frame count, else its frames counted.
-std::optional<double> MpegSeconds(ByteSource& source, const MpegStream& stream);
+// An MP3 or ADTS stream's length, its frames counted.
+void ReadMpegLength(ByteSource& source, const MpegStream& stream, SongFacts& facts);
 void ReadMp4(ByteSource& source, SongFacts& facts);
 // Vorbis comments (FLAC, Ogg Vorbis, Opus), read through `read` up to `end`.
 using ReadAt = std::function<std::string(std::uint64_t offset, std::size_t count)>;

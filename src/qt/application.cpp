@@ -34,6 +34,8 @@ WindowRegistry::FrontEnd QtFrontEnd(std::function<FramoraWindow*(WindowId)> make
 }
 
 struct Application::Adapters {
+  // The files outlive the stops: work after a stop removes what its command was writing.
+  std::unique_ptr<FileSystemPort> files = MakeFileSystem();
   // Stops still going when the windows have gone: the program ends once they are over.
   BackgroundStops stops;
   QtSettingsStore settings;
@@ -41,7 +43,6 @@ struct Application::Adapters {
   QtFileDialog fileDialog;
   QtModal modal;
   QtDesktop desktop;
-  std::unique_ptr<FileSystemPort> files = MakeFileSystem();
   std::unique_ptr<ProgramSearchPort> programs = MakeProgramSearch();
   LauncherEntryProgress taskbar{identity::kAppId};
   std::unique_ptr<RegistryPort> registry = MakeRegistry();

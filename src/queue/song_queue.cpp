@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "convert/command_text.h"
 #include "convert/song_command.h"
 
 namespace framora::queue {
@@ -39,6 +40,9 @@ void SongQueue::AddEach(const std::vector<std::string>& songs, const convert::Na
 }
 
 void SongQueue::AddOne(const std::string& song, const std::string& output) {
+  // Written under a temporary name and renamed once whole; but for the window's one AVI, whose
+  // command stays as it always was.
+  const bool direct = rules_.single && !convert::IsMp4Output(output);
   std::optional<std::size_t> clash;
   const std::string key = PathKey(output, rules_.shell);
   for (std::size_t i = 0; i < videos_.size() && !clash; ++i) {
@@ -47,6 +51,7 @@ void SongQueue::AddOne(const std::string& song, const std::string& output) {
   Video added;
   added.songs = {song};
   added.output = output;
+  if (!direct && !output.empty()) added.part = convert::PartPathFor(output, rules_.shell);
   videos_.push_back(std::move(added));
   clashWith_.push_back(clash);
   refusals_.emplace_back();
@@ -59,6 +64,7 @@ void SongQueue::AddAlbum(const std::vector<std::string>& songs, const std::strin
   album.songs = songs;
   album.album = true;
   album.trackList = convert::TrackListPathFor(output, rules_.shell);
+  album.trackListPart = convert::PartPathFor(album.trackList, rules_.shell);
   if (songs.empty()) {
     album.songs = {""};
     refusals_.back() = "an album needs songs";
@@ -84,25 +90,65 @@ std::optional<convert::PictureSource> SongQueue::Picture(const Video& video) con
   return std::nullopt;
 }
 
+std::size_t SongQueue::SegmentFor(const convert::PictureSource& picture) const {
+  for (std::size_t s = 0; s < segments_.size(); ++s) {
+    if (segments_[s].picture == picture && segments_[s].frame == rules_.frame) return s;
+  }
+  const std::string name = "picture-" + std::to_string(segments_.size() + 1) + ".mp4";
+  segments_.push_back({picture, rules_.frame, JoinPath(temp_->path, name, rules_.shell), false});
+  return segments_.size() - 1;
+}
+
 SongQueue::Plan SongQueue::PlanFor(std::size_t i) const {
   const Video& video = videos_[i];
   // Without a picture the command shows what is missing; the video fails before it runs.
   const convert::PictureSource picture = Picture(video).value_or(convert::PictureSource());
+  Plan plan;
+  std::string segment;
+  if (convert::IsMp4Output(video.output)) {
+    const std::size_t s = SegmentFor(picture);
+    segment = segments_[s].path;
+    if (!segments_[s].made) {
+      const std::string graph = segment.substr(0, segment.size() - 4) + ".txt";
+      plan.files.emplace_back(graph, convert::SegmentGraph(picture, rules_.frame) + "\n");
+      plan.commands.push_back(convert::FfmpegCommand(
+          rules_.ffmpeg,
+          convert::SegmentArguments(picture, rules_.frame, graph, segment, rules_.shell),
+          rules_.shell));
+      plan.segment = s;
+    }
+  }
   if (!video.album) {
-    return {convert::BuildConversionCommand(rules_.ffmpeg, picture, video.FirstSong(), video.output,
-                                            rules_.shell, Facts(video.FirstSong()).sound),
-            {},
-            {}};
+    plan.seconds = Facts(video.FirstSong()).Seconds();
+    plan.commands.push_back(convert::FfmpegCommand(
+        rules_.ffmpeg,
+        convert::ConversionArguments({picture, video.FirstSong(), Facts(video.FirstSong()),
+                                      video.output, video.part, segment},
+                                     rules_.shell),
+        rules_.shell));
+    return plan;
   }
   std::vector<convert::AlbumSong> songs;
   for (const std::string& song : video.songs) songs.push_back({files_.FullPath(song), Facts(song)});
-  convert::AlbumPlan album =
-      convert::PlanAlbum(rules_.ffmpeg, picture, songs, video.output, temp_->path, rules_.shell);
-  return {std::move(album.command), std::move(album.files), std::move(album.trackList)};
+  convert::AlbumPlan album = convert::PlanAlbum(
+      rules_.ffmpeg, {picture, std::move(songs), video.output, video.part, temp_->path, segment},
+      rules_.shell);
+  plan.commands.push_back(std::move(album.command));
+  plan.files.insert(plan.files.end(), album.files.begin(), album.files.end());
+  plan.trackList = std::move(album.trackList);
+  plan.seconds = album.seconds;
+  return plan;
 }
 
 std::string SongQueue::Command(std::size_t i) const {
-  return prepared_[i] ? prepared_[i]->command : PlanFor(i).command;
+  const Plan plan = prepared_[i] ? *prepared_[i] : PlanFor(i);
+  std::string command;
+  for (const std::string& run : plan.commands) command += (command.empty() ? "" : " && ") + run;
+  return command;
+}
+
+std::optional<double> SongQueue::Seconds(std::size_t i) const {
+  return prepared_[i] ? prepared_[i]->seconds : PlanFor(i).seconds;
 }
 
 std::string SongQueue::TrackListText(std::size_t i) const {
@@ -135,8 +181,19 @@ void SongQueue::Run(CommandRunner& runner, QueueReport& report) {
     if (report.StopRequested()) break;
     if (Prepare(i)) {
       report.VideoStarting(*this, i);
-      const RunEnd end = runner.RunCommand(prepared_[i]->command);
-      if (end.stopped && !rules_.single) runner.AfterStop(Removal(i));
+      const Plan& plan = *prepared_[i];
+      RunEnd end;
+      for (std::size_t run = 0; run < plan.commands.size(); ++run) {
+        end = runner.RunCommand(plan.commands[run]);
+        const bool made =
+            !end.stopped && !end.leftRunning && !end.stalled && !end.error && end.exitCode == 0;
+        if (run == 0 && plan.segment) segments_[*plan.segment].made = made;
+        if (!made) break;
+      }
+      // What a stopped FFmpeg was writing goes once it has really ended; but the window's one
+      // AVI keeps what FFmpeg finished of it, as Cancel always did.
+      if ((end.stopped || end.stalled) && !(rules_.single && videos_[i].part.empty()))
+        runner.AfterStop(Removal(i));
       Finished(i, end);
     }
     report.VideoEnded(*this, i);
@@ -173,9 +230,20 @@ bool SongQueue::Checked(std::size_t i) {
     if (Stands(video.output, video) || (video.album && Stands(video.trackList, video)))
       return false;
   }
+  if (const std::optional<std::string> over = OverAnInput(video)) {
+    Fail(video, *over);
+    return false;
+  }
+  // What is no picture would have FFmpeg try it again for every frame, for ever; a picture that
+  // is missing, FFmpeg tells of at once.
+  if (!rules_.image.empty() && files_.KindAt(rules_.image) != PathKind::None &&
+      !convert::IsStillPicture(files_, rules_.image)) {
+    Fail(video, convert::NotAPictureMessage(rules_.image));
+    return false;
+  }
   for (const std::string& song : video.songs) {
-    if (video.album && !Facts(song).seconds) {
-      Fail(video, "the length of " + song + " cannot be told from its file");
+    if (video.album && !Facts(song).samples) {
+      Fail(video, "the length of " + song + " cannot be told exactly from its file");
       return false;
     }
   }
@@ -191,8 +259,10 @@ bool SongQueue::Checked(std::size_t i) {
 }
 
 bool SongQueue::Written(std::size_t i) {
+  if (!ClearParts(videos_[i])) return false;
   Plan plan = PlanFor(i);
   if (!plan.files.empty() && !temp_->made) temp_->made = files_.MakeFolder(temp_->path);
+  if (plan.segment) temp_->written.push_back(segments_[*plan.segment].path);
   for (const auto& [path, content] : plan.files) {
     if (!temp_->made || !files_.WriteFile(path, content)) {
       Fail(videos_[i], "the files its command reads could not be written in " + temp_->path);
@@ -200,8 +270,52 @@ bool SongQueue::Written(std::size_t i) {
     }
     temp_->written.push_back(path);
   }
+  // The list goes beside the video under its temporary name too, so that the two take their
+  // names together, once the video is whole.
+  if (videos_[i].album && !files_.WriteFile(videos_[i].trackListPart, plan.trackList)) {
+    Fail(videos_[i], "its track list could not be written: " + videos_[i].trackListPart);
+    return false;
+  }
   prepared_[i] = std::move(plan);
   return true;
+}
+
+bool SongQueue::ClearParts(Video& video) {
+  for (const std::string& part : {video.part, video.trackListPart}) {
+    if (part.empty()) continue;
+    const PathKind there = files_.KindAt(part);
+    // What a killed or crashed run left: never a finished video, and in the way of this one.
+    if (there == PathKind::File && files_.RemoveFile(part)) continue;
+    if (there != PathKind::None) {
+      Fail(video, "something that is not an unfinished video stands at " + part);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<std::string> SongQueue::OverAnInput(const Video& video) {
+  std::vector<std::pair<std::string, std::string>> inputs;  // what, path
+  for (const std::string& song : video.songs) inputs.emplace_back("its song", song);
+  if (!rules_.image.empty()) inputs.emplace_back("the picture", rules_.image);
+  inputs.emplace_back("FFmpeg", rules_.ffmpeg);
+  const auto key = [this](const std::string& path) {
+    return PathKey(files_.FullPath(path), rules_.shell);
+  };
+  for (const std::string& output :
+       {video.output, video.part, video.trackList, video.trackListPart}) {
+    if (output.empty()) continue;
+    const std::optional<FileIdentity> written = files_.IdentityOf(output);
+    for (const auto& [what, input] : inputs) {
+      if (input.empty()) continue;
+      if (written ? written == files_.IdentityOf(input) : key(output) == key(input)) {
+        return (output == video.trackList || output == video.trackListPart ? "its track list"
+                                                                           : std::string("it")) +
+               " would be written over " + what + " " + input;
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 bool SongQueue::Stands(const std::string& path, Video& video) {
@@ -221,6 +335,12 @@ bool SongQueue::Stands(const std::string& path, Video& video) {
 }
 
 void SongQueue::CleanUp(Video& video) {
+  if (!video.part.empty()) {
+    for (const std::string& part : {video.part, video.trackListPart}) {
+      if (!part.empty() && files_.KindAt(part) == PathKind::File) files_.RemoveFile(part);
+    }
+    return;
+  }
   if (video.outputStood || files_.KindAt(video.output) != PathKind::File) return;
   video.removed = files_.RemoveFile(video.output);
 }
@@ -236,35 +356,46 @@ void SongQueue::Finished(std::size_t i, const RunEnd& end) {
     Decide(video, Outcome::Stopped, "stopped: " + video.output + " not made");
     return;
   }
+  const std::string& written = video.part.empty() ? video.output : video.part;
   std::string why;
-  if (end.error) {
+  if (end.stalled) {
+    why = "FFmpeg repeated errors without getting any further, and was stopped";
+  } else if (end.error) {
     why = *end.error;
   } else if (!end.exitCode) {
     why = "FFmpeg's exit code is unknown";
   } else if (*end.exitCode != 0) {
     why = "FFmpeg's exit code " + std::to_string(*end.exitCode);
-  } else if (files_.KindAt(video.output) != PathKind::File) {
+  } else if (files_.KindAt(written) != PathKind::File) {
     why = "FFmpeg ended (exit code 0) without writing it";
+  } else if (written != video.output && !files_.Rename(written, video.output)) {
+    why = "it could not be given its name";
   } else if (!video.album) {
     Decide(video, Outcome::Converted, "converted: " + video.output);
     return;
   } else {
+    // The video first: should the program die between the two, the video is made.
     Decide(video, Outcome::Converted,
            "converted: " + video.output +
-               (files_.WriteFile(video.trackList, prepared_[i]->trackList)
+               (files_.Rename(video.trackListPart, video.trackList)
                     ? ", its track list: " + video.trackList
                     : "; its track list could not be written: " + video.trackList));
     return;
   }
-  CleanUp(video);
+  if (!end.stalled) CleanUp(video);  // a stopped FFmpeg's is removed once it has ended
   Fail(video, why);
 }
 
 std::function<void()> SongQueue::Removal(std::size_t i) const {
-  // The album's files go with the last one who needs them.
-  if (videos_[i].outputStood || videos_[i].output.empty()) return [temp = temp_] {};
-  return [&files = files_, output = videos_[i].output, temp = temp_] {
-    if (files.KindAt(output) == PathKind::File) files.RemoveFile(output);
+  const Video& video = videos_[i];
+  // Only what this run was writing: under its temporary names, or at the video's own name when
+  // nothing stood there. The album's files go with the last one who needs them.
+  std::vector<std::string> written = {video.part, video.trackListPart};
+  if (video.part.empty() && !video.outputStood) written = {video.output};
+  return [&files = files_, written, temp = temp_] {
+    for (const std::string& path : written) {
+      if (!path.empty() && files.KindAt(path) == PathKind::File) files.RemoveFile(path);
+    }
   };
 }
 

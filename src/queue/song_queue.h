@@ -30,6 +30,10 @@ struct Video {
   bool album = false;
   std::string output;     // the video
   std::string trackList;  // an album's list of where each song starts, beside its video
+  // What the run writes until the video is whole, and its list: renamed into place once FFmpeg
+  // has succeeded. Empty where the video is written at its own name (the window's one AVI).
+  std::string part;
+  std::string trackListPart;
   Outcome outcome = Outcome::Waiting;
   // What became of it, in a few words naming the video, once it is decided: "converted:
   // <video>", "skipped: File <video> allready exists ...", "failed to make <video>: <why>",
@@ -54,11 +58,16 @@ struct Rules {
   // The window's one song runs as its command always did: FFmpeg itself tells of a song that is
   // missing, the video is made again (-y), and a stopped run keeps what FFmpeg finished of it.
   bool single = false;
+  // How an MP4 shows its picture.
+  convert::Frame frame = convert::Frame::Blur;
 };
 
 // How a run ended.
 struct RunEnd {
   bool stopped = false;
+  // FFmpeg repeated itself without getting further (a picture it cannot read, tried again for
+  // every frame), and was stopped.
+  bool stalled = false;
   // The command goes on without us (the program ends and leaves it running): what it writes is
   // its own.
   bool leftRunning = false;
@@ -122,11 +131,14 @@ class SongQueue {
   bool IsAlbum() const { return videos_.size() == 1 && videos_[0].album; }
   bool Several() const { return videos_.size() > 1 || IsAlbum(); }
 
-  // The command that makes video i: as its run was prepared, or as it would be prepared now.
-  // Nothing is written for it.
+  // The command that makes video i: as its run was prepared, or as it would be prepared now
+  // (nothing is written for it). Where it takes two runs of FFmpeg, both, joined as a shell
+  // runs one after the other.
   std::string Command(std::size_t i) const;
   // An album's track list as its file holds it (empty for one song's video).
   std::string TrackListText(std::size_t i) const;
+  // How long video i lasts, where its songs' files tell it exactly.
+  std::optional<double> Seconds(std::size_t i) const;
   // What a song's file tells of itself, read once.
   const media::SongFacts& Facts(const std::string& song) const;
 
@@ -139,11 +151,24 @@ class SongQueue {
 
  private:
   // What a video's run needs: its command and the files it reads.
-  struct Plan {
-    std::string command;
-    std::vector<std::pair<std::string, std::string>> files;
-    std::string trackList;  // an album's, as its file holds it
+  // An MP4's picture is encoded once for the whole queue (once per picture and frame), by the
+  // first video that needs it; the others repeat what it made.
+  struct Segment {
+    convert::PictureSource picture;
+    convert::Frame frame;
+    std::string path;
+    bool made = false;
   };
+  struct Plan {
+    // The runs that make the video, in turn: the picture's segment first where it is made.
+    std::vector<std::string> commands;
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string trackList;               // an album's, as its file holds it
+    std::optional<std::size_t> segment;  // the segment its first command makes
+    std::optional<double> seconds;       // how long the video lasts
+  };
+  // The segment of the video's picture, taken on when it is new.
+  std::size_t SegmentFor(const convert::PictureSource& picture) const;
   // The files the videos' commands read, in a temporary folder of the queue's own, made by the
   // first run that needs it; it goes with the last of the queue and the removals it handed out.
   struct TempFolder {
@@ -180,6 +205,12 @@ class SongQueue {
   // The video's picture: the chosen one, else the song's own (an album's first found).
   std::optional<convert::PictureSource> Picture(const Video& video) const;
   bool Stands(const std::string& path, Video& video);
+  // Why a video would be written over one of its own inputs (a song, the picture, FFmpeg), if it
+  // would: by the files' identities, or, for a name where nothing stands yet, by full name.
+  std::optional<std::string> OverAnInput(const Video& video);
+  // Removes what a run left under the temporary names; false when something that is no file
+  // stands there.
+  bool ClearParts(Video& video);
 
   FileSystemPort& files_;
   Rules rules_;
@@ -187,6 +218,7 @@ class SongQueue {
   std::vector<std::optional<std::size_t>> clashWith_;
   std::vector<std::string> refusals_;          // why a video fails before anything is looked at
   std::vector<std::optional<Plan>> prepared_;  // the plans of the runs prepared so far
+  mutable std::vector<Segment> segments_;
   mutable std::map<std::string, media::SongFacts> facts_;
   std::shared_ptr<TempFolder> temp_;
 };

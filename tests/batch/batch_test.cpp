@@ -2,8 +2,11 @@
 // each, and how it stops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "batch/batch.h"
 #include "convert/command_text.h"
+#include "convert/names.h"
 #include "convert/song_command.h"
 #include "fakes/fake_batch_system.h"
 #include "fakes/fake_file_system.h"
@@ -11,30 +14,51 @@
 namespace framora::test {
 namespace {
 
-using convert::BuildConversionCommand;
 using convert::QuoteForShell;
 
 using Args = std::vector<std::string>;
 
+// The command of a song's AVI as the batch runs it, written under its temporary name.
+std::string Command(const std::string& ffmpeg, const std::string& cover, const std::string& audio,
+                    const std::string& output, ShellKind shell) {
+  return convert::FfmpegCommand(
+      ffmpeg,
+      convert::ConversionArguments(
+          {cover, audio, {}, output, convert::PartPathFor(output, shell), {}}, shell),
+      shell);
+}
+
 class BatchTest : public ::testing::Test {
  protected:
   BatchTest() {
-    files.AddNormalFile("/p/cover.png");
+    for (const char* cover : {"/p/cover.png", "C:\\p\\cover.png"}) {
+      files.AddNormalFile(cover);
+      files.contents[cover] = "\x89PNG\r\n\x1A\n\0\0\0\rIHDR";
+    }
+    files.AddNormalFile("/p/notes.png");
+    files.contents["/p/notes.png"] = "these are my notes";
     programs.path = "/usr/bin";
     programs.programs = {"/usr/bin/ffmpeg", "C:\\app\\ffmpeg.exe"};
-    // FFmpeg writes the output the batch named, and fails on an audio file named "broken" (or
-    // "quiet", which fails without a word).
+    // FFmpeg writes the output the batch named, under its temporary name, and fails on an audio
+    // file named "broken" (or "quiet", which fails without a word).
     system.onRun = [this](FakeProcessHost& host, const std::string& command) {
       host.exitCode = command.find("broken") == std::string::npos ? 0 : 1;
       if (host.exitCode == 1) host.reads = {{"Input #1, mp3:\n"}, {"broken.mp3: Invalid data\n"}};
       if (command.find("quiet") != std::string::npos) host.exitCode = 1;
       for (const std::string& output : outputs) {
-        if (command.ends_with(" " + QuoteForShell(output, shell))) Write(output);
+        const std::string part = convert::PartPathFor(output, shell);
+        if (command.ends_with(" " + QuoteForShell(part, shell))) Write(part);
       }
     };
   }
 
-  int Run(const Args& args) {
+  // An AVI each, unless the arguments say otherwise: one run of FFmpeg a song.
+  int Run(Args args) {
+    if (std::none_of(args.begin(), args.end(), [](const std::string& arg) {
+          return arg.starts_with("--format") || arg.starts_with("--album");
+        })) {
+      args.insert(args.begin(), {"--format", "avi"});
+    }
     system.out.clear();
     system.err.clear();
     const ProgramSearch search =
@@ -69,7 +93,10 @@ TEST_F(BatchTest, HelpAndVersionAnswerAndUsageErrorsSayWhatIsWrong) {
       {{"--album", "a.mp4", "--output-dir", "/o", "a.mp3"}, "--album FILE names the video"},
       {{"--bogus", "a.mp3"}, "unknown option '--bogus'"},
       {{"a.mp3", "--image"}, "--image needs a value: --image COVER"},
-      {{"--image=/p/cover.png", "--format", "mkv", "a.mp3"}, "--format takes avi or mp4"},
+      {{"--image=/p/cover.png", "--format", "mkv", "a.mp3"}, "--format takes mp4 or avi"},
+      {{"--image=/p/cover.png", "--frame", "square", "a.mp3"},
+       "--frame takes blur, black or cover"},
+      {{"--image", "/p/notes.png", "a.mp3"}, "the picture /p/notes.png is not a JPEG, PNG"},
       {{"--image=/p/cover.png", "--overwrite=yes", "a.mp3"}, "--overwrite takes no value"},
       {{"--image", "/p/none.png", "a.mp3"}, "the cover '/p/none.png' is not a file"},
       {{"--image", "/p/cover.png", "--output-dir", "/no", "a.mp3"}, "folder '/no' does not exist"},
@@ -94,8 +121,7 @@ TEST_F(BatchTest, EachAudioBecomesAVideoBesideItAFailureIsNamedAndTheBatchGoesOn
   Songs({"/m/a.wav", "/m/broken.mp3", hostile + ".mp3"});
   EXPECT_EQ(Run(batch), batch::kFailed);
   const auto command = [](const std::string& audio, const std::string& output) {
-    return BuildConversionCommand("/usr/bin/ffmpeg", "/p/cover.png", audio, output,
-                                  ShellKind::Posix);
+    return Command("/usr/bin/ffmpeg", "/p/cover.png", audio, output, ShellKind::Posix);
   };
   EXPECT_EQ(system.commands,
             (Args{command("/m/a.wav", "/m/a.avi"), command("/m/broken.mp3", "/m/broken.avi"),
@@ -110,7 +136,7 @@ TEST_F(BatchTest, EachAudioBecomesAVideoBesideItAFailureIsNamedAndTheBatchGoesOn
           hostile + ".mp3: converted: " + hostile +
           ".avi\n"
           "3 files: 2 converted, 0 skipped, 1 failed\n");
-  EXPECT_EQ(files.removed, Args{"/m/broken.avi"}) << "what the failed run may have left";
+  EXPECT_EQ(files.removed, Args{"/m/.broken.avi.part"}) << "what the failed run may have left";
 
   // Again, with the two that were converted: both are skipped with the launch's message.
   programs.programs.insert("/usr/bin/ff");
@@ -134,20 +160,20 @@ TEST_F(BatchTest, VideosAreNamedAfterTheAudioInItsFolderOrTheOutputFolder) {
   EXPECT_EQ(Run({"--image", "/p/cover.png", "--output-dir", "/out", "--format=mp4", "--",
                  "/a/song.mp3", "/b/song.wav", "/c/.hidden", "/c/x.y.z"}),
             1);
-  EXPECT_EQ(system.commands.size(), 3u) << "the second song.mp4 is not overwritten";
-  EXPECT_NE(system.commands[0].find("-c:a copy "), std::string::npos) << "an MP3 is copied";
+  // The picture is encoded once, by the first video's first run.
+  EXPECT_EQ(system.commands.size(), 4u) << "the second song.mp4 is not overwritten";
+  EXPECT_NE(system.commands[0].find("-filter_complex_script"), std::string::npos);
+  EXPECT_NE(system.commands[1].find("-c:a copy "), std::string::npos) << "an MP3 is copied";
   EXPECT_NE(system.out.find(
                 "[2/4] /b/song.wav: failed to make /out/song.mp4: same output as /a/song.mp3"),
             std::string::npos);
 
   shell = ShellKind::Cmd;
-  files.AddNormalFile("C:\\p\\cover.png");
   outputs = {"C:\\m\\a.avi", "D:b.avi", "E:\\v\\c.avi"};
   EXPECT_EQ(Run({"--image", "C:\\p\\cover.png", "C:\\m\\a.mp3", "D:b.wav"}), 0);
   EXPECT_EQ(Run({"--image", "C:\\p\\cover.png", "--output-dir", "E:\\v\\", "C:/m/c.amr"}), 0);
-  EXPECT_EQ(system.commands.back(),
-            BuildConversionCommand("C:\\app\\ffmpeg.exe", "C:\\p\\cover.png", "C:/m/c.amr",
-                                   "E:\\v\\c.avi", ShellKind::Cmd));
+  EXPECT_EQ(system.commands.back(), Command("C:\\app\\ffmpeg.exe", "C:\\p\\cover.png", "C:/m/c.amr",
+                                            "E:\\v\\c.avi", ShellKind::Cmd));
 }
 
 TEST_F(BatchTest, EachSongHasAVideoOfItsOwnAndWhatStandsThereIsLeftAlone) {
@@ -186,7 +212,6 @@ TEST_F(BatchTest, EachSongHasAVideoOfItsOwnAndWhatStandsThereIsLeftAlone) {
   };
   for (const Case& c : cases) {
     shell = c.args[0].starts_with("C:") ? ShellKind::Cmd : ShellKind::Posix;
-    files.AddNormalFile("C:\\p\\cover.png");
     const bool windows = shell == ShellKind::Cmd;
     const Args cover = {"--overwrite", "--output-dir", windows ? "C:\\out" : "/out", "--image",
                         windows ? "C:\\p\\cover.png" : "/p/cover.png"};
@@ -206,7 +231,6 @@ TEST_F(BatchTest, EachSongHasAVideoOfItsOwnAndWhatStandsThereIsLeftAlone) {
 
 TEST_F(BatchTest, OnWindowsTheBatchExpandsWildcardsAsWindowsProgramsDo) {
   shell = ShellKind::Cmd;
-  files.AddNormalFile("C:\\p\\cover.png");
   files.entries["C:\\album"] = {"10 c.mp3", "02 B.MP3", "1 a.mp3", "notes.txt", "sub.mp3"};
   files.folders.insert("C:\\album\\sub.mp3");
   Songs(
@@ -237,7 +261,8 @@ TEST_F(BatchTest, WhatAFailedRunLeftIsRemovedButNeverAFileThatWasThereBefore) {
                       "without writing it"),
       std::string::npos)
       << system.out;
-  EXPECT_EQ(files.removed, Args{"/m/quiet.avi"});
+  EXPECT_EQ(files.removed, Args{"/m/.quiet.avi.part"});
+  EXPECT_EQ(files.KindAt("/m/old.avi"), PathKind::File) << "replaced by its new video";
 
   // A run that cannot start is named by the runner's error.
   system.processError = 2;
@@ -264,7 +289,7 @@ TEST_F(BatchTest, ATerminalSeesEachFilesProgressInOneLineAndOthersOnlyTheResults
             "\r[1/1] /m/a.wav\r[1/1] /m/a.wav  29 %\r[1/1] /m/a.wav  100 %"
             "\r[1/1] /m/a.wav: converted: /m/a.avi\n1 file: 1 converted, 0 skipped, 0 failed\n");
   system.terminal = false;
-  files.normalFiles.erase("/m/a.avi");
+  files.RemoveFile("/m/a.avi");
   EXPECT_EQ(Run({"--image", "/p/cover.png", "/m/a.wav"}), 0);
   EXPECT_EQ(system.out,
             "[1/1] /m/a.wav: converted: /m/a.avi\n1 file: 1 converted, 0 skipped, "
@@ -288,7 +313,7 @@ TEST_F(BatchTest, AStopDuringTheThirdOfFiveEndsItsFfmpegAsCancelDoesAndLeavesThe
   EXPECT_EQ(system.commands.size(), 3u);
   // Its tree is ended beside the batch, which waits for that before the video goes.
   EXPECT_EQ(system.stopWaits, std::vector<std::size_t>{1});
-  EXPECT_EQ(files.removed, Args{"/m/3.avi"});
+  EXPECT_EQ(files.removed, Args{"/m/.3.avi.part"});
   EXPECT_NE(system.out.find("[3/5] /m/3.wav: stopped: /m/3.avi not made\n"
                             "Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted\n"),
             std::string::npos)

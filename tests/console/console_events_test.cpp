@@ -51,8 +51,9 @@ TEST(ConsoleSong, AFailedConversionLeavesNoVideoOfItsOwnAndExecuteRunsItAgain) {
     auto songs = std::make_shared<queue::SongQueue>(
         f.files,
         queue::Rules{"/usr/bin/ffmpeg", "/p/not a picture.png", ShellKind::Posix, true, true});
-    songs->AddOne("/m/Intro.mp3", "/m/Intro.mp4");
-    if (c.videoStoodBefore) f.files.AddNormalFile("/m/Intro.mp4");
+    // The window's one AVI, written at its name.
+    songs->AddOne("/m/Intro.mp3", "/m/Intro.avi");
+    if (c.videoStoodBefore) f.files.AddNormalFile("/m/Intro.avi");
     f.logic.Load();
     f.desk.HandOver(songs);
     EXPECT_EQ(f.controls.texts["Text1"], songs->Command(0));
@@ -62,37 +63,39 @@ TEST(ConsoleSong, AFailedConversionLeavesNoVideoOfItsOwnAndExecuteRunsItAgain) {
       f.logic.Text1_Change();
     }
     f.host.onStart = [&](const CommandLine&) {
-      f.files.AddNormalFile("/m/Intro.mp4");  // FFmpeg makes the file before it fails
+      f.files.AddNormalFile("/m/Intro.avi");  // FFmpeg makes the file before it fails
       f.host.exitCode = 1;
     };
     f.logic.Execute();
     ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
     const std::string removedLine =
-        "\r\nWhat FFmpeg had written of /m/Intro.mp4 was removed, so that the conversion can run "
+        "\r\nWhat FFmpeg had written of /m/Intro.avi was removed, so that the conversion can run "
         "again.";
     EXPECT_EQ(f.messages.shown[0].prompt,
               FailedCommandMessage(1) + (c.removed ? removedLine : std::string()))
         << c.name;
-    EXPECT_EQ(f.files.normalFiles.count("/m/Intro.mp4"), c.removed ? 0u : 1u) << c.name;
+    EXPECT_EQ(f.files.normalFiles.count("/m/Intro.avi"), c.removed ? 0u : 1u) << c.name;
     f.logic.Execute();  // the retry reaches FFmpeg
     EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "CreateProcess"), 2) << c.name;
   }
 }
 
 // Three songs handed over as the launch does for "One video each": the first's video exists,
-// FFmpeg fails on the second after making its file, and makes the third.
+// FFmpeg fails on the second after beginning its file, and makes the third, each under its
+// temporary name.
 struct QueueFixture : ConsoleFixture {
   QueueFixture() {
     songs = std::make_shared<queue::SongQueue>(
         files, queue::Rules{"ffmpeg", "/p/c.png", ShellKind::Posix, false, false});
-    songs->AddEach({"/m/1 a.mp3", "/m/2 b.mp3", "/m/3 c.mp3"}, {"/v", ".mp4"});
+    songs->AddEach({"/m/1 a.mp3", "/m/2 b.mp3", "/m/3 c.mp3"}, {"/v", ".avi"});
     for (const char* song : {"/m/1 a.mp3", "/m/2 b.mp3", "/m/3 c.mp3"}) files.AddNormalFile(song);
-    files.AddNormalFile("/v/1 a.mp4");
+    files.AddNormalFile("/v/1 a.avi");
     host.onStart = [this](const CommandLine& line) {
-      for (const char* video : {"/v/1 a.mp4", "/v/2 b.mp4", "/v/3 c.mp4"}) {
-        if (line.command.find(std::string(video).substr(3, 3)) != std::string::npos)
-          files.AddNormalFile(video);
-      }
+      // What FFmpeg writes: the command's last word, quoted for sh where it holds a blank.
+      const std::string& command = line.command;
+      const std::size_t start =
+          command.ends_with('\'') ? command.rfind(" '") + 2 : command.rfind(' ') + 1;
+      files.AddNormalFile(command.substr(start, command.size() - start - command.ends_with('\'')));
       host.exitCode = line.command.find("2 b") != std::string::npos ? 1 : 0;
       host.reads = {{"Input #0, png_pipe\nInput #1, mp3, from 'x':\n  Duration: 00:00:10.00, "
                      "start: 0\nOutput #0, mp4\n"},
@@ -111,10 +114,10 @@ TEST(ConsoleQueue, SongsRunInTurnEachSaysWhatBecameOfItAndOneMessageSumsUp) {
             std::string::npos);
   f.logic.Execute();
   for (const char* line :
-       {"[**] Song 1 of 3, 1 a.mp3: skipped: File /v/1 a.mp4 allready exists",
-        "[**] Song 2 of 3, 2 b.mp3: failed to make /v/2 b.mp4: FFmpeg's exit code "
+       {"[**] Song 1 of 3, 1 a.mp3: skipped: File /v/1 a.avi allready exists",
+        "[**] Song 2 of 3, 2 b.mp3: failed to make /v/2 b.avi: FFmpeg's exit code "
         "1 [**]\r\n\r\nC:\\> ffmpeg",
-        "[**] Song 3 of 3, 3 c.mp3: converted: /v/3 c.mp4 [**]\r\n\r\nC:\\> "}) {
+        "[**] Song 3 of 3, 3 c.mp3: converted: /v/3 c.avi [**]\r\n\r\nC:\\> "}) {
     EXPECT_NE(f.Pane().find(line), std::string::npos) << line << "\n" << f.Pane();
   }
   ASSERT_EQ(f.messages.shown.size(), 1u);
@@ -122,14 +125,15 @@ TEST(ConsoleQueue, SongsRunInTurnEachSaysWhatBecameOfItAndOneMessageSumsUp) {
   EXPECT_EQ(f.messages.shown[0].prompt,
             "Complete reading output!\r\n3 songs: 1 converted, 1 skipped, 1 failed.\r\n2 b.mp3: "
             "FFmpeg's exit code 1");
-  EXPECT_EQ(f.files.removed, std::vector<std::string>{"/v/2 b.mp4"});
+  EXPECT_EQ(f.files.removed, std::vector<std::string>{"/v/.2 b.avi.part"});
+  EXPECT_EQ(f.files.KindAt("/v/3 c.avi"), PathKind::File) << "renamed once whole";
   // The task-bar button covers the whole queue: half of the second song is half of its third.
   EXPECT_EQ(f.taskbar.shown, (std::vector<std::string>{"0.50", "0.83", "clear"}));
 }
 
 TEST(ConsoleQueue, ClosingDuringTheSecondSongRemovesItsVideoAndStartsNoMore) {
   QueueFixture f;
-  f.files.normalFiles.erase("/v/1 a.mp4");
+  f.files.normalFiles.erase("/v/1 a.avi");
   f.host.GiveProcessAWindow();
   const auto onStart = f.host.onStart;
   f.host.onStart = [&](const CommandLine& line) {
@@ -139,8 +143,8 @@ TEST(ConsoleQueue, ClosingDuringTheSecondSongRemovesItsVideoAndStartsNoMore) {
   };
   f.logic.Execute();
   EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "CreateProcess"), 2);
-  EXPECT_EQ(f.files.removed, std::vector<std::string>{"/v/2 b.mp4"});
-  EXPECT_EQ(f.files.normalFiles.count("/v/1 a.mp4"), 1u);
+  EXPECT_EQ(f.files.removed, std::vector<std::string>{"/v/.2 b.avi.part"});
+  EXPECT_EQ(f.files.normalFiles.count("/v/1 a.avi"), 1u);
   EXPECT_TRUE(f.messages.shown.empty());
   EXPECT_EQ((*f.songs)[2].outcome, queue::Outcome::Waiting) << "never started";
 }

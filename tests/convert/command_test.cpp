@@ -31,37 +31,78 @@ TEST(ConversionCommand, PlainPathsGoInExactlyAsTheyAre) {
             "-acodec copy -vcodec mjpeg out.avi");
 }
 
-TEST(ConversionCommand, AnOutputEndingInMp4InAnyCaseGetsTheMp4Command) {
-  const std::string graph =
-      "[0:v]trim=end_frame=1,premultiply=inplace=1,pad=ceil(iw/2)*2:ceil(ih/2)*2,format=yuv420p,"
-      "split=3[first][still][last];[still]loop=-1:1,setpts=(N+2.5)/TB[each];[1:a:0]asplit=3[song]"
-      "[wave][rest];[wave]aselect=not(mod(n\\,10)),showwaves=s=16x16:r=30[w];[each][w]overlay=x="
-      "-16:y=-16:shortest=1,setpts=PTS-1.5/TB[between];[first][between]concat=n=2:v=1:a=0[start];"
-      "[rest]aselect=0[none];[start][song][last][none]concat=n=2:v=1:a=1[v][end];[end]anullsink";
-  const std::string options =
-      " -map 1:a:0 -map_metadata 1 -map_metadata:g 1:s:a:0 -vsync vfr -c:v libx264 -preset "
-      "veryfast -tune stillimage -crf 18 -bf 0 -pix_fmt yuv420p -c:a ";
-  EXPECT_EQ(BuildConversionCommand("C:\\ffmpeg\\ffmpeg.exe", "C:\\pics\\cover.jpg",
-                                   "C:\\music\\song.mp3", "C:\\out\\video.MP4", ShellKind::Cmd,
-                                   {SoundCodec::Mp3, 44100, 2, true}),
-            "C:\\ffmpeg\\ffmpeg.exe -y -r 30 -i C:\\pics\\cover.jpg -i C:\\music\\song.mp3 "
-            "-filter_complex \"" +
-                graph + "\" -map [v]" + options + "copy -movflags +faststart C:\\out\\video.MP4");
-  EXPECT_EQ(BuildConversionCommand("/usr/bin/ffmpeg", "/p/cover.png", "/m/a.wav", "out.mp4",
-                                   ShellKind::Posix),
-            "/usr/bin/ffmpeg -y -r 30 -i /p/cover.png -i /m/a.wav -filter_complex '" + graph +
-                "' -map '[v]'" + options + "aac -b:a 192k -movflags +faststart out.mp4");
+// A song's video as the queue asks for it.
+SongVideo Video(const std::string& output, std::optional<std::uint64_t> samples = {},
+                bool copyable = false, const std::string& writeTo = "") {
+  SongVideo video{"/p/c.png", "/m/a.mp3", {}, output, writeTo, "/t/picture-1.mp4"};
+  video.facts.sound.copyable = copyable;
+  video.facts.samples = samples;
+  video.facts.rate = 44100;
+  return video;
+}
+
+std::string Joined(const std::vector<std::string>& words) {
+  std::string line;
+  for (const std::string& word : words) line += (line.empty() ? "" : " ") + word;
+  return line;
+}
+
+TEST(ConversionCommand, AnMp4RepeatsThePicturesSegmentForAsLongAsTheSoundLasts) {
+  const std::string inputs =
+      "-y -thread_queue_size 1024 -stream_loop -1 -i /t/picture-1.mp4 -thread_queue_size 1024 -i "
+      "/m/a.mp3 -map 0:v:0 -map 1:a:0 -map_metadata 1 -map_metadata:g 1:s:a:0 -c:v copy ";
+  const struct {
+    SongVideo video;
+    std::string rest;
+  } cases[] = {
+      // MP3 and AAC copied; the length where the file tells it, else the sound's end
+      {Video("v.MP4", 323712, true), "-c:a copy -t 7.340408 -movflags +faststart v.MP4"},
+      {Video("v.mp4"), "-c:a aac -b:a 192k -shortest -movflags +faststart v.mp4"},
+      // under a temporary name, which says nothing of the kind
+      {Video("v.mp4", 44100, false, ".v.mp4.part"),
+       "-c:a aac -b:a 192k -t 1.000000 -movflags +faststart -f mp4 .v.mp4.part"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Joined(ConversionArguments(c.video, ShellKind::Posix)), inputs + c.rest);
+  // Every other name is an AVI, as the window always made it.
   for (const char* avi : {"song.mp4.avi", "song.mp4 ", "mp4", "song.mp3"}) {
-    EXPECT_EQ(ConversionArguments("i", "a", avi).back(), avi);
-    EXPECT_EQ(ConversionArguments("i", "a", avi)[0], "-loop") << avi;
+    EXPECT_EQ(ConversionArguments(Video(avi), ShellKind::Posix).back(), avi);
+    EXPECT_EQ(ConversionArguments(Video(avi), ShellKind::Posix)[0], "-loop") << avi;
   }
+  EXPECT_EQ(Joined(ConversionArguments(Video("v.avi", {}, true, ".v.avi.part"), ShellKind::Posix)),
+            "-loop 1 -y -i /p/c.png -i /m/a.mp3 -shortest -acodec copy -vcodec mjpeg -f avi "
+            ".v.avi.part");
+}
+
+TEST(ConversionCommand, ThePictureIsEncodedOnceInTheFrameAsked) {
+  const std::vector<std::string> segment =
+      SegmentArguments({"/m/s.mp3", 1}, Frame::Blur, "/t/g.txt", "/t/s.mp4", ShellKind::Posix);
+  EXPECT_TRUE(Joined(segment).starts_with(
+      "-hide_banner -v error -nostats -y -threads 1 -i /m/s.mp3 -filter_complex_script /t/g.txt"));
+  EXPECT_NE(Joined(segment).find("-g 100 -bf 0"), std::string::npos);
+  EXPECT_NE(Joined(segment).find("-disposition:v:0 0 -an -f mp4 /t/s.mp4"), std::string::npos);
+  const std::string level = "-level:v 4.1";
+  EXPECT_EQ(Joined(SegmentArguments("c.png", Frame::Cover, "g", "s", ShellKind::Posix)).find(level),
+            std::string::npos)
+      << "the cover's own size sets its level";
+  for (const Frame frame : {Frame::Blur, Frame::Black, Frame::Cover}) {
+    const std::string graph = SegmentGraph({"/m/s.mp3", 2}, frame);
+    EXPECT_TRUE(graph.starts_with("[0:v:2]trim=end_frame=1,zscale=")) << graph;
+    EXPECT_TRUE(graph.ends_with("loop=loop=99:size=1:start=0,setpts=N/(10*TB)[v]")) << graph;
+    EXPECT_EQ(graph.find("3840/iw") != std::string::npos, frame == Frame::Cover) << graph;
+    EXPECT_EQ(FrameNamed(FrameName(frame)), frame);
+  }
+  EXPECT_EQ(FrameNamed("blurred"), std::nullopt);
 }
 
 TEST(ConversionCommand, PathsThatStartWithADashGoInAsPathsFromTheCurrentFolder) {
   EXPECT_EQ(BuildConversionCommand("ff", "-c.png", "-", "-x.avi", ShellKind::Posix),
             "ff -loop 1 -y -i ./-c.png -i ./- -shortest -acodec copy -vcodec mjpeg ./-x.avi");
-  const auto cmd = ConversionArguments("-c.png", "a-", "-x.mp4", {}, ShellKind::Cmd);
-  EXPECT_EQ(cmd[4] + " " + cmd[6] + " " + cmd.back(), ".\\-c.png a- .\\-x.mp4");
+  SongVideo video = Video("-x.mp4");
+  video.segment = "-s.mp4";
+  video.song = "a-";
+  const auto cmd = ConversionArguments(video, ShellKind::Cmd);
+  EXPECT_EQ(cmd[6] + " " + cmd[10] + " " + cmd.back(), ".\\-s.mp4 a- .\\-x.mp4");
 }
 
 TEST(ConversionCommand, EmptyPathsLeaveTheirPlacesEmpty) {
@@ -107,9 +148,7 @@ TEST(ConversionCommand, PosixQuotingUsesSingleQuotesAndEscapesThem) {
 
 // Runs the command through /bin/sh with a script in the FFmpeg place that writes each
 // argument it receives, and returns them.
-std::vector<std::string> ArgumentsAsShellSeesThem(const std::string& image,
-                                                  const std::string& audio,
-                                                  const std::string& output) {
+std::vector<std::string> ArgumentsAsShellSeesThem(const SongVideo& video) {
   const std::filesystem::path dir = test::MakeTempDir("args");
   const auto script = dir / "args.sh";
   const auto result = dir / "result";
@@ -118,8 +157,8 @@ std::vector<std::string> ArgumentsAsShellSeesThem(const std::string& image,
     s << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > " << result.string() << "\n";
   }
   chmod(script.c_str(), 0755);
-  const std::string command =
-      BuildConversionCommand(script.string(), image, audio, output, ShellKind::Posix);
+  const std::string command = FfmpegCommand(
+      script.string(), ConversionArguments(video, ShellKind::Posix), ShellKind::Posix);
   // The directory of the test holds no file the injections below would create, and the
   // command runs inside it so a relative "touch INJECTED" would land there.
   const std::string line = "cd '" + dir.string() + "' && " + command;
@@ -156,10 +195,9 @@ TEST(ConversionCommand, AwkwardPathsReachFfmpegWhole) {
     const std::vector<std::string> expected = {"-loop",   "1",     "-y",        "-i",      image,
                                                "-i",      audio,   "-shortest", "-acodec", "copy",
                                                "-vcodec", "mjpeg", output};
-    EXPECT_EQ(ArgumentsAsShellSeesThem(image, audio, output), expected) << image;
-    EXPECT_EQ(ArgumentsAsShellSeesThem(image, audio, output + ".Mp4"),
-              ConversionArguments(image, audio, output + ".Mp4"))
-        << image;
+    EXPECT_EQ(ArgumentsAsShellSeesThem({image, audio, {}, output, {}, {}}), expected) << image;
+    SongVideo mp4{image, audio, {}, output + ".Mp4", {}, image};
+    EXPECT_EQ(ArgumentsAsShellSeesThem(mp4), ConversionArguments(mp4, ShellKind::Posix)) << image;
   }
 }
 
@@ -171,15 +209,32 @@ TEST(ConversionCommand, AFirstWordIsNeverTakenAsShellGrammar) {
   EXPECT_EQ(QuoteForShell("while", ShellKind::Cmd), "while");
 }
 
+using media::Container;
 using media::SoundFacts;
 
-AlbumSong Song(const std::string& path, double seconds, const std::string& title = "",
-               SoundFacts sound = {}) {
+// A song of `samples` at `rate`, stored as `container`; frames that agree hold `frames`.
+AlbumSong Song(const std::string& path, std::uint64_t samples, int rate = 1000,
+               const std::string& title = "", Container container = Container::Other,
+               SoundFacts sound = {}, std::optional<std::uint64_t> frames = {}) {
   AlbumSong song{path, {}};
-  song.facts.seconds = seconds;
+  song.facts.samples = samples;
+  song.facts.rate = rate;
   song.facts.title = title;
+  song.facts.container = container;
   song.facts.sound = sound;
+  song.facts.frameSamples = frames;
   return song;
+}
+
+AlbumPlan Plan(std::vector<AlbumSong> songs, ShellKind shell = ShellKind::Posix,
+               const std::string& output = "a.mp4") {
+  return PlanAlbum("ff", {"c.png", std::move(songs), output, "", "/t", "/t/s.mp4"}, shell);
+}
+
+std::string File(const AlbumPlan& plan, const std::string& name) {
+  for (const auto& [path, content] : plan.files)
+    if (path.ends_with(name)) return content;
+  return "(none)";
 }
 
 TEST(AlbumCommand, TheTrackListStartsEachSongAtItsSecondTitledByItsTagOrItsName) {
@@ -188,46 +243,78 @@ TEST(AlbumCommand, TheTrackListStartsEachSongAtItsSecondTitledByItsTagOrItsName)
     ShellKind shell;
     std::string list;
   } cases[] = {
-      {{Song("/m/a.mp3", 187.03, " A \"b\" & 100%"), Song("/m/02 b.mp3", 578.5),
-        Song("C:\\m\\x.y.wav", 0.5)},
+      {{Song("/m/a.mp3", 187030, 1000, " A \"b\" & 100%"), Song("/m/02 - b.mp3", 578500),
+        Song("C:\\m\\x.y.wav", 500), Song("/m/07.wav", 100)},
        ShellKind::Posix,
-       "0:00 A \"b\" & 100%\n3:07 b\n12:45 C:\\m\\x.y\n"},
-      {{Song("C:\\m\\x.y.wav", 0.5), Song("C:\\m\\b", 2, "line\r\nbreak")},
+       "0:00 A \"b\" & 100%\n3:07 b\n12:45 C:\\m\\x.y\n12:46 07\n"},
+      {{Song("C:\\m\\x.y.wav", 500), Song("C:\\m\\3_b", 2000, 1000, "line\r\nbreak")},
        ShellKind::Cmd,
        "0:00 x.y\r\n0:00 line  break\r\n"},
-      {{Song("/a.mp3", 1800), Song("/b.mp3", 1799.9999995), Song("/c.mp3", 59)},
+      {{Song("/a.mp3", 1800000), Song("/b.mp3", 1800000), Song("/1999 c.mp3", 59000)},
        ShellKind::Posix,
-       "0:00:00 a\n0:30:00 b\n1:00:00 c\n"},
+       "0:00:00 a\n0:30:00 b\n1:00:00 1999 c\n"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(PlanAlbum("ff", "c.png", c.songs, "a.mp4", "/t", c.shell).trackList, c.list);
-  }
+  for (const auto& c : cases) EXPECT_EQ(Plan(c.songs, c.shell).trackList, c.list);
   EXPECT_EQ(TrackListPathFor("/a.b/My album.mp4", ShellKind::Posix), "/a.b/My album.txt");
   EXPECT_EQ(TrackListPathFor("C:\\a.b\\x.TXT", ShellKind::Cmd), "C:\\a.b\\x.TXT.txt");
   EXPECT_EQ(TrackListPathFor("C:\\a.b\\x", ShellKind::Cmd), "C:\\a.b\\x.txt");
+  EXPECT_EQ(PartPathFor("C:\\v\\My album.mp4", ShellKind::Cmd), "C:\\v\\.My album.mp4.part");
 }
 
-TEST(AlbumCommand, TheSoundIsCopiedOnlyWhenEverySongHoldsTheSameKindTheVideoTakes) {
+TEST(AlbumCommand, TheSoundIsCopiedOnlyWhenItsFramesPlaceEverySongExactly) {
   const SoundFacts mp3{SoundCodec::Mp3, 44100, 2, true}, aac{SoundCodec::Aac, 44100, 2, true};
+  const auto frames = [](Container container, SoundFacts sound, std::uint64_t held = 1152,
+                         const std::string& path = "s") {
+    return Song(path, held, sound.sampleRate, "", container, sound, held);
+  };
+  const AlbumSong song = frames(Container::Mp3Frames, mp3);
   const struct {
-    std::vector<SoundFacts> sounds;
+    std::vector<AlbumSong> songs;
     bool mp4, avi;
   } cases[] = {
-      {{mp3, mp3}, true, true},
-      {{aac, aac}, true, false},
-      {{mp3, {SoundCodec::Mp3, 48000, 2, true}}, false, false},
-      {{mp3, {SoundCodec::Mp3, 44100, 1, true}}, false, false},
-      {{mp3, aac}, false, false},
-      {{mp3, {}}, false, false},
-      {{{SoundCodec::Mp3, 8000, 1, false}}, false, false},
+      {{song, frames(Container::Mp3Frames, mp3, 2304)}, true, true},
+      {{frames(Container::AdtsFrames, aac), frames(Container::AdtsFrames, aac)}, true, false},
+      // an M4A's AAC beside ADTS frames, another rate or channel count, frames that disagree,
+      // MP3 at 8 kHz, and a name FFmpeg's list cannot hold: encoded
+      {{frames(Container::Mp4, aac), frames(Container::AdtsFrames, aac)}, false, false},
+      {{frames(Container::AdtsFrames, aac), frames(Container::Mp4, aac)}, false, false},
+      {{song, frames(Container::Mp3Frames, {SoundCodec::Mp3, 48000, 2, true})}, false, false},
+      {{song, frames(Container::Mp3Frames, {SoundCodec::Mp3, 44100, 1, true})}, false, false},
+      {{song, Song("s", 1152, 44100, "", Container::Mp3Frames, mp3)}, false, false},
+      {{frames(Container::Mp3Frames, {SoundCodec::Mp3, 8000, 1, false})}, false, false},
+      {{song, frames(Container::Mp3Frames, mp3, 1152, "a\nb.mp3")}, false, false},
   };
   for (const auto& c : cases) {
-    std::vector<AlbumSong> songs;
-    for (const SoundFacts& sound : c.sounds) songs.push_back(Song("s", 1, "", sound));
-    EXPECT_EQ(AlbumCopiesSound(songs, true), c.mp4) << songs.size();
-    EXPECT_EQ(AlbumCopiesSound(songs, false), c.avi) << songs.size();
+    EXPECT_EQ(AlbumCopiesSound(c.songs, true), c.mp4) << c.songs.size();
+    EXPECT_EQ(AlbumCopiesSound(c.songs, false), c.avi) << c.songs.size();
   }
   EXPECT_EQ(MetadataEscape("a=b;c#d\\e\n"), "a\\=b\\;c\\#d\\\\e\\\n");
+}
+
+TEST(AlbumCommand, EachSongIsPlacedByTheLengthCountedFromItsBytes) {
+  // Copied: the concat reader takes each file from its first packet for exactly its frames.
+  const SoundFacts mp3{SoundCodec::Mp3, 44100, 2, true};
+  const AlbumPlan copied =
+      Plan({Song("/m/a.mp3", 320000, 44100, "", Container::Mp3Frames, mp3, 323712),
+            Song("/m/b.mp3", 1000, 44100, "", Container::Mp3Frames, mp3, 1152)});
+  EXPECT_EQ(File(copied, "songs.ffconcat"),
+            "ffconcat version 1.0\nfile '/m/a.mp3'\ninpoint 0\nduration 7.340408\nfile "
+            "'/m/b.mp3'\ninpoint 0\nduration 0.026122\n");
+  EXPECT_NE(File(copied, "chapters.txt").find("TIMEBASE=1/44100\nSTART=323712\nEND=324864\n"),
+            std::string::npos);
+  EXPECT_NE(copied.command.find("-c:a copy -t 7.366531 "), std::string::npos) << copied.command;
+  // Encoded: each song decoded, timed afresh and cut or padded to exactly its length at the
+  // album's rate (48 kHz here: the highest of its songs').
+  const AlbumPlan encoded = Plan({Song("/m/a.wav", 44100, 44100), Song("/m/b.flac", 96000, 48000)});
+  const std::string graph = File(encoded, "sound.txt");
+  EXPECT_NE(graph.find("asetpts=N/SR/TB,aresample=48000,aformat=sample_fmts=fltp:sample_rates="
+                       "48000:channel_layouts=stereo,apad,atrim=end_sample=48000[s0]"),
+            std::string::npos)
+      << graph;
+  EXPECT_NE(graph.find("atrim=end_sample=96000[s1]"), std::string::npos) << graph;
+  EXPECT_NE(File(encoded, "chapters.txt").find("TIMEBASE=1/48000\nSTART=48000\nEND=144000\n"),
+            std::string::npos);
+  EXPECT_NE(encoded.command.find("-c:a aac -b:a 192k -t 3.000000 "), std::string::npos);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A conversion that fails on the real program leaves no video behind, so that trying again is
-# not refused: a picture that is no picture makes FFmpeg fail after it has made the MP4; the
-# "Error" box comes, the MP4 is gone, and the convert picture and Execute reach FFmpeg again.
+# not refused: FFmpeg fails once it has written the MP4 (under its temporary name); the "Error"
+# box comes, nothing of the MP4 is left, and the convert picture and Execute reach FFmpeg again.
 set -euo pipefail
 program=$1
 work=$2
@@ -9,9 +9,9 @@ work=$2
 source "$(dirname "$0")/display_common.sh"
 
 conversion_files 3 320x240
-echo "not a picture" >"$work/cwd/cover.png"
-# FFmpeg, counting its runs.
-printf '#!/bin/sh\necho run >>"%s"\nexec ffmpeg "$@"\n' "$work/runs" >"$work/cwd/ffmpeg"
+# FFmpeg, counting its runs that make the video, which then fail.
+printf '#!/bin/sh\ncase "$*" in *-stream_loop*) echo run >>"%s"; ffmpeg "$@"; exit 1 ;; esac\nexec ffmpeg "$@"\n' \
+  "$work/runs" >"$work/cwd/ffmpeg"
 chmod +x "$work/cwd/ffmpeg"
 saved_paths "$work/cwd/ffmpeg" "$work/cwd/Intro.mp4"
 
@@ -25,7 +25,9 @@ for attempt in 1 2; do
   move_to "$console" 0 480
   xdotool mousemove --window "$console" 556 68 click 1 # Execute
   wait_window "Error" >/dev/null
-  [ ! -e "$work/cwd/Intro.mp4" ] || fail "attempt $attempt left Intro.mp4 behind"
+  for left in Intro.mp4 .Intro.mp4.part; do
+    [ ! -e "$work/cwd/$left" ] || fail "attempt $attempt left $left behind"
+  done
   [ "$(wc -l <"$work/runs")" -eq "$attempt" ] || fail "attempt $attempt did not reach FFmpeg"
   shot root "error-$attempt"
   xdotool key Return # the box has the keyboard

@@ -47,7 +47,7 @@ hostile="music/it's \$HOME \"100%\" ü!"
 ffmpeg -v error -f lavfi -i sine=duration=3 "$hostile.mp3"
 ffmpeg -v error -f lavfi -i sine=duration=2 music/tone.wav
 echo "no sound in here" >music/broken.wav
-run --image cover.png "$hostile.mp3" music/broken.wav music/tone.wav
+run --format avi --image cover.png "$hostile.mp3" music/broken.wav music/tone.wav
 [ $status = 1 ] || fail "exit status $status, not 1"
 grep -q "^\[2/3\] music/broken.wav: failed to make music/broken.avi: FFmpeg's exit code 1; its last lines:" out.txt ||
   fail "the failure is not named"
@@ -56,7 +56,7 @@ for song in "$hostile.mp3" music/tone.wav; do
     fail "$song lasts $(seconds "$song") s, its video $(seconds "${song%.*}.avi") s"
 done
 [ ! -e music/broken.avi ] || fail "the failure left a video"
-run --image cover.png "$hostile.mp3" music/tone.wav
+run --format avi --image cover.png "$hostile.mp3" music/tone.wav
 [ "$status $(grep -c ': skipped: File .* allready exists' out.txt)" = "0 2" ] || fail "not skipped"
 
 # An MP4 of a song whose name starts with '-': the MP3's sound is copied packet for packet.
@@ -68,9 +68,9 @@ md5() { ffmpeg -v error -i "$1" -map 0:a -c copy -f md5 -; }
 # The third song lasts long enough for FFmpeg to be found at work.
 for i in 1 2 4 5; do cp music/tone.wav "five/$i.wav"; done
 ffmpeg -v error -f lavfi -i sine=duration=1800:sample_rate=8000 five/3.wav
-"$program" --image cover.png five/{1,2,3,4,5}.wav >out.txt 2>err.txt &
+"$program" --format avi --image cover.png five/{1,2,3,4,5}.wav >out.txt 2>err.txt &
 batch=$!
-stop_batch INT ffmpeg_at 'five/3\.avi'
+stop_batch INT ffmpeg_at 'five/\.3\.avi\.part'
 [ $status = 130 ] || fail "exit status $status after Ctrl+C, not 130"
 ! pgrep -af "ffmpeg .*$work" || fail "FFmpeg still runs"
 [ "$(tail -n 2 out.txt)" = "[3/5] five/3.wav: stopped: five/3.avi not made
@@ -78,9 +78,9 @@ Stopped: 2 converted, 0 skipped, 0 failed, 3 not converted" ] || fail "the repor
 [ ! -e five/3.avi ] || fail "the unfinished video is left"
 
 # The terminal closes during the first song.
-"$program" --image cover.png five/3.wav five/4.wav >out.txt 2>err.txt &
+"$program" --format avi --image cover.png five/3.wav five/4.wav >out.txt 2>err.txt &
 batch=$!
-stop_batch HUP ffmpeg_at 'five/3\.avi'
+stop_batch HUP ffmpeg_at 'five/\.3\.avi\.part'
 [ $status = 130 ] || fail "exit status $status after SIGHUP, not 130"
 ! pgrep -af "ffmpeg .*$work" || fail "FFmpeg still runs after SIGHUP"
 if [ -e five/3.avi ] || [ -e five/4.avi ]; then fail "a video is left after SIGHUP"; fi
@@ -91,15 +91,15 @@ cp music/tone.wav same/in/a.wav
 cp "$hostile.mp3" same/in/a.mp3
 ln -s nowhere same/out/link.avi
 cp music/tone.wav same/in/link.wav
-run --overwrite --output-dir same/out --image cover.png same/in/a.mp3 same/in/a.wav same/in/none.wav
+run --format avi --overwrite --output-dir same/out --image cover.png same/in/a.mp3 same/in/a.wav same/in/none.wav
 [ $status = 1 ] || fail "exit status $status with two songs for one video, not 1"
 grep -q "^\[2/3\] same/in/a.wav: failed to make same/out/a.avi: same output as same/in/a.mp3" out.txt || fail "no clash"
 grep -q "^\[3/3\] same/in/none.wav: failed to make same/out/none.avi: there is no such song" out.txt || fail "missing song"
 [ "$(seconds same/out/a.avi | cut -c1)" = 3 ] || fail "a.avi is not the video of a.mp3"
 # A link at a video's name is skipped, or with --overwrite refused, and stays a link.
-run --image cover.png --output-dir same/out same/in/link.wav
+run --format avi --image cover.png --output-dir same/out same/in/link.wav
 grep -q "skipped: File same/out/link.avi allready exists" out.txt || fail "the link is not skipped"
-run --overwrite --image cover.png --output-dir same/out same/in/link.wav
+run --format avi --overwrite --image cover.png --output-dir same/out same/in/link.wav
 grep -q "failed to make same/out/link.avi: what stands there is no file" out.txt || fail "link replaced"
 [ -L same/out/link.avi ] || fail "the link at the video's name is gone"
 # An FFmpeg that is not a program is a usage error before any song; a script that is one is the
@@ -110,7 +110,7 @@ if [ $status != 2 ] || ! grep -q "is not a program that can run" err.txt || [ -s
 fi
 printf '#!/bin/sh\nexec ffmpeg "$@"\n' >ff.sh
 chmod +x ff.sh
-run --ffmpeg ./ff.sh --image cover.png --output-dir same same/in/a.wav
+run --format avi --ffmpeg ./ff.sh --image cover.png --output-dir same same/in/a.wav
 if [ $status != 0 ] || [ ! -s same/a.avi ]; then fail "an FFmpeg script: status $status"; fi
 
 # An album without --image: three MP3s with titles, the first carrying a picture, become one MP4
@@ -140,11 +140,12 @@ done
 run --album none.mp4 "$al/2 b.mp3" "$al/10 c.mp3"
 grep -q "failed to make none.mp4: no song carries a picture, and none was chosen" out.txt || fail "none"
 run "$al/2 b.mp3"
-grep -qF "failed to make $al/2 b.avi: $al/2 b.mp3 carries no picture, and none was chosen" out.txt ||
+grep -qF "failed to make $al/2 b.mp4: $al/2 b.mp3 carries no picture, and none was chosen" out.txt ||
   fail "a song without a picture"
 # An album stopped halfway leaves nothing that a retry would skip.
 "$program" --album long.mp4 "$al/1 a.mp3" five/3.wav >out.txt 2>err.txt &
 batch=$!
-stop_batch INT test -e long.mp4
-[ "$status $(ls -A tmp long.*)" = "130 tmp:" ] || fail "after the album's stop: $status $(ls -A tmp long.*)"
+stop_batch INT test -e .long.mp4.part
+[ "$status $(ls -A tmp .long.* long.* 2>/dev/null)" = "130 tmp:" ] ||
+  fail "after the album's stop: $status $(ls -A tmp .long.* long.*)"
 echo "batch OK"
