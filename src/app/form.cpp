@@ -1,5 +1,7 @@
 #include "app/form.h"
 
+#include "app/text.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -51,6 +53,10 @@ AccessibleRole RoleOf(const ControlDesign& control) {
       return AccessibleRole::Output;
     case ControlKind::Line:
       return AccessibleRole::Separator;
+    case ControlKind::ComboBox:
+      return AccessibleRole::ComboBox;
+    case ControlKind::ProgressBar:
+      return AccessibleRole::ProgressBar;
   }
   return AccessibleRole::StaticText;
 }
@@ -63,7 +69,7 @@ std::string AccessibleName(const FormDesign& form, const ControlDesign& control)
     }
   }
   std::string name;
-  for (const char c : text) {
+  for (const char c : WithoutAccessKeys(text)) {
     if (c != ' ' || (!name.empty() && name.back() != ' ')) name += c;
   }
   if (!name.empty() && name.back() == ' ') name.pop_back();

@@ -108,6 +108,11 @@ enum class ControlKind {
   LinkLabel,  // a label the user clicks
   Pane,       // the console's output pane
   Line,       // a horizontal line: its height is the line's width
+  // A drop-down list of `items` to choose one from; its text is the chosen item's.
+  ComboBox,
+  // How far a job has got: its text is the per cent done ("0" to "100"), "-1" for a job whose
+  // end is not known (the bar moves without a per cent), or empty when nothing runs.
+  ProgressBar,
 };
 
 // A fixed tool window has a narrow caption and no button in the task bar.
@@ -123,6 +128,8 @@ enum class AccessibleRole {
   Graphic,
   Output,  // text shown to be read, not typed into (the console's pane)
   Separator,
+  ComboBox,
+  ProgressBar,
 };
 
 struct FontDesign {
@@ -143,7 +150,8 @@ struct ControlDesign {
   ControlId id = {};
   ControlKind kind = ControlKind::Label;
   std::string_view name = {};
-  std::string_view text = {};  // at design time; an '&' marks the access key
+  std::string_view text = {};                    // at design time; an '&' marks the access key
+  std::span<const std::string_view> items = {};  // a drop-down list's, in order
   TwipsRect rect = {};
   int tabIndex = -1;  // -1: no tab index
   FontDesign font = {};
@@ -161,7 +169,8 @@ struct ControlDesign {
   AccessibleRole pictureRole = AccessibleRole::Graphic;
   // What its event runs: a click on a button, picture or link, Enter in a text box.
   EventHandler on = {};
-  // What runs when the user changes a text box's text (not when the program sets it).
+  // What runs when the user changes a text box's text or a drop-down list's choice (not when
+  // the program sets it).
   EventHandler onChange = {};
 };
 
@@ -224,6 +233,7 @@ constexpr bool TakesFocus(const ControlDesign& control) {
     case ControlKind::Button:
     case ControlKind::TextBox:
     case ControlKind::Pane:
+    case ControlKind::ComboBox:
       return true;
     case ControlKind::Picture:
       return control.tabIndex >= 0;

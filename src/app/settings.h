@@ -13,6 +13,8 @@ inline constexpr const char* kKeyFfmpeg = "ffmpeg-location";
 inline constexpr const char* kKeyImage = "image-file";
 inline constexpr const char* kKeyAudio = "audio-file";
 inline constexpr const char* kKeySave = "save-file";
+// How an MP4 shows its picture: "blur", "black" or "cover" (see convert/picture.h).
+inline constexpr const char* kKeyFrame = "frame";
 
 std::string ReadSetting(SettingsStore& store, const std::string& app, const std::string& section,
                         const std::string& key, const std::string& defaultValue);

@@ -13,7 +13,7 @@ namespace framora {
 
 // The windows the registry keeps come first (kWindowCount of them); a question asked modally
 // through the ModalPort below is not one of them.
-enum class WindowId { Form1, frmReadOutput, frmAbout, frmDonate, frmSongsQuestion };
+enum class WindowId { Form1, frmReadOutput, frmAbout, frmDonate, frmSongsQuestion, frmQueueDone };
 inline constexpr int kWindowCount = 4;
 
 // One control of one window: its window and its number there. Number 0 is the window itself,
@@ -38,6 +38,9 @@ class WindowView {
   // Shows or hides a control (not the window itself); a hidden control takes no click, key or
   // focus. A view whose controls never hide may leave it.
   virtual void SetVisible(ControlId /*control*/, bool /*visible*/) {}
+  // Lets the user use a control, or not (it shows greyed); a view whose controls are always
+  // enabled may leave it.
+  virtual void SetEnabled(ControlId /*control*/, bool /*enabled*/) {}
 };
 
 // What a window's logic may do to its own window besides its controls.

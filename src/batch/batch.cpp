@@ -123,6 +123,16 @@ class Batch final : public YieldPort,
     const std::string sums = std::to_string(counts.converted) + " converted, " +
                              std::to_string(counts.skipped) + " skipped, " +
                              std::to_string(counts.failed) + " failed";
+    if (queue_.IsAlbum()) {
+      // An album is one video of its songs, and is summed up as that.
+      const queue::Video& album = queue_[0];
+      const char* made = stopped_                                     ? "stopped, not made"
+                         : album.outcome == queue::Outcome::Converted ? "made "
+                         : album.outcome == queue::Outcome::Skipped   ? "skipped "
+                                                                      : "failed to make ";
+      Line(AlbumOf(album) + ": " + made + (stopped_ ? "" : album.output));
+      return stopped_ ? kStopped : counts.failed > 0 ? kFailed : kDone;
+    }
     if (stopped_) {
       Line("Stopped: " + sums + ", " + std::to_string(counts.notConverted) + " not converted");
       return kStopped;
@@ -132,13 +142,17 @@ class Batch final : public YieldPort,
   }
 
  private:
+  // "album of 10 songs", "album of 1 song".
+  static std::string AlbumOf(const queue::Video& album) {
+    return "album of " + std::to_string(album.songs.size()) +
+           (album.songs.size() == 1 ? " song" : " songs");
+  }
+
   // "[3/12] song.mp3", or "[1/1] album of 10 songs, Album.mp4".
   std::string Label(std::size_t index) const {
     const queue::Video& video = queue_[index];
     return "[" + std::to_string(index + 1) + "/" + std::to_string(queue_.Size()) + "] " +
-           (video.album
-                ? "album of " + std::to_string(video.songs.size()) + " songs, " + video.output
-                : video.FirstSong());
+           (video.album ? AlbumOf(video) + ", " + video.output : video.FirstSong());
   }
 
   bool StopRequested() override {
@@ -181,6 +195,12 @@ class Batch final : public YieldPort,
     }
     tail_.Clear();
     Line(text);
+    // An album's track list itself, to paste into the video's description, or to pipe on.
+    if (video.album && video.outcome == queue::Outcome::Converted) {
+      std::string list = queue_.TrackListText(index);
+      std::erase(list, '\r');
+      ports_.system.Out(list);
+    }
   }
 
   // The files a pattern names, in file-name order: wildcards in its last part, letter case

@@ -7,9 +7,15 @@ namespace framora::console {
 
 ConsoleCore::ConsoleCore(WindowView& controls, ConsoleView& window, const AppContext& ctx)
     : host_(ctx.makeProcessHost()),
-      logic_(std::make_unique<ConsoleLogic>(
-          controls, window,
-          ConsolePorts{*ctx.messages, *host_, ctx.programFolder, ctx.taskbar, {}, ctx.desk})),
+      logic_(std::make_unique<ConsoleLogic>(controls, window,
+                                            ConsolePorts{*ctx.messages,
+                                                         *host_,
+                                                         ctx.programFolder,
+                                                         ctx.taskbar,
+                                                         {},
+                                                         ctx.desk,
+                                                         ctx.modal,
+                                                         ctx.desktop})),
       view_(controls, *logic_) {}
 
 std::string ConsoleCore::PaneView::Text(ControlId control) const {

@@ -70,6 +70,22 @@ constexpr ControlDesign kControls[] = {
      .fore = kColorInactiveBorder,
      .accessibleName = "Command that Execute runs",
      .onChange = On<&console::ConsoleLogic::Text1_Change>()},
+    // Under the pane, while a conversion runs: the song, how far it has got and how long it
+    // will take, in words and as a bar.
+    {.id = lblProgress,
+     .kind = Label,
+     .name = "lblProgress",
+     .rect = {120, 4800, 10335, 270},
+     .tabIndex = 6,
+     .font = {"Verdana", 9},
+     .back = kBlack,
+     .fore = kColorInactiveBorder},
+    {.id = prgProgress,
+     .kind = ProgressBar,
+     .name = "prgProgress",
+     .rect = {120, 5115, 10335, 240},
+     .tabIndex = 7,
+     .accessibleName = "How far the conversion has got"},
 };
 
 // A fixed tool window (narrow caption, not resizable, not in the task bar) on black.
@@ -77,7 +93,7 @@ constexpr ControlDesign kControls[] = {
 // load and its closing run.
 // clang-format off
 constexpr FormDesign kForm = FormFor<console::ConsoleLogic>({kWindow, "frmReadOutput",
-                         "Convert to ..", 10605, 4830, BorderKind::FixedToolWindow,
+                         "Convert to ..", 10605, 5475, BorderKind::FixedToolWindow,
                          IconKind::Console, kBlack, kControls, {},
                          On<&console::ConsoleLogic::Load>(), On<&console::ConsoleLogic::Closed>()});
 // clang-format on

@@ -12,6 +12,8 @@ inline constexpr ControlId lblInfo{kWindow, 2003};
 inline constexpr ControlId cmdCancel{kWindow, 2004};
 inline constexpr ControlId rtfOutput{kWindow, 2005};
 inline constexpr ControlId Text1{kWindow, 2006};
+inline constexpr ControlId lblProgress{kWindow, 2007};
+inline constexpr ControlId prgProgress{kWindow, 2008};
 
 const FormDesign& Form();
 

@@ -7,6 +7,7 @@
 #include "app/identity.h"
 #include "console/console_form.h"
 #include "console/pane_text.h"
+#include "console/queue_done.h"
 #include "queue/desk.h"
 #include "queue/song_queue.h"
 #include "runner/process_host.h"
@@ -153,6 +154,10 @@ void ConsoleLogic::VideoStarting(const queue::SongQueue& songs, std::size_t vide
   queueDone_ = video;
   videoRuns_ = 0;
   videoSeconds_ = songs.Seconds(video);
+  videoStartMs_ = ports_.now();
+  if (closed_) return;
+  controls_.SetText(console_form::lblProgress, VideoName(0) + ": starting");
+  controls_.SetText(console_form::prgProgress, "0");
 }
 
 void ConsoleLogic::VideoEnded(const queue::SongQueue& songs, std::size_t video) {
@@ -178,28 +183,38 @@ void ConsoleLogic::VideoEnded(const queue::SongQueue& songs, std::size_t video) 
 void ConsoleLogic::QueueMessage() {
   const queue::SongQueue& songs = *running_;
   const queue::Counts counts = songs.Count();
+  const ShellKind shell = songs.GetRules().shell;
   std::string message(kCompleteMessage);
   message += kCrLf;
   if (songs.IsAlbum()) {
     message += AlbumName(songs) + ": " + songs[0].result;
-    ports_.messages.ShowMessage(message,
-                                counts.failed == 0 ? MessageIcon::None : MessageIcon::Critical,
-                                std::string(counts.failed == 0 ? kCompleteTitle : kErrorTitle));
+  } else {
+    message += std::to_string(songs.Size()) + " songs: " + std::to_string(counts.converted) +
+               " converted, " + std::to_string(counts.skipped) + " skipped, " +
+               std::to_string(counts.failed) + " failed.";
+    for (std::size_t i = 0; i < songs.Size(); ++i) {
+      if (songs[i].outcome != queue::Outcome::Failed) continue;
+      message += kCrLf;
+      message += NameOf(songs[i].FirstSong(), shell) + ": " + songs[i].why;
+    }
+  }
+  const std::string title(counts.failed == 0 ? kCompleteTitle : kErrorTitle);
+  if (ports_.modal == nullptr || ports_.desktop == nullptr) {
+    ports_.messages.ShowMessage(
+        message, counts.failed == 0 ? MessageIcon::None : MessageIcon::Critical, title);
     return;
   }
-  message += std::to_string(songs.Size()) + " songs: " + std::to_string(counts.converted) +
-             " converted, " + std::to_string(counts.skipped) + " skipped, " +
-             std::to_string(counts.failed) + " failed.";
-  if (counts.failed == 0) {
-    ports_.messages.ShowMessage(message, MessageIcon::None, std::string(kCompleteTitle));
-    return;
+  // The way to the videos: their folder, with the first one made picked out.
+  std::string selected = songs[0].output;
+  for (std::size_t i = songs.Size(); i-- > 0;) {
+    if (songs[i].outcome == queue::Outcome::Converted) selected = songs[i].output;
   }
-  for (std::size_t i = 0; i < songs.Size(); ++i) {
-    if (songs[i].outcome != queue::Outcome::Failed) continue;
-    message += kCrLf;
-    message += NameOf(songs[i].FirstSong(), songs.GetRules().shell) + ": " + songs[i].why;
-  }
-  ports_.messages.ShowMessage(message, MessageIcon::Critical, std::string(kErrorTitle));
+  const std::string folder = FolderOf(selected, shell);
+  message += kCrLf;
+  message += (songs.IsAlbum() ? "The video is in " : "The videos are in ") +
+             (folder.empty() ? std::string("the current folder") : folder) + ".";
+  ShowQueueDone(*ports_.modal, *ports_.desktop, ports_.messages,
+                {title, message, folder.empty() ? "." : folder, selected});
 }
 
 void ConsoleLogic::Load() {
@@ -270,7 +285,67 @@ void ConsoleLogic::ShowProgress() {
   shownAt_ = now;
 }
 
+namespace {
+// "1:05", "1:02:45".
+std::string ClockText(double seconds) {
+  const auto whole = static_cast<long long>(std::max(0.0, seconds));
+  const auto two = [](long long n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+  if (whole >= 3600)
+    return std::to_string(whole / 3600) + ":" + two(whole / 60 % 60) + ":" + two(whole % 60);
+  return std::to_string(whole / 60) + ":" + two(whole % 60);
+}
+}  // namespace
+
+std::string ConsoleLogic::VideoName(std::optional<double> seconds) const {
+  const queue::SongQueue& songs = *running_;
+  const queue::Video& video = songs[queueDone_];
+  const ShellKind shell = songs.GetRules().shell;
+  if (video.album) {
+    // The song heard now, by where the album's tracks start.
+    const std::vector<convert::Track> tracks = songs.Tracks(queueDone_);
+    std::size_t now = 0;
+    while (seconds && now + 1 < tracks.size() && tracks[now + 1].start <= *seconds) ++now;
+    return "Album, song " + std::to_string(now + 1) + " of " + std::to_string(tracks.size()) +
+           (tracks.empty() ? "" : ", " + tracks[now].title);
+  }
+  const std::string name = NameOf(video.FirstSong(), shell);
+  if (!songs.Several()) return name;
+  return "Song " + std::to_string(queueDone_ + 1) + " of " + std::to_string(songs.Size()) + ", " +
+         name;
+}
+
+void ConsoleLogic::ShowProgressLine() {
+  const std::int64_t now = ports_.now();
+  if (lineShownAt_ && now - *lineShownAt_ < kProgressEveryMs) return;
+  const std::optional<double> fraction = progress_.Fraction();
+  const std::optional<double> time = progress_.Time();
+  // A command that is no conversion says nothing of how far it has got.
+  if (!fraction && !time && !runningVideo_) return;
+  lineShownAt_ = now;
+  std::string text = runningVideo_ ? VideoName(time) + ": " : std::string();
+  std::string bar = "-1";
+  if (fraction) {
+    const int percent = static_cast<int>(*fraction * 100 + 1e-9);
+    bar = std::to_string(percent);
+    text += bar + " %";
+    const double elapsed =
+        static_cast<double>(now - (runningVideo_ ? videoStartMs_ : runStartMs_)) / 1000;
+    if (*fraction >= 0.01 && *fraction < 1)
+      text += ", " + ClockText(elapsed * (1 - *fraction) / *fraction) + " left";
+  } else {
+    text += "length unknown";
+    if (time) text += ", " + ClockText(*time) + " made";
+  }
+  controls_.SetText(console_form::lblProgress, text);
+  controls_.SetText(console_form::prgProgress, bar);
+}
+
 void ConsoleLogic::ClearProgress() {
+  if (lineShownAt_ || runningVideo_ || Several()) {
+    controls_.SetText(console_form::lblProgress, "");
+    controls_.SetText(console_form::prgProgress, "");
+    lineShownAt_.reset();
+  }
   if (ports_.taskbar == nullptr || !shownProgress_) return;
   ports_.taskbar->ClearProgress();
   shownProgress_.reset();
@@ -278,6 +353,7 @@ void ConsoleLogic::ClearProgress() {
 
 void ConsoleLogic::Starting() {
   songStarted_ = true;
+  runStartMs_ = ports_.now();
   // A video of the queue says how long it lasts; of a typed command, FFmpeg's lines tell.
   progress_.Start(runningVideo_ ? videoSeconds_ : std::nullopt);
   if (closed_) return;
@@ -295,6 +371,7 @@ void ConsoleLogic::GotChunk(const std::string& sChunk, bool /*lastChunk*/) {
     readOutput1_.StopProcess();
   }
   ShowProgress();
+  ShowProgressLine();
   if (IsFolderChunk(sChunk, ports_.programFolder)) {
     std::string mask(kFolderMask);
     mask += kCrLf;

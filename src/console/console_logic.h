@@ -46,6 +46,9 @@ struct ConsolePorts {
   std::function<std::int64_t()> now;
   // Where the launch hands over the songs it planned; none: commands only.
   queue::Desk* desk = nullptr;
+  // Where a queue's end is told, with the way to its videos; none: in a message box.
+  ModalPort* modal = nullptr;
+  DesktopPort* desktop = nullptr;
 };
 
 class ConsoleLogic : private ReadOutputEvents,
@@ -113,9 +116,13 @@ class ConsoleLogic : private ReadOutputEvents,
   void CommandEnded(std::optional<std::int32_t> exitCode, const std::string& removedVideo);
 
   void rtfOutputChange();
-  // The task-bar button: the reader's latest fraction, at most a few times a second.
+  // The task-bar button, and the line and bar under the pane: the reader's latest, at most a few
+  // times a second; cleared when the run is over.
   void ShowProgress();
+  void ShowProgressLine();
   void ClearProgress();
+  // "Song 3 of 10, Intro.mp3" (in an album, the song heard at `seconds`), "Intro.mp3".
+  std::string VideoName(std::optional<double> seconds) const;
 
   WindowView& controls_;
   ConsoleView& window_;
@@ -135,10 +142,13 @@ class ConsoleLogic : private ReadOutputEvents,
   bool runningVideo_ = false;                  // a command of the queue is running
   std::size_t videoRuns_ = 0;                  // commands of the video run so far
   std::optional<double> videoSeconds_;         // how long the video lasts
-  bool songStarted_ = false;                   // it has started
-  bool completed_ = false;                     // its output has ended by itself
-  bool ending_ = false;                        // the program ends and leaves it running
-  queue::RunEnd runEnd_;                       // how it ended
+  std::int64_t videoStartMs_ = 0;              // when it started
+  std::int64_t runStartMs_ = 0;                // when the latest command started
+  std::optional<std::int64_t> lineShownAt_;
+  bool songStarted_ = false;  // it has started
+  bool completed_ = false;    // its output has ended by itself
+  bool ending_ = false;       // the program ends and leaves it running
+  queue::RunEnd runEnd_;      // how it ended
 };
 
 }  // namespace framora::console

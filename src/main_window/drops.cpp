@@ -77,7 +77,8 @@ std::optional<ControlId> FieldForFile(std::string_view path, ShellKind shell) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string::npos) return std::nullopt;
   const std::string_view extension = std::string_view(name).substr(dot);
-  static constexpr std::array<std::string_view, 4> kImages = {".jpg", ".jpeg", ".gif", ".png"};
+  static constexpr std::array<std::string_view, 6> kImages = {".jpg", ".jpeg", ".gif",
+                                                              ".png", ".bmp",  ".webp"};
   // Besides the chooser's three kinds, the sounds albums come in.
   static constexpr std::array<std::string_view, 8> kSounds = {".wav", ".mp3",  ".amr", ".m4a",
                                                               ".aac", ".flac", ".ogg", ".opus"};

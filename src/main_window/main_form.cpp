@@ -9,6 +9,13 @@ namespace {
 
 using enum ControlKind;
 
+}  // namespace
+
+const std::string_view kFrameChoices[3] = {"16:9 on the blurred cover", "16:9 on black",
+                                           "The cover as it is"};
+
+namespace {
+
 // The buttons' captions wrap onto a second line where they do not fit; the labels wrap too.
 constexpr ControlDesign kControls[] = {
     {.id = Command1,
@@ -84,7 +91,8 @@ constexpr ControlDesign kControls[] = {
      .name = "Text4",
      .rect = {240, 4440, 3255, 495},
      .tabIndex = 11,
-     .on = On<&MainWindowLogic::Text4_KeyDown>()},
+     .on = On<&MainWindowLogic::Text4_KeyDown>(),
+     .onChange = On<&MainWindowLogic::Text4_Change>()},
     {.id = Command4,
      .kind = Button,
      .name = "Command4",
@@ -93,6 +101,22 @@ constexpr ControlDesign kControls[] = {
      .tabIndex = 12,
      .wordWrap = true,
      .on = On<&MainWindowLogic::Command4_Click>()},
+    // How an MP4 shows its picture, between the fields and the convert picture; last in the tab
+    // order, which keeps the fields' own.
+    {.id = lblFrame,
+     .kind = Label,
+     .name = "lblFrame",
+     .text = "MP4 f&rame",
+     .rect = {240, 3240, 1455, 315},
+     .tabIndex = 13,
+     .labelFor = cboFrame},
+    {.id = cboFrame,
+     .kind = ComboBox,
+     .name = "cboFrame",
+     .items = kFrameChoices,
+     .rect = {1920, 3195, 1800, 315},
+     .tabIndex = 14,
+     .onChange = On<&MainWindowLogic::cboFrame_Change>()},
 };
 
 // No item has a shortcut key; the character after '&' is the access key.

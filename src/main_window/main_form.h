@@ -19,6 +19,8 @@ inline constexpr ControlId Picture1{kWindow, 1010};
 inline constexpr ControlId Label4{kWindow, 1011};
 inline constexpr ControlId Text4{kWindow, 1012};
 inline constexpr ControlId Command4{kWindow, 1013};
+inline constexpr ControlId lblFrame{kWindow, 1014};
+inline constexpr ControlId cboFrame{kWindow, 1015};
 inline constexpr ControlId mnuFile{kWindow, 1100};
 inline constexpr ControlId mnuHelp{kWindow, 1101};
 inline constexpr ControlId mnuAbout{kWindow, 1102};
@@ -28,5 +30,7 @@ inline constexpr ControlId mnuSpacer1{kWindow, 1105};
 inline constexpr ControlId mnuspacer2{kWindow, 1106};
 
 const FormDesign& Form();
+// The frame choices of cboFrame, in the order of convert::Frame.
+extern const std::string_view kFrameChoices[3];
 
 }  // namespace framora::main_form

@@ -55,6 +55,24 @@ void MainWindowLogic::Load() {
   view_.SetText(Text2, Read(kKeyImage));
   view_.SetText(Text3, Read(kKeyAudio));
   view_.SetText(Text4, Read(kKeySave));
+  const auto frame = convert::FrameNamed(Read(kKeyFrame)).value_or(convert::Frame::Blur);
+  view_.SetText(cboFrame, std::string(kFrameChoices[static_cast<int>(frame)]));
+  Text4_Change();
+}
+
+void MainWindowLogic::Text4_Change() {
+  view_.SetEnabled(cboFrame, convert::IsMp4Output(view_.Text(Text4)));
+}
+
+convert::Frame MainWindowLogic::ChosenFrame() const {
+  const std::string chosen = view_.Text(cboFrame);
+  for (int i = 0; i < 3; ++i)
+    if (chosen == kFrameChoices[i]) return static_cast<convert::Frame>(i);
+  return convert::Frame::Blur;
+}
+
+void MainWindowLogic::cboFrame_Change() {
+  Write(kKeyFrame, std::string(convert::FrameName(ChosenFrame())));
 }
 
 void MainWindowLogic::Command1_Click() {
@@ -109,18 +127,24 @@ void MainWindowLogic::ApplyExtensionRule(bool mp4Chosen) {
   // A name that ends in .mp4 makes an MP4, one that holds .avi anywhere an AVI; any other name
   // gets the extension of the kind chosen in the dialog, an AVI unless it was the MP4 entry.
   const std::string text = view_.Text(Text4);
-  if (convert::IsMp4Output(text) || AsciiLower(text).find(".avi") != std::string::npos) return;
-  view_.SetText(Text4, text + (mp4Chosen ? ".mp4" : ".avi"));
+  if (!convert::IsMp4Output(text) && AsciiLower(text).find(".avi") == std::string::npos)
+    view_.SetText(Text4, text + (mp4Chosen ? ".mp4" : ".avi"));
+  Text4_Change();
 }
 
+// After the choosers' own entries, every kind the program takes, and every file.
 void MainWindowLogic::Command2_Click() {
-  ChooseMedia("Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png", Text2,
-              kKeyImage);
+  ChooseMedia(
+      "Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png|All pictures|"
+      "*.jpg;*.jpeg;*.png;*.gif;*.bmp;*.webp|All files|*.*",
+      Text2, kKeyImage);
 }
 
 void MainWindowLogic::Command3_Click() {
-  ChooseMedia("Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr", Text3,
-              kKeyAudio, true);
+  ChooseMedia(
+      "Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr|All audio "
+      "files|*.wav;*.mp3;*.amr;*.flac;*.m4a;*.aac;*.ogg;*.opus|All files|*.*",
+      Text3, kKeyAudio, true);
 }
 
 void MainWindowLogic::Command4_Click() {
@@ -257,8 +281,34 @@ void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
   Write(kKeySave, output);
   auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(false));
   if (!WarnedAndReady(songs, *queue)) return;
-  const SongsAnswer answer =
-      ports_.modal != nullptr ? AskSongs(*ports_.modal, songs.size(), true) : SongsAnswer::Each;
+  // Without a picture chosen, each video shows its song's own, or the first one found among the
+  // songs: the question says which songs take another's; with none at all nothing can run.
+  std::string note;
+  if (view_.Text(Text2).empty()) {
+    std::vector<std::string> without;
+    std::optional<std::string> first;
+    for (const std::string& song : songs) {
+      if (!queue->Facts(song).Cover()) {
+        without.push_back(song);
+      } else if (!first) {
+        first = song;
+      }
+    }
+    if (!first) {
+      Message("No song carries a picture, and none was chosen: choose one with IMAGE FILE.",
+              MessageIcon::Critical, identity::kTitle);
+      return;
+    }
+    if (!without.empty()) {
+      note = without.size() == 1
+                 ? NameOf(without.front(), ports_.shell) + " carries no picture: it gets"
+                 : std::to_string(without.size()) + " songs carry no picture: they get";
+      note += " the picture of " + NameOf(*first, ports_.shell);
+    }
+  }
+  const SongsAnswer answer = ports_.modal != nullptr
+                                 ? AskSongs(*ports_.modal, songs.size(), true, note)
+                                 : SongsAnswer::Each;
   if (answer == SongsAnswer::Each) {
     queue->AddEach(songs, {folder, convert::IsMp4Output(output) ? ".mp4" : ".avi"});
   } else if (answer == SongsAnswer::Album) {
@@ -298,7 +348,8 @@ queue::Rules MainWindowLogic::Rules(bool single) const {
           .image = view_.Text(Text2),
           .shell = ports_.shell,
           .overwrite = single,
-          .single = single};
+          .single = single,
+          .frame = ChosenFrame()};
 }
 
 void MainWindowLogic::HandOver(std::shared_ptr<queue::SongQueue> queue) {

@@ -13,6 +13,7 @@
 #include "app/ports.h"
 #include "app/program_search.h"
 #include "app/windows.h"
+#include "convert/picture.h"
 #include "main_window/common_dialog.h"
 
 namespace framora {
@@ -55,6 +56,10 @@ class MainWindowLogic {
   // Conversion launch: a click on Picture1, or Enter in Text4.
   void LaunchConversion();
   void Text4_KeyDown(std::uint16_t keyCode, int shift);
+  // The output's kind decides whether an MP4's frame can be chosen.
+  void Text4_Change();
+  // The frame chosen is remembered.
+  void cboFrame_Change();
 
   // Files dropped from a file manager: on one of the four fields, or anywhere else on the
   // window (any other control, or the window itself). Each item is a file: address or a path.
@@ -91,6 +96,8 @@ class MainWindowLogic {
   void HandOver(std::shared_ptr<queue::SongQueue> queue);
   // Gives the output path the extension that it lacks.
   void ApplyExtensionRule(bool mp4Chosen);
+  // The frame chosen in cboFrame.
+  convert::Frame ChosenFrame() const;
 
   WindowView& view_;
   MainWindowPorts ports_;

@@ -11,7 +11,8 @@ std::string SongsQuestion(std::size_t songs) {
 }
 
 void SongsQuestionLogic::Load() {
-  view_.SetText(songs_question_form::lblQuestion, SongsQuestion(songs_));
+  view_.SetText(songs_question_form::lblQuestion,
+                SongsQuestion(songs_) + (note_.empty() ? "" : "\r\n\r\n" + note_));
   view_.SetVisible(songs_question_form::cmdAlbum, albumOffered_);
 }
 
@@ -28,10 +29,11 @@ void SongsQuestionLogic::Give(SongsAnswer answer) {
   frame_.CloseWindow();
 }
 
-SongsAnswer AskSongs(ModalPort& modal, std::size_t songs, bool albumOffered) {
+SongsAnswer AskSongs(ModalPort& modal, std::size_t songs, bool albumOffered,
+                     const std::string& note) {
   std::optional<SongsQuestionLogic> logic;
   modal.RunModal(songs_question_form::Form(), [&](WindowView& view, WindowFrame& frame) {
-    return TargetOf(logic.emplace(view, frame, songs, albumOffered));
+    return TargetOf(logic.emplace(view, frame, songs, albumOffered, note));
   });
   return logic && logic->Answer() ? *logic->Answer() : SongsAnswer::Cancel;
 }

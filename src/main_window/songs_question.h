@@ -20,10 +20,16 @@ std::string SongsQuestion(std::size_t songs);
 // it any other way (Esc, its close box, the program's end) is Cancel.
 class SongsQuestionLogic {
  public:
-  SongsQuestionLogic(WindowView& view, WindowFrame& frame, std::size_t songs, bool albumOffered)
-      : view_(view), frame_(frame), songs_(songs), albumOffered_(albumOffered) {}
+  SongsQuestionLogic(WindowView& view, WindowFrame& frame, std::size_t songs, bool albumOffered,
+                     std::string note = {})
+      : view_(view),
+        frame_(frame),
+        songs_(songs),
+        albumOffered_(albumOffered),
+        note_(std::move(note)) {}
 
-  // Writes the question; the album button shows only where an album is offered.
+  // Writes the question, and the note below it; the album button shows only where an album is
+  // offered.
   void Load();
   void cmdEach_Click() { Give(SongsAnswer::Each); }
   // Not an answer where no album is offered, whatever pressed it.
@@ -41,11 +47,13 @@ class SongsQuestionLogic {
   WindowFrame& frame_;
   std::size_t songs_;
   bool albumOffered_;
+  std::string note_;
   std::optional<SongsAnswer> answer_;
 };
 
-// Asks the question for `songs` songs in its own modal window and returns the answer; Album only
-// where `albumOffered`.
-SongsAnswer AskSongs(ModalPort& modal, std::size_t songs, bool albumOffered);
+// Asks the question for `songs` songs in its own modal window, with a note below it (what the
+// songs without a picture show), and returns the answer; Album only where `albumOffered`.
+SongsAnswer AskSongs(ModalPort& modal, std::size_t songs, bool albumOffered,
+                     const std::string& note = {});
 
 }  // namespace framora

@@ -10,20 +10,20 @@ namespace {
 using enum ControlKind;
 
 // The question across the top (its load writes it), wide enough for "200 songs: ..." on two lines
-// in the platforms' dialog fonts and high enough for a third; below it the three answers in a row,
-// the default first. Without the album the middle of the row stays empty.
+// in the platforms' dialog fonts, and high enough for a note of two more below it; below them the
+// three answers in a row, the default first. Without the album the middle of the row stays empty.
 constexpr ControlDesign kControls[] = {
     {.id = lblQuestion,
      .kind = Label,
      .name = "lblQuestion",
-     .rect = {240, 240, 5280, 720},
+     .rect = {240, 240, 5280, 1440},
      .tabIndex = 3,
      .wordWrap = true},
     {.id = cmdEach,
      .kind = Button,
      .name = "cmdEach",
      .text = "One video &each",
-     .rect = {240, 1140, 1920, 375},
+     .rect = {240, 1860, 1920, 375},
      .tabIndex = 0,
      .isDefault = true,
      .on = On<&SongsQuestionLogic::cmdEach_Click>()},
@@ -31,14 +31,14 @@ constexpr ControlDesign kControls[] = {
      .kind = Button,
      .name = "cmdAlbum",
      .text = "One &album video",
-     .rect = {2280, 1140, 1920, 375},
+     .rect = {2280, 1860, 1920, 375},
      .tabIndex = 1,
      .on = On<&SongsQuestionLogic::cmdAlbum_Click>()},
     {.id = cmdCancel,
      .kind = Button,
      .name = "cmdCancel",
      .text = "Cancel",
-     .rect = {4320, 1140, 1200, 375},
+     .rect = {4320, 1860, 1200, 375},
      .tabIndex = 2,
      .isCancel = true,
      .on = On<&SongsQuestionLogic::cmdCancel_Click>()},
@@ -48,7 +48,7 @@ constexpr ControlDesign kControls[] = {
 // load and its closing run.
 // clang-format off
 constexpr FormDesign kForm = FormFor<SongsQuestionLogic>({kWindow, "frmSongsQuestion",
-                         identity::kTitle, 5760, 1755, BorderKind::FixedDialog,
+                         identity::kTitle, 5760, 2475, BorderKind::FixedDialog,
                          IconKind::Program, kWindowColor, kControls, {},
                          On<&SongsQuestionLogic::Load>(), On<&SongsQuestionLogic::Closed>()});
 // clang-format on

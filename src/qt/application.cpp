@@ -63,7 +63,8 @@ Application::Application(Overrides overrides) : adapters_(std::make_unique<Adapt
       case WindowId::frmDonate:
         return new DonateWindow(ctx_, windows_.get());
       case WindowId::frmSongsQuestion:
-        break;  // asked modally, through ctx_.modal
+      case WindowId::frmQueueDone:
+        break;  // shown modally, through ctx_.modal
     }
     return nullptr;
   }));

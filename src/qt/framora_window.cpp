@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
@@ -13,8 +14,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "qt/accessible.h"
@@ -175,9 +178,13 @@ void FramoraWindow::Build(EventTarget target, const SpecialControl& special) {
     }
     controls_[control.id.number] = w;
     if (control.on) Wire(control, w);
-    // What the user types, not what the program writes (setText does not edit).
+    // What the user types or picks, not what the program writes (setText does not edit, and
+    // setCurrentIndex does not activate).
     if (auto* box = qobject_cast<QLineEdit*>(w); box && control.onChange) {
       connect(box, &QLineEdit::textEdited, this, [this, &control] { Fire(control.onChange); });
+    }
+    if (auto* list = qobject_cast<QComboBox*>(w); list && control.onChange) {
+      connect(list, &QComboBox::activated, this, [this, &control] { Fire(control.onChange); });
     }
   }
   for (const ControlDesign& control : form_.controls) {
@@ -241,6 +248,20 @@ QWidget* FramoraWindow::Make(const ControlDesign& control, QWidget* parent,
     case ControlKind::Pane:
       w = new QWidget(parent);  // the window makes its own pane; an empty place otherwise
       break;
+    case ControlKind::ComboBox: {
+      auto* list = new QComboBox(parent);
+      for (const std::string_view item : control.items) list->addItem(Q(item));
+      w = list;
+      break;
+    }
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setRange(0, 100);
+      bar->setValue(0);
+      bar->setTextVisible(false);  // the label above it says it in words
+      w = bar;
+      break;
+    }
   }
   // In a window of another colour, what has no colours of its own keeps the usual ones.
   if (!coloured && form_.back != kWindowColor) w->setPalette(QGuiApplication::palette());
@@ -318,6 +339,8 @@ std::string FramoraWindow::Text(ControlId control) const {
   if (auto* e = qobject_cast<QLineEdit*>(w)) return S(e->text());
   if (auto* l = qobject_cast<QLabel*>(w)) return S(l->text());
   if (auto* b = qobject_cast<QAbstractButton*>(w)) return S(b->text());
+  if (auto* c = qobject_cast<QComboBox*>(w)) return S(c->currentText());
+  if (auto* p = qobject_cast<QProgressBar*>(w)) return S(p->property("framoraText").toString());
   return {};
 }
 
@@ -331,7 +354,19 @@ void FramoraWindow::SetText(ControlId control, const std::string& text) {
     l->setText(Q(text));
   } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
     b->setText(Q(text));
+  } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+    c->setCurrentIndex(std::max(0, c->findText(Q(text))));
+  } else if (auto* p = qobject_cast<QProgressBar*>(w)) {
+    // The per cent, "-1" for a job without a known end (a busy bar), empty for no job.
+    p->setProperty("framoraText", Q(text));
+    const int percent = text.empty() ? 0 : std::atoi(text.c_str());
+    p->setRange(0, percent < 0 ? 0 : 100);
+    p->setValue(std::max(percent, 0));
   }
+}
+
+void FramoraWindow::SetEnabled(ControlId control, bool enabled) {
+  if (QWidget* w = Widget(control); w != nullptr && w != this) w->setEnabled(enabled);
 }
 
 void FramoraWindow::SetFocus(ControlId control) {

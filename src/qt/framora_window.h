@@ -53,6 +53,7 @@ class FramoraWindow : public QWidget,
   void SetText(ControlId control, const std::string& text) override;
   void SetFocus(ControlId control) override;
   void SetVisible(ControlId control, bool visible) override;
+  void SetEnabled(ControlId control, bool enabled) override;
 
   // Client size in pixels for a size in twips (1440 per inch) at 96 dots per inch; high-dpi
   // screens scale the layout as a whole.

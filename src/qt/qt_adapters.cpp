@@ -34,7 +34,19 @@ QStringList NameFilters(const std::string& filter) {
   QStringList filters;
   for (int i = 0; i < parts.size(); i += 2) {
     const QString description = parts[i];
-    const QString pattern = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+    // The common dialog's patterns: ';' between them, "*.*" for every file, and letter case
+    // aside, which Linux's file names do not leave aside.
+    QStringList patterns;
+    for (const QString& one : (i + 1 < parts.size() ? parts[i + 1] : QString()).split(';')) {
+      const QString trimmed = one.trimmed();
+      if (trimmed == "*.*") {
+        patterns << "*";
+      } else if (!trimmed.isEmpty()) {
+        patterns << trimmed;
+        if (trimmed.toUpper() != trimmed) patterns << trimmed.toUpper();
+      }
+    }
+    const QString pattern = patterns.join(' ');
     // Qt takes the patterns from the last parentheses of an entry and, with the details hidden,
     // shows what stands before them: the description, exactly as given.
     filters << description + " (" + (pattern.isEmpty() ? QStringLiteral("*") : pattern) + ")";

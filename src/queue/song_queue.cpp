@@ -87,6 +87,13 @@ std::optional<convert::PictureSource> SongQueue::Picture(const Video& video) con
   for (const std::string& song : video.songs) {
     if (const auto cover = Facts(song).Cover()) return convert::PictureSource(song, *cover);
   }
+  // A song without a picture of its own shows the first one found among the queue's songs, as
+  // it would in their album.
+  for (const Video& other : videos_) {
+    for (const std::string& song : other.songs) {
+      if (const auto cover = Facts(song).Cover()) return convert::PictureSource(song, *cover);
+    }
+  }
   return std::nullopt;
 }
 
@@ -137,6 +144,7 @@ SongQueue::Plan SongQueue::PlanFor(std::size_t i) const {
   plan.files.insert(plan.files.end(), album.files.begin(), album.files.end());
   plan.trackList = std::move(album.trackList);
   plan.seconds = album.seconds;
+  plan.tracks = std::move(album.tracks);
   return plan;
 }
 
@@ -149,6 +157,10 @@ std::string SongQueue::Command(std::size_t i) const {
 
 std::optional<double> SongQueue::Seconds(std::size_t i) const {
   return prepared_[i] ? prepared_[i]->seconds : PlanFor(i).seconds;
+}
+
+std::vector<convert::Track> SongQueue::Tracks(std::size_t i) const {
+  return prepared_[i] ? prepared_[i]->tracks : PlanFor(i).tracks;
 }
 
 std::string SongQueue::TrackListText(std::size_t i) const {

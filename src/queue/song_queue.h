@@ -139,6 +139,8 @@ class SongQueue {
   std::string TrackListText(std::size_t i) const;
   // How long video i lasts, where its songs' files tell it exactly.
   std::optional<double> Seconds(std::size_t i) const;
+  // Where each song of album i starts, and its title.
+  std::vector<convert::Track> Tracks(std::size_t i) const;
   // What a song's file tells of itself, read once.
   const media::SongFacts& Facts(const std::string& song) const;
 
@@ -166,6 +168,7 @@ class SongQueue {
     std::string trackList;               // an album's, as its file holds it
     std::optional<std::size_t> segment;  // the segment its first command makes
     std::optional<double> seconds;       // how long the video lasts
+    std::vector<convert::Track> tracks;  // an album's
   };
   // The segment of the video's picture, taken on when it is new.
   std::size_t SegmentFor(const convert::PictureSource& picture) const;

@@ -81,7 +81,8 @@ Application::Application() {
                                    case WindowId::frmDonate:
                                      return std::make_unique<DonateWindow>(ctx_, windows_.get());
                                    case WindowId::frmSongsQuestion:
-                                     break;  // asked modally, through ctx_.modal
+                                   case WindowId::frmQueueDone:
+                                     break;  // shown modally, through ctx_.modal
                                  }
                                  return nullptr;
                                },

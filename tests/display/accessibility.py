@@ -2,7 +2,7 @@
 """The program as a screen reader sees it, over AT-SPI: `check` compares what each open window
 offers the keyboard with the names and roles it should have; `press WINDOW NAME` presses a
 control of a window through its action; `text WINDOW NAME` prints a control's text as its text
-interface gives it."""
+interface gives it; `value WINDOW NAME` prints a control's role and value (a progress bar's)."""
 import os
 import subprocess
 import sys
@@ -39,6 +39,24 @@ def descendants(node):
             yield from descendants(child)
 
 
+def controls(node):
+    """The controls below a node; a drop-down list's own list and items are its inside."""
+    for child in node:
+        if child is not None:
+            yield child
+            if child.getRoleName() != "combo box":
+                yield from controls(child)
+
+
+def named(node):
+    """A control's name as a screen reader says it: a drop-down list is named by its label."""
+    if node.getRoleName() == "combo box":
+        for relation in node.getRelationSet():
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+                return relation.getTarget(0).name
+    return node.name
+
+
 def find(name, within=None, role=None):
     for _ in range(300):
         for node in descendants(find(within) if within else app()):
@@ -52,7 +70,7 @@ def check(*windows):
     failures = 0
     for window, expected in ((w, focusable()[w]) for w in windows):
         frame = find(window)
-        seen = sorted((n.name, n.getRoleName()) for n in descendants(frame)
+        seen = sorted((named(n), n.getRoleName()) for n in controls(frame)
                       if n.getState().contains(pyatspi.STATE_FOCUSABLE)
                       and n.getRoleName() not in ("menu item", "menu", "popup menu"))
         if seen != sorted(expected):
@@ -80,4 +98,9 @@ def text(window, name):
     print(shown.getText(0, shown.characterCount))
 
 
-{"check": check, "press": press, "text": text}[sys.argv[1]](*sys.argv[2:])
+def value(window, name):
+    node = find(name, window)
+    print(node.getRoleName(), node.queryValue().currentValue)
+
+
+{"check": check, "press": press, "text": text, "value": value}[sys.argv[1]](*sys.argv[2:])

@@ -63,6 +63,7 @@ near() { # <r g b> <r g b>: each within 40
 }
 near "$(rgb "$album")" "255 0 0" || fail "the album shows $(rgb "$album"), not the first cover"
 
+move_to "$console" 0 480 # off the main window's convert picture
 click_convert_picture
 wait_window "Framora audio converter" >/dev/null
 xdotool key alt+e
@@ -75,6 +76,5 @@ for i in 0 1 2; do
   colour=$(rgb "videos/${names[i]}.mp4")
   near "$colour" "${expected[i]}" || fail "${names[i]}.mp4 shows $colour, not ${colours[i]}"
 done
-move_to "$console" 0 480 # off the main window's menu
 exit_from_menu
 echo "album video OK: one MP4 with chapters and its track list, then one each with its own cover"

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "console/console_form.h"
+#include "console/queue_done.h"
 #include "convert/song_command.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_file_dialog.h"
@@ -354,9 +355,18 @@ TEST_F(ConversionEndToEnd, AnAlbumDroppedOnTheWindowBecomesOneVideoEachAndAStopL
   ASSERT_NE(console, nullptr);
   EXPECT_EQ(question.view.Text("lblQuestion"),
             "3 songs: make one video for each song, or one album video of all 3?");
+  // The end in a window of its own, with the way to the videos.
+  question.also = console::queue_done_form::cmdOpen;
   QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].title, "Success!") << messages.shown[0].prompt;
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(question.shown["frmQueueDone"][""], "Success!");
+  EXPECT_EQ(question.shown["frmQueueDone"]["lblMessage"],
+            "Complete reading output!\r\n3 songs: 3 converted, 0 skipped, 0 failed.\r\nThe "
+            "videos are in " +
+                work + "/videos.");
+  EXPECT_EQ(desktop.shownFolders,
+            (std::vector<std::pair<std::string, std::string>>{
+                {work + "/videos", work + "/videos/1 it's & $HOME 100%.mp4"}}));
   for (int i = 0; i < 3; ++i) {
     const fs::path video = fs::path(work) / "videos" / fs::path(songs[i]).stem() += ".mp4";
     EXPECT_NEAR(ProbeFile(video).duration, ProbeFile(songs[i]).duration, 0.1) << video;
@@ -396,12 +406,12 @@ TEST_F(ConversionEndToEnd, AnAlbumDroppedOnTheWindowBecomesOneVideoEachAndAStopL
   EXPECT_FALSE(fs::exists(fs::path(work) / "videos" / "10 last.mp4"));
   EXPECT_TRUE(messages.shown.empty());
 
+  question.shown.clear();
   console = ClickConvert();
   ASSERT_NE(console, nullptr);
   QTest::mouseClick(console->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].prompt,
-            "Complete reading output!\r\n3 songs: 2 converted, 1 skipped, 0 failed.");
+  EXPECT_TRUE(question.shown["frmQueueDone"]["lblMessage"].starts_with(
+      "Complete reading output!\r\n3 songs: 2 converted, 1 skipped, 0 failed.\r\n"));
   EXPECT_NEAR(ProbeFile(second).duration, 120, 0.1);
 }
 

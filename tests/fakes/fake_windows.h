@@ -12,6 +12,7 @@
 
 #include "app/windows.h"
 #include "console/console_form.h"
+#include "console/queue_done.h"
 #include "info/about_form.h"
 #include "info/donate_form.h"
 #include "main_window/main_form.h"
@@ -21,8 +22,9 @@ namespace framora::test {
 
 // The name a window's description gives the control; empty for the window itself.
 inline std::string NameOf(ControlId control) {
-  for (const FormDesign* form : {&main_form::Form(), &console_form::Form(), &about_form::Form(),
-                                 &donate_form::Form(), &songs_question_form::Form()}) {
+  for (const FormDesign* form :
+       {&main_form::Form(), &console_form::Form(), &about_form::Form(), &donate_form::Form(),
+        &songs_question_form::Form(), &console::queue_done_form::Form()}) {
     if (form->id != control.window) continue;
     if (const ControlDesign* design = form->Find(control)) return std::string(design->name);
   }
@@ -39,6 +41,7 @@ class FakeView : public WindowView {
   }
   void SetFocus(ControlId control) override { focus = NameOf(control); }
   void SetVisible(ControlId control, bool shown) override { visible[NameOf(control)] = shown; }
+  void SetEnabled(ControlId control, bool on) override { enabled[NameOf(control)] = on; }
 
   std::string Text(const std::string& control) const {
     auto it = texts.find(control);
@@ -48,6 +51,7 @@ class FakeView : public WindowView {
   std::map<std::string, std::string> texts;
   std::string focus;
   std::map<std::string, bool> visible;  // as last set
+  std::map<std::string, bool> enabled;  // as last set
   std::string name;
   std::vector<std::string>* log = nullptr;
 };
@@ -92,6 +96,8 @@ class FakeWindowManager : public WindowManager {
         return "frmDonate";
       case WindowId::frmSongsQuestion:
         return "frmSongsQuestion";
+      case WindowId::frmQueueDone:
+        return "frmQueueDone";
     }
     return "?";
   }
@@ -101,19 +107,26 @@ class FakeWindowManager : public WindowManager {
   std::vector<std::string> log;
 };
 
-// A window asked modally, made of texts: its load, the user's `click` (none: the close box),
-// closing.
+// A window asked modally, made of texts: its load, the user's click on its control in `clicks`
+// (none: the close box), closing. Each window's texts stay in `shown`, by its name.
 struct FakeModal : ModalPort, WindowFrame {
   void RunModal(const FormDesign& form, const MakeLogic& make) override {
+    view = {};
     const EventTarget target = make(view, *this);
-    form.onLoad.run(target.logic, 0, 0);
-    if (click) form.Find(*click)->on.run(target.logic, 0, 0);
-    form.onClosed.run(target.logic, 0, 0);
+    if (form.onLoad) form.onLoad.run(target.logic, 0, 0);
+    for (const ControlId control : {click.value_or(ControlId{}), also.value_or(ControlId{})}) {
+      if (const ControlDesign* design = form.Find(control); design && design->on)
+        design->on.run(target.logic, 0, 0);
+    }
+    if (form.onClosed) form.onClosed.run(target.logic, 0, 0);
+    shown[std::string(form.name)] = view.texts;
   }
   void CloseWindow() override { closedItself = true; }
 
   std::optional<ControlId> click;
-  FakeView view;  // as the question left it
+  std::optional<ControlId> also;  // a click on another window's control
+  FakeView view;                  // as the latest window left it
+  std::map<std::string, std::map<std::string, std::string>> shown;
   bool closedItself = false;
 };
 

@@ -85,10 +85,13 @@ TEST_F(MainWindowTest, ImageAndAudioChoosersStartEmptyAndStoreWhatComesBack) {
   form.Command3_Click();
   ASSERT_EQ(dialog.requests.size(), 2u);
   EXPECT_EQ(dialog.requests[0].fileName, "");
+  // The choosers' own entries first, then every kind the program takes, and every file.
   EXPECT_EQ(dialog.requests[0].filter,
-            "Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png");
+            "Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png|All "
+            "pictures|*.jpg;*.jpeg;*.png;*.gif;*.bmp;*.webp|All files|*.*");
   EXPECT_EQ(dialog.requests[1].filter,
-            "Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr");
+            "Wave file (*.wav)|*.wav|MP3 files (*.mp3)|*.mp3|AMR files (*.amr)|*.amr|All audio "
+            "files|*.wav;*.mp3;*.amr;*.flac;*.m4a;*.aac;*.ogg;*.opus|All files|*.*");
   for (const auto& r : dialog.requests) {
     EXPECT_EQ(r.kind, FileDialogKind::Open);
     EXPECT_EQ(r.dialogTitle, "Select File");

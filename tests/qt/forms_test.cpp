@@ -6,12 +6,14 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "console/console_form.h"
+#include "console/queue_done.h"
 #include "fakes/fake_ports.h"
 #include "info/about_form.h"
 #include "info/donate_form.h"
@@ -67,6 +70,14 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
             form(), [&](auto& v, auto& f) { return TargetOf(question.emplace(v, f, 2, true)); },
             nullptr));
         break;
+      case WindowId::frmQueueDone:
+        window.reset(new ModalWindow(
+            form(),
+            [&](auto& v, auto& f) {
+              return TargetOf(done.emplace(v, f, desktop, messages, console::QueueDone{}));
+            },
+            nullptr));
+        break;
     }
     window->show();
   }
@@ -80,6 +91,9 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
   test::FakePorts fakes;
   AppContext& ctx = fakes.ctx;
   std::optional<SongsQuestionLogic> question;
+  std::optional<console::QueueDoneLogic> done;
+  test::FakeDesktop desktop;
+  test::FakeMessageBox messages;
   std::unique_ptr<FramoraWindow> window;
 };
 
@@ -148,6 +162,13 @@ TEST_P(Forms, EachControlIsAsDesigned) {
         break;
       case ControlKind::Line:
         break;
+      case ControlKind::ComboBox:
+        ASSERT_NE(qobject_cast<QComboBox*>(w), nullptr);
+        EXPECT_EQ(static_cast<std::size_t>(qobject_cast<QComboBox*>(w)->count()), c.items.size());
+        break;
+      case ControlKind::ProgressBar:
+        ASSERT_NE(qobject_cast<QProgressBar*>(w), nullptr);
+        break;
     }
     const QRect placed = Placed(c.rect);
     if (c.autoSize) {
@@ -165,7 +186,7 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     }
     if (c.kind != ControlKind::Pane && c.kind != ControlKind::Line &&
         c.kind != ControlKind::Picture) {
-      EXPECT_EQ(window->Text(c.id), c.text);
+      EXPECT_EQ(window->Text(c.id), c.kind == ControlKind::ComboBox ? c.items[0] : c.text);
     }
     EXPECT_EQ(TakesFocus(c), (w->focusPolicy() & Qt::TabFocus) != 0);
 
@@ -184,7 +205,10 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
         c.kind != ControlKind::Line) {
       ASSERT_NE(a, nullptr);
-      if (const std::string name = AccessibleName(form(), c); !name.empty()) {
+      // A drop-down list is named by its label through their relation, its own name being what
+      // is chosen (AT-SPI's way).
+      if (const std::string name = AccessibleName(form(), c);
+          !name.empty() && c.kind != ControlKind::ComboBox) {
         EXPECT_EQ(S(a->text(QAccessible::Name)), name);
       }
       EXPECT_TRUE(!TakesFocus(c) || !a->text(QAccessible::Name).isEmpty()) << "unnamed";
@@ -194,7 +218,9 @@ TEST_P(Forms, EachControlIsAsDesigned) {
           {AccessibleRole::StaticText, QAccessible::StaticText},
           {AccessibleRole::Link, QAccessible::Link},
           {AccessibleRole::Graphic, QAccessible::Graphic},
-          {AccessibleRole::Output, QAccessible::EditableText}};
+          {AccessibleRole::Output, QAccessible::EditableText},
+          {AccessibleRole::ComboBox, QAccessible::ComboBox},
+          {AccessibleRole::ProgressBar, QAccessible::ProgressBar}};
       EXPECT_EQ(a->role(), kRoles.at(RoleOf(c)));
     }
     const bool box = c.kind == ControlKind::TextBox || c.kind == ControlKind::Pane;
@@ -285,7 +311,8 @@ TEST_P(Forms, LabelsShowTheirWholeTextAndLinesTheirColour) {
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Forms,
                          ::testing::Values(&main_form::Form(), &console_form::Form(),
                                            &about_form::Form(), &donate_form::Form(),
-                                           &songs_question_form::Form()),
+                                           &songs_question_form::Form(),
+                                           &console::queue_done_form::Form()),
                          [](const auto& info) { return std::string(info.param->name); });
 
 // The songs question, modal, answered by keys (none: the close box); Tab passes a hidden album.

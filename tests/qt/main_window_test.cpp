@@ -69,7 +69,8 @@ class MainWindowWidget : public ::testing::Test, protected test::FakePorts {
       case WindowId::frmDonate:
         return new DonateWindow(ctx, &windows);
       case WindowId::frmSongsQuestion:
-        break;  // asked modally
+      case WindowId::frmQueueDone:
+        break;  // shown modally
     }
     return nullptr;
   })};
@@ -243,7 +244,11 @@ TEST(FileDialogs, ShowEachFilterOnceAsGivenAndTakeAnyTypedName) {
       {"FFMPEG App (*.exe)", {"FFMPEG App (*.exe)"}, {"*"}},
       {"Jpegs (*.jpg)|*.jpg|GIF files (*.gif)|*.gif|PNG files (*.png)|*.png",
        {"Jpegs (*.jpg)", "GIF files (*.gif)", "PNG files (*.png)"},
-       {"*.jpg"}},
+       {"*.jpg", "*.JPG"}},  // letter case aside, as Windows lists files
+      // several patterns, and every file
+      {"All pictures|*.jpg;*.jpeg|All files|*.*",
+       {"All pictures", "All files"},
+       {"*.jpg", "*.JPG", "*.jpeg", "*.JPEG"}},
       {"AVI (*.avi)||MP4 (*.mp4)", {"AVI (*.avi)", "MP4 (*.mp4)"}, {"*"}},
   };
   for (const auto& c : cases) {

@@ -9,6 +9,7 @@
 
 #include "app/form.h"
 #include "app/text.h"
+#include "console/queue_done.h"
 #include "fakes/fake_windows.h"
 #include "info/about.h"
 
@@ -33,6 +34,10 @@ const char* RoleName(AccessibleRole role) {
       return "image";
     case AccessibleRole::Separator:
       return "separator";
+    case AccessibleRole::ComboBox:
+      return "combo box";
+    case AccessibleRole::ProgressBar:
+      return "progress bar";
   }
   return "unknown";
 }
@@ -60,8 +65,9 @@ void Print(const FormDesign& form) {
 
 int main() {
   using namespace framora;
-  for (const FormDesign* form : {&main_form::Form(), &console_form::Form(), &about_form::Form(),
-                                 &donate_form::Form(), &songs_question_form::Form()}) {
+  for (const FormDesign* form :
+       {&main_form::Form(), &console_form::Form(), &about_form::Form(), &donate_form::Form(),
+        &songs_question_form::Form(), &console::queue_done_form::Form()}) {
     Print(*form);
   }
 }
