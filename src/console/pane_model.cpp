@@ -28,7 +28,6 @@ std::pair<std::size_t, std::size_t> WordAt(const ChunkedText& text, std::size_t 
   return {from, to};
 }
 
-
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;

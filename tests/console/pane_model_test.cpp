@@ -133,9 +133,9 @@ TEST(PaneRules, WhatIsDrawnCopiedAndSelectedByADoubleClick) {
   const struct {
     std::size_t at;
     std::string word;
-  } cases[] = {{0, "C:\\>"},         {8, "ffmpeg"},      {16, "'a"},
-               {18, "b.mp3'"},       {27, "frame=1"},      {38, "time=00:01"},
-               {1000, "time=00:01"}};  // past the end: the last word
+  } cases[] = {
+      {0, "C:\\>"},    {8, "ffmpeg"},      {16, "'a"},          {18, "b.mp3'"},
+      {27, "frame=1"}, {38, "time=00:01"}, {1000, "time=00:01"}};  // past the end: the last word
   for (const auto& c : cases) {
     const auto [from, to] = WordAt(text, c.at);
     EXPECT_EQ(text.Substr(from, to - from), c.word) << c.at;

@@ -1,9 +1,9 @@
 // The console window's widget: names, layout, texts, focus, keys, the pane display, closing
 // during a run, and runs of real commands through the POSIX runner.
 #include "qt/console_window.h"
+#include "fakes/fake_file_system.h"
 #include "queue/desk.h"
 #include "queue/song_queue.h"
-#include "fakes/fake_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QTest>
 #include <QScrollBar>
+#include <QTest>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
