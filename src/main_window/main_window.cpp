@@ -241,6 +241,13 @@ void MainWindowLogic::ChosenSongs(std::vector<std::string> songs,
   Chosen(Text3, *field);
 }
 
+void MainWindowLogic::Remember(const std::string& output) {
+  // A picture or list of songs typed or pasted is remembered as a chosen one is.
+  Write(kKeyImage, view_.Text(Text2));
+  Write(kKeyAudio, view_.Text(Text3));
+  Write(kKeySave, output);
+}
+
 void MainWindowLogic::LaunchConversion() {
   const std::vector<std::string> songs = SongsInField(view_.Text(Text3));
   if (songs.size() > 1) {
@@ -252,7 +259,7 @@ void MainWindowLogic::LaunchConversion() {
     Message(convert::OutputExistsMessage(output), MessageIcon::Critical, identity::kTitle);
     return;
   }
-  Write(kKeySave, output);
+  Remember(output);
   // The song and its video as the fields name them; -y lets a second Execute make it again,
   // and a cancelled one keeps what FFmpeg finished, as ever.
   auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(true));
@@ -278,7 +285,7 @@ void MainWindowLogic::LaunchSongs(const std::vector<std::string>& songs) {
             MessageIcon::Critical, identity::kTitle);
     return;
   }
-  Write(kKeySave, output);
+  Remember(output);
   auto queue = std::make_shared<queue::SongQueue>(ports_.files, Rules(false));
   if (!WarnedAndReady(songs, *queue)) return;
   // Without a picture chosen, each video shows its song's own, or the first one found among the
@@ -330,7 +337,8 @@ bool MainWindowLogic::WarnedAndReady(const std::vector<std::string>& songs,
                                      const queue::SongQueue& queue) {
   if (Utf8Length(view_.Text(Text1)) <= kShortField)
     Message("FFMPEG EXE FILE LOCATION MISSING", MessageIcon::None, "FFMPEG LOCATION");
-  const bool covers = !songs.empty() && std::all_of(songs.begin(), songs.end(), [&](auto& song) {
+  // One song's picture serves every song without one: an empty field then is no mistake.
+  const bool covers = std::any_of(songs.begin(), songs.end(), [&](auto& song) {
     return queue.Facts(song).Cover().has_value();
   });
   if (Utf8Length(view_.Text(Text2)) <= kShortField && !(covers && view_.Text(Text2).empty()))

@@ -76,6 +76,8 @@ class MainWindowLogic {
  private:
   std::string Read(const char* key);
   void Write(const char* key, const std::string& value);
+  // What a launch keeps of the fields for the next start.
+  void Remember(const std::string& output);
   void Message(const std::string& prompt, MessageIcon icon, const std::string& title);
   // `several`: the dialog takes several files, and several go into the field as a list.
   void ChooseMedia(const char* filter, ControlId field, const char* key, bool several = false);

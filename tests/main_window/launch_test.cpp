@@ -28,6 +28,8 @@ TEST_F(LaunchTest, WellFormedFieldsOpenTheConsoleWithTheCommandInBothBoxes) {
   form.LaunchConversion();
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(Stored(kKeySave), "/out/video.avi");
+  EXPECT_EQ(Stored(kKeyImage), "/pics/cover.jpg") << "typed fields are remembered";
+  EXPECT_EQ(Stored(kKeyAudio), "/music/song.mp3");
   const std::string command =
       "/usr/bin/ffmpeg -loop 1 -y -i /pics/cover.jpg -i /music/song.mp3 -shortest -acodec copy "
       "-vcodec mjpeg /out/video.avi";
