@@ -36,18 +36,25 @@ std::optional<OggPage> OggPageAt(ByteSource& source, std::uint64_t at) {
   return ParseOggPage(h, source.Read(at + 27, static_cast<unsigned char>(h[26])), at);
 }
 
+// Hands each page of the stream to `take`, in order, until it says it has what it needs.
+template <typename Take>
+void EachPageOf(ByteSource& source, std::uint32_t serial, Take take) {
+  std::uint64_t at = 0;
+  for (int pages = 0; pages < kMaxChunks; ++pages) {
+    const std::optional<OggPage> page = OggPageAt(source, at);
+    if (!page) return;
+    at = page->end;
+    if (page->serial == serial && take(*page)) return;
+  }
+}
+
 // The index-th packet of the stream (0: its identification, 1: its comments).
 std::vector<Span> OggPacket(ByteSource& source, std::uint32_t serial, int index) {
   std::vector<Span> spans;
   int packet = 0;
-  std::uint64_t at = 0;
-  for (int pages = 0; pages < kMaxChunks; ++pages) {
-    const std::optional<OggPage> page = OggPageAt(source, at);
-    if (!page) break;
-    at = page->end;
-    if (page->serial != serial) continue;
-    std::uint64_t offset = page->body;
-    for (const char c : page->lacing) {
+  EachPageOf(source, serial, [&](const OggPage& page) {
+    std::uint64_t offset = page.body;
+    for (const char c : page.lacing) {
       const auto lace = static_cast<unsigned char>(c);
       if (packet == index) {
         if (!spans.empty() && spans.back().at + spans.back().size == offset) {
@@ -57,9 +64,10 @@ std::vector<Span> OggPacket(ByteSource& source, std::uint32_t serial, int index)
         }
       }
       offset += lace;
-      if (lace < 255 && packet++ == index) return spans;  // a short segment ends a packet
+      if (lace < 255 && packet++ == index) return true;  // a short segment ends a packet
     }
-  }
+    return false;
+  });
   return spans;
 }
 
@@ -152,23 +160,20 @@ std::optional<FirstSound> FirstSoundPage(ByteSource& source, std::uint32_t seria
   int packet = 0;
   std::uint64_t packetStart = 0;
   bool inPacket = false;
-  std::uint64_t at = 0;
-  for (int pages = 0; pages < kMaxChunks; ++pages) {
-    const std::optional<OggPage> page = OggPageAt(source, at);
-    if (!page) break;
-    at = page->end;
-    if (page->serial != serial) continue;
-    FirstSound found{.granule = page->granule, .packets = {}};
-    std::uint64_t offset = page->body;
-    for (const char c : page->lacing) {
+  std::optional<FirstSound> found;
+  EachPageOf(source, serial, [&](const OggPage& page) {
+    FirstSound sound{.granule = page.granule, .packets = {}};
+    std::uint64_t offset = page.body;
+    for (const char c : page.lacing) {
       if (!inPacket) packetStart = offset;
       inPacket = static_cast<unsigned char>(c) == 255;  // a short segment ends a packet
       offset += static_cast<unsigned char>(c);
-      if (!inPacket && packet++ >= headers) found.packets.push_back(packetStart);
+      if (!inPacket && packet++ >= headers) sound.packets.push_back(packetStart);
     }
-    if (!found.packets.empty()) return found;
-  }
-  return std::nullopt;
+    if (!sound.packets.empty()) found = std::move(sound);
+    return found.has_value();
+  });
+  return found;
 }
 
 // The samples (at 48 kHz) of an Opus packet, from its first two bytes: the frame size its
