@@ -1,5 +1,7 @@
 #include "runner/line_chunk_decoder.h"
 
+#include "runner/utf8_chunk_decoder.h"
+
 namespace framora {
 
 namespace {
@@ -23,20 +25,7 @@ Utf8Prefix CheckUtf8(std::string_view text) {
       ++i;
       continue;
     }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (byte >= 0xC2 && byte <= 0xDF) {
-      length = 2;
-    } else if (byte >= 0xE0 && byte <= 0xEF) {
-      length = 3;
-      if (byte == 0xE0) low = 0xA0;
-      if (byte == 0xED) high = 0x9F;
-    } else if (byte >= 0xF0 && byte <= 0xF4) {
-      length = 4;
-      if (byte == 0xF0) low = 0x90;
-      if (byte == 0xF4) high = 0x8F;
-    }
+    auto [length, low, high] = Utf8LeadOf(byte);
     if (length == 0) return {i, false};
     for (std::size_t k = 1; k < length; ++k) {
       if (i + k == text.size()) return {i, true};

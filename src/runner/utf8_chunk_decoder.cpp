@@ -4,6 +4,17 @@
 
 namespace framora {
 
+Utf8Lead Utf8LeadOf(unsigned char byte) {
+  if (byte >= 0xC2 && byte <= 0xDF) return {2};
+  if (byte >= 0xE0 && byte <= 0xEF)
+    return {3, static_cast<unsigned char>(byte == 0xE0 ? 0xA0 : 0x80),
+            static_cast<unsigned char>(byte == 0xED ? 0x9F : 0xBF)};
+  if (byte >= 0xF0 && byte <= 0xF4)
+    return {4, static_cast<unsigned char>(byte == 0xF0 ? 0x90 : 0x80),
+            static_cast<unsigned char>(byte == 0xF4 ? 0x8F : 0xBF)};
+  return {};
+}
+
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
@@ -53,30 +64,7 @@ void Utf8ChunkDecoder::Decode(std::string_view bytes, std::string& chunk) {
       continue;
     }
 
-    // Lead bytes with the range of the byte after them (well-formed UTF-8 only: no overlong
-    // forms, no surrogates, nothing above U+10FFFF).
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (byte >= 0xC2 && byte <= 0xDF) {
-      length = 2;
-    } else if (byte == 0xE0) {
-      length = 3;
-      low = 0xA0;
-    } else if (byte == 0xED) {
-      length = 3;
-      high = 0x9F;
-    } else if (byte >= 0xE1 && byte <= 0xEF) {
-      length = 3;
-    } else if (byte == 0xF0) {
-      length = 4;
-      low = 0x90;
-    } else if (byte >= 0xF1 && byte <= 0xF3) {
-      length = 4;
-    } else if (byte == 0xF4) {
-      length = 4;
-      high = 0x8F;
-    }
+    const auto [length, low, high] = Utf8LeadOf(byte);
     ++i;
     if (length == 0) {
       EmitReplacement(chunk);

@@ -10,6 +10,16 @@
 
 namespace framora {
 
+// What a UTF-8 lead byte begins: how long its character is (0: none, or it is ASCII) and the
+// range of the byte after it. Well-formed UTF-8 only: no overlong forms, no surrogates,
+// nothing above U+10FFFF.
+struct Utf8Lead {
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+};
+Utf8Lead Utf8LeadOf(unsigned char byte);
+
 class Utf8ChunkDecoder {
  public:
   static constexpr std::size_t kMaxChars = 256;
