@@ -7,12 +7,9 @@
 set -euo pipefail
 # The accessibility bus comes with a session bus of the test's own.
 [ -n "${FRAMORA_OWN_BUS:-}" ] || FRAMORA_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-program=$1
-work=$2
 # shellcheck source=display_common.sh
 source "$(dirname "$0")/display_common.sh"
-a11y() { /usr/bin/python3 "$(dirname "$0")/accessibility.py" "$@"; }
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+accessible
 
 conversion_files 2 64x48
 start_xvfb

@@ -39,13 +39,7 @@ wait_file_holds "$XDG_CONFIG_HOME/framora/Framora audio converter.ini" \
   "audio-file=\\\"$work/cwd/${songs[0]}.wav\\\" \\\"$work/cwd/${songs[1]}.wav\\\"" ||
   fail "the list is not remembered"
 
-click_convert_picture
-question=$(wait_window "Framora audio converter")
-shot "$question" question
-xdotool key alt+e
-console=$(wait_window "Convert to ..")
-move_to "$console" 0 480
-xdotool key Return # in the console's command box
+one_video_each
 wait_window "Success!" >/dev/null
 shot root console
 xdotool key Return

@@ -28,13 +28,7 @@ check_no_horizontal_bar() { # shot name
   echo "ok: $1 shows no horizontal scroll bar"
 }
 
-start_xvfb
-# shellcheck disable=SC2119 # nothing to add to its environment
-start_program
-wait_main_window
-click_convert_picture
-console=$(wait_window "Convert to ..")
-move_to "$console" 0 480
+console_of_saved_paths
 # Execute sits at 512, 56 (89 x 25) in the console's client area.
 xdotool mousemove --window "$console" 556 68 click 1
 sleep 1.5

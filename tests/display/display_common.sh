@@ -1,8 +1,10 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # program and work come from the sourcing script
 # Shared by the tests that drive the real program on a virtual X display: a work folder that
-# stands in for the user's home, our own X server, and polls for windows. Sourced after
-# `program` and `work` are set; the sourcing script starts the program and sets app_pid.
+# stands in for the user's home, our own X server, and polls for windows. Sourced with the
+# test's arguments (the program, the work folder) in place; the sourcing script starts the
+# program and sets app_pid.
+program=${program:-$1}
+work=${work:-$2}
 
 # Generous: a sanitizer build on a busy machine is slow to start. Polls stop as soon as the
 # window is there.
@@ -75,6 +77,7 @@ start_xvfb() {
 }
 
 
+# shellcheck disable=SC2120 # some tests pass an environment
 start_program() { # [extra environment...]: the program, from the work folder's cwd
   (cd "$work/cwd" && exec env "$@" "$program") >"$work/program.log" 2>&1 &
   app_pid=$!
@@ -201,6 +204,35 @@ file_menu() {
 }
 
 # The convert picture sits at 256, 240 (249 x 177) in the client area.
+# As a screen reader sees the program, over AT-SPI (for a test on a session bus of its own).
+a11y() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/accessibility.py" "$@"; }
+accessible() { export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1; }
+
+# console_of_saved_paths: the program started on a display of its own, and the Execute picture
+# clicked with the paths it remembers; the console, moved below the main window, in $console.
+console_of_saved_paths() {
+  start_xvfb
+  # shellcheck disable=SC2119 # nothing to add to its environment
+  start_program
+  wait_main_window
+  click_convert_picture
+  console=$(wait_window "Convert to ..")
+  move_to "$console" 0 480
+}
+
+# one_video_each: the songs question, answered "One video each" (its screenshot: question), and
+# the queue run from the console's box; the console in $console.
+one_video_each() {
+  click_convert_picture
+  local question
+  question=$(wait_window "Framora audio converter")
+  shot "$question" question
+  xdotool key alt+e
+  console=$(wait_window "Convert to ..")
+  move_to "$console" 0 480
+  xdotool key Return # in the console's command box
+}
+
 click_convert_picture() { xdotool mousemove --window "$main" 380 $((menu_bar + 328)) click 1; }
 
 # File > Exit, and a clean end of the program.

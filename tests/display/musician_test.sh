@@ -8,12 +8,9 @@
 set -euo pipefail
 # The accessibility bus comes with a session bus of the test's own.
 [ -n "${FRAMORA_OWN_BUS:-}" ] || FRAMORA_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-program=$1
-work=$2
 # shellcheck source=display_common.sh
 source "$(dirname "$0")/display_common.sh"
-a11y() { /usr/bin/python3 "$(dirname "$0")/accessibility.py" "$@"; }
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+accessible
 
 cd "$work/cwd"
 ffmpeg -v error -f lavfi -i color=c=red:s=64x48 -frames:v 1 red.png
@@ -43,13 +40,7 @@ sleep 0.5
 shot "$dialog" chooser-all-audio
 xdotool mousemove --window "$dialog" 180 70 click 1 key ctrl+a Return
 wait_gone "Select File"
-click_convert_picture
-question=$(wait_window "Framora audio converter")
-shot "$question" question
-xdotool key alt+e
-console=$(wait_window "Convert to ..")
-move_to "$console" 0 480
-xdotool key Return # in the console's command box
+one_video_each
 end=$((SECONDS + deadline))
 until [ -e "$videos/.03 Песня.mp4.part" ]; do
   ((SECONDS < end)) || fail "the third song's video never began"

@@ -3,8 +3,6 @@
 # its close box, then Cancel in the console, the program's last window. FFmpeg is gone within
 # 5 s, and so is the program.
 set -euo pipefail
-program=$1
-work=$2
 # shellcheck source=display_common.sh
 source "$(dirname "$0")/display_common.sh"
 
@@ -12,13 +10,7 @@ source "$(dirname "$0")/display_common.sh"
 conversion_files 1800 1920x1080
 saved_paths /usr/bin/ffmpeg "$work/cwd/long video.avi"
 
-start_xvfb
-# shellcheck disable=SC2119 # nothing to add to its environment
-start_program
-wait_main_window
-click_convert_picture
-console=$(wait_window "Convert to ..")
-move_to "$console" 0 480
+console_of_saved_paths
 xdotool mousemove --window "$console" 556 68 click 1 # Execute, at 512, 56 (89 x 25)
 end=$((SECONDS + deadline))
 until pgrep -f "^/usr/bin/ffmpeg .*long video.avi" >/dev/null; do

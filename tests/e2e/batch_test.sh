@@ -5,22 +5,10 @@
 # and no unfinished video, and exits 130, and so does a closed terminal (SIGHUP); two songs with
 # one video, a link at a video's name, a song that is missing and an FFmpeg that is no program.
 set -euo pipefail
-program=$1 work=$2 version=$3
-rm -rf "$work"
-mkdir -p "$work"/{home,config,music,five}
-export HOME=$work/home XDG_CONFIG_HOME=$work/config
-unset DISPLAY WAYLAND_DISPLAY
-cd "$work"
-fail() {
-  echo "FAIL: $*"
-  cat out.txt err.txt 2>/dev/null
-  exit 1
-}
-run() { # the program's exit status in $status, its output in out.txt and err.txt
-  status=0
-  "$program" "$@" >out.txt 2>err.txt || status=$?
-}
-seconds() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"; }
+version=$3
+# shellcheck source=e2e_common.sh
+source "$(dirname "$0")/e2e_common.sh"
+mkdir -p music five
 # stop_batch <signal> <test...>: once the test holds, the signal to $batch; its exit status in
 # $status.
 stop_batch() {

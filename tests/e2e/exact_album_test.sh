@@ -8,22 +8,9 @@
 # song is refused; kill -9 leaves no video that the next run would skip; a track list is as
 # readable as its video.
 set -euo pipefail
-program=$1 work=$2
-rm -rf "$work"
-mkdir -p "$work"/{home,config,tmp}
-export HOME=$work/home XDG_CONFIG_HOME=$work/config TMPDIR=$work/tmp
-unset DISPLAY WAYLAND_DISPLAY
-cd "$work"
-fail() {
-  echo "FAIL: $*"
-  cat out.txt err.txt 2>/dev/null
-  exit 1
-}
-run() {
-  status=0
-  "$program" "$@" >out.txt 2>err.txt || status=$?
-}
-seconds() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"; }
+# shellcheck source=e2e_common.sh
+source "$(dirname "$0")/e2e_common.sh"
+export TMPDIR=$work/tmp
 # What is heard of a song, decoded: FFmpeg's own guess of its length is off for an MP3 without a
 # VBR header.
 heard() {
