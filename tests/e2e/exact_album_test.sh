@@ -3,10 +3,10 @@
 # command line with Debian's ffmpeg. Each song opens with a second of silence before its tone, so
 # that silencedetect hears where every song begins in the album: its chapter may start at most
 # 0.03 s after that, and the album lasts the songs' sum. Mixes: MP3s without a VBR header with a
-# CBR one (copied), M4A with ADTS, a WAV with MP3s at another rate, FLAC, Ogg Vorbis and Opus, and a name
-# with a line break. Then: a failed or refused overwrite keeps the old video; a video over its own
-# song is refused; kill -9 leaves no video that the next run would skip; a track list is as
-# readable as its video.
+# CBR one (copied), M4A with ADTS, a WAV with twenty MP3s at another rate, FLAC, Ogg Vorbis and
+# Opus, and a name with a line break. Then: a failed or refused overwrite keeps the old video; a
+# video over its own song is refused; kill -9 leaves no video that the next run would skip; a
+# track list is as readable as its video.
 set -euo pipefail
 # shellcheck source=e2e_common.sh
 source "$(dirname "$0")/e2e_common.sh"
@@ -31,7 +31,7 @@ song cbr.mp3 3.5 -b:a 128k
 song m4a.m4a 5 -c:a aac
 song adts.aac 4 -c:a aac
 song w.wav 3 -ar 22050
-for i in 1 2 3 4 5 6; do song "m$i.mp3" "1.$i" -ar 44100; done
+for i in $(seq 20); do song "m$i.mp3" "1.$((i % 10))" -ar 44100; done
 song f.flac 2.5
 song v.ogg 3 -c:a libvorbis
 song o.opus 2 -c:a libopus
@@ -63,7 +63,7 @@ album() {
 album copied.mp4 nx1.mp3 nx2.mp3 cbr.mp3
 album aac.mp4 m4a.m4a adts.aac
 album aac-first.mp4 adts.aac m4a.m4a
-album drift.mp4 w.wav m{1,2,3,4,5,6}.mp3
+album drift.mp4 w.wav m{1..20}.mp3
 album kinds.mp4 f.flac v.ogg o.opus nx2.mp3
 like=kinds.mp4 album "kinds avi.avi" f.flac v.ogg o.opus nx2.mp3
 album "line break.mp4" "line
