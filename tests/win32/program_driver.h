@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "console/queue_done.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
@@ -118,6 +119,19 @@ class ProgramTest : public ::testing::Test {
     if (held != nullptr) {
       EXPECT_TRUE(test::WaitFor([&] { return ::IsWindowEnabled(held); }));
     }
+    return text;
+  }
+
+  // Waits for the window that ends a queue or an album, with that title; returns its message and
+  // presses OK, or first Open folder when `open` (its window stays).
+  std::string AnswerQueueDone(const std::string& title, bool open = false) {
+    using namespace console::queue_done_form;
+    const HWND done = WaitForWindow(title, L"FramorafrmQueueDone");
+    if (done == nullptr) return "<no queue's end " + title + ">";
+    const std::string text = WindowText(::GetDlgItem(done, lblMessage.number));
+    if (open) ::PostMessageA(::GetDlgItem(done, cmdOpen.number), BM_CLICK, 0, 0);
+    ::PostMessageA(::GetDlgItem(done, cmdOK.number), BM_CLICK, 0, 0);
+    test::WaitFor([&] { return !::IsWindow(done); });
     return text;
   }
 
