@@ -15,6 +15,7 @@
 #include "app/app_context.h"
 #include "app/text.h"
 #include "console/console_form.h"
+#include "console/queue_done.h"
 #include "fakes/fake_ports.h"
 #include "info/about_form.h"
 #include "info/donate_form.h"
@@ -75,6 +76,15 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
             form(), [&](auto& v, auto& f) { return TargetOf(question.emplace(v, f, 2, true)); },
             nullptr);
         break;
+      case WindowId::frmQueueDone:
+        window = std::make_unique<ModalWindow>(
+            form(),
+            [&](auto& v, auto& f) {
+              return TargetOf(
+                  done.emplace(v, f, fakes.desktop, fakes.messages, console::QueueDone{}));
+            },
+            nullptr);
+        break;
     }
     ASSERT_NE(window->Handle(), nullptr);
   }
@@ -91,6 +101,7 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
   test::FakePorts fakes;
   AppContext& ctx = fakes.ctx;
   std::optional<SongsQuestionLogic> question;
+  std::optional<console::QueueDoneLogic> done;
   std::unique_ptr<Win32Window> window;
 };
 
@@ -122,10 +133,12 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(::GetParent(hwnd), window->Handle());
     const AccessibleRole role = RoleOf(c);
-    const char* expected = role == AccessibleRole::Button   ? "Button"
-                           : c.kind == ControlKind::TextBox ? "Edit"
-                           : c.kind == ControlKind::Pane    ? "RICHEDIT50W"
-                                                            : "Static";
+    const char* expected = role == AccessibleRole::Button       ? "Button"
+                           : c.kind == ControlKind::TextBox     ? "Edit"
+                           : c.kind == ControlKind::Pane        ? "RICHEDIT50W"
+                           : c.kind == ControlKind::ComboBox    ? "ComboBox"
+                           : c.kind == ControlKind::ProgressBar ? "msctls_progress32"
+                                                                : "Static";
     EXPECT_STRCASEEQ(ClassOf(hwnd).c_str(), expected);
     RECT rect{};
     ::GetWindowRect(hwnd, &rect);
@@ -133,7 +146,10 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     // No picture in this test program: a box that takes its picture's size keeps its own.
     EXPECT_TRUE(rect == Placed(c.rect))
         << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
-    if (c.kind != ControlKind::Pane) {
+    if (c.kind == ControlKind::ComboBox) {
+      EXPECT_EQ(::SendMessageW(hwnd, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(c.items.size()));
+      EXPECT_EQ(window->Text(c.id), c.items[0]);
+    } else if (c.kind != ControlKind::Pane) {
       EXPECT_EQ(TextOf(hwnd), c.kind == ControlKind::Picture ? AccessibleName(form(), c) : c.text);
     }
     // What a screen reader gets through MSAA: the name and the role of the description.
@@ -157,7 +173,9 @@ TEST_P(Forms, EachControlIsAsDesigned) {
           {AccessibleRole::StaticText, ROLE_SYSTEM_STATICTEXT},
           {AccessibleRole::Link, ROLE_SYSTEM_LINK},
           {AccessibleRole::Graphic, ROLE_SYSTEM_GRAPHIC},
-          {AccessibleRole::Output, ROLE_SYSTEM_TEXT}};
+          {AccessibleRole::Output, ROLE_SYSTEM_TEXT},
+          {AccessibleRole::ComboBox, ROLE_SYSTEM_COMBOBOX},
+          {AccessibleRole::ProgressBar, ROLE_SYSTEM_PROGRESSBAR}};
       EXPECT_EQ(roleId.lVal, kRoles.at(role));
       ::SysFreeString(name);
       accessible->Release();
@@ -251,7 +269,8 @@ TEST_P(Forms, TheMenuIsAsDesigned) {
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Forms,
                          ::testing::Values(&main_form::Form(), &console_form::Form(),
                                            &about_form::Form(), &donate_form::Form(),
-                                           &songs_question_form::Form()),
+                                           &songs_question_form::Form(),
+                                           &console::queue_done_form::Form()),
                          [](const auto& info) { return std::string(info.param->name); });
 
 // Once the question is up, the keys (a small letter: Alt+it), then the close box if still open.

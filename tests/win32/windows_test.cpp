@@ -1,11 +1,13 @@
 // The native front-end's windows, built in the test's own process over fakes: files dropped
-// from Explorer, as a real WM_DROPFILES with a global DROPFILES block of wide names, and the
-// console's pane with a line longer than itself.
+// from Explorer, as a real WM_DROPFILES with a global DROPFILES block of wide names, the MP4
+// frame list, the console's pane with a line longer than itself, and its progress bar.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
+#include <commctrl.h>
+#include <oleacc.h>
 #include <richedit.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -51,6 +53,43 @@ HDROP DropBlock(POINT at, const std::vector<std::string>& names) {
   ::GlobalUnlock(block);
   return static_cast<HDROP>(block);
 }
+
+// What a screen reader gets through MSAA: a control's name, role and value.
+struct Spoken {
+  std::string name;
+  long role = 0;
+  std::string value;
+};
+
+Spoken SpokenOf(HWND control) {
+  Spoken spoken;
+  IAccessible* accessible = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible)))) {
+    return spoken;
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR text = nullptr;
+  if (accessible->get_accName(self, &text) == S_OK && text != nullptr) spoken.name = FromWide(text);
+  ::SysFreeString(std::exchange(text, nullptr));
+  if (accessible->get_accValue(self, &text) == S_OK && text != nullptr) {
+    spoken.value = FromWide(text);
+  }
+  ::SysFreeString(text);
+  VARIANT role{};
+  if (accessible->get_accRole(self, &role) == S_OK && role.vt == VT_I4) spoken.role = role.lVal;
+  accessible->Release();
+  return spoken;
+}
+
+// COM on the test's thread, as the program has it for its task-bar button.
+struct Com {
+  Com() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~Com() { ::CoUninitialize(); }
+};
 
 class Win32MainWindowTest : public ::testing::Test, protected test::FakePorts {
  protected:
@@ -149,6 +188,37 @@ TEST_F(Win32MainWindowTest, FilesDroppedBesideTheFieldsGoByKind) {
   EXPECT_EQ(form->Text(main_form::Text2), "");
 }
 
+// The MP4 frame list: usable for an MP4 only, its label's Alt+R reaches it then, the user's
+// choice is stored and the program's is not, and a screen reader hears its label and choice.
+TEST_F(Win32MainWindowTest, TheFrameListServesAnMp4AndKeepsTheUsersChoice) {
+  const Com com;
+  const HWND list = form->Control(main_form::cboFrame);
+  const struct {
+    const wchar_t* output;
+    bool enabled;
+  } cases[] = {{L"C:\\v\\a.mp4", true}, {L"C:\\v\\a.avi", false}, {L"C:\\v\\B.MP4", true}};
+  for (const auto& c : cases) {
+    ::SendMessageW(form->Control(main_form::Text4), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(c.output));  // as typed: the box tells of it
+    EXPECT_EQ(::IsWindowEnabled(list) != FALSE, c.enabled) << FromWide(c.output);
+    ::SetFocus(form->Control(main_form::Text1));
+    MSG alt{form->Control(main_form::Text1), WM_SYSCHAR, 'r', 1 << 29, 0, {}};
+    if (!form->PreTranslate(alt)) ::DispatchMessageW(&alt);
+    EXPECT_EQ(::GetFocus() == list, c.enabled) << FromWide(c.output);
+  }
+  ::SendMessageW(list, CB_SETCURSEL, 1, 0);
+  ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(main_form::cboFrame.number, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(Stored(kKeyFrame), "black");
+  form->SetText(main_form::cboFrame, std::string(main_form::kFrameChoices[2]));
+  EXPECT_EQ(form->Text(main_form::cboFrame), main_form::kFrameChoices[2]);
+  EXPECT_EQ(Stored(kKeyFrame), "black") << "the program's choice is not the user's";
+  const Spoken spoken = SpokenOf(list);
+  EXPECT_EQ(spoken.name, "MP4 frame");
+  EXPECT_EQ(spoken.role, ROLE_SYSTEM_COMBOBOX);
+  EXPECT_EQ(spoken.value, main_form::kFrameChoices[2]);
+}
+
 // The RichEdit as a console shows FFmpeg's progress, its updates joined on one line: wrapped at
 // the pane's width, no horizontal scroll bar, and the last row, the prompt, in view.
 // The console over fakes, loaded, with its RichEdit's library, which outlives the window.
@@ -215,6 +285,34 @@ TEST_F(Win32ConsolePane, WhatThePaneCutsOutGoesFromTheRichEditToo) {
   text.resize(static_cast<std::size_t>(::SendMessageW(
       edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(&text[0]))));
   EXPECT_EQ(FromWide(text), pane.Text());
+}
+
+// The bar under the pane: the per cent, a moving block for a job without a known end, nothing
+// for no job; a screen reader hears a progress bar and its per cent.
+TEST_F(Win32ConsolePane, TheProgressBarShowsThePerCentAndAScreenReaderHearsIt) {
+  const Com com;
+  const HWND bar = console.Control(console_form::prgProgress);
+  const struct {
+    const char* text;
+    int position;
+    bool moving;
+    const char* heard;
+  } cases[] = {{"45", 45, false, "45%"},
+               {"-1", -1, true, ""},
+               {"100", 100, false, "100%"},
+               {"", 0, false, ""}};
+  for (const auto& c : cases) {
+    console.View().SetText(console_form::prgProgress, c.text);
+    EXPECT_EQ(console.View().Text(console_form::prgProgress), c.text);
+    EXPECT_EQ((::GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE) != 0, c.moving) << c.text;
+    if (!c.moving) {
+      EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), c.position) << c.text;
+    }
+    const Spoken spoken = SpokenOf(bar);
+    EXPECT_EQ(spoken.role, ROLE_SYSTEM_PROGRESSBAR);
+    EXPECT_EQ(spoken.name, "How far the conversion has got");
+    EXPECT_EQ(spoken.value, c.heard) << c.text;
+  }
 }
 
 // Execute runs the launch's song while Text1 holds what the program wrote there, and the box's
