@@ -1,17 +1,21 @@
 // The native front-end's windows, built in the test's own process over fakes: files dropped
 // from Explorer, as a real WM_DROPFILES with a global DROPFILES block of wide names, the MP4
-// frame list, the console's pane with a line longer than itself, and its progress bar.
+// frame list, the song chooser's entries in the real common dialog, the console's pane with a
+// line longer than itself, and its progress bar.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
 #include <commctrl.h>
+#include <dlgs.h>
 #include <oleacc.h>
 #include <richedit.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <fstream>
 #include <vector>
 
 #include "app/app_context.h"
@@ -23,8 +27,10 @@
 #include "main_window/main_form.h"
 #include "platform/win32/win32_text.h"
 #include "queue/song_queue.h"
+#include "support/temp_env.h"
 #include "win32_ui/console_window.h"
 #include "win32_ui/main_window.h"
+#include "win32_ui/win32_dialogs.h"
 
 namespace framora::win32 {
 namespace {
@@ -217,6 +223,83 @@ TEST_F(Win32MainWindowTest, TheFrameListServesAnMp4AndKeepsTheUsersChoice) {
   EXPECT_EQ(spoken.name, "MP4 frame");
   EXPECT_EQ(spoken.role, ROLE_SYSTEM_COMBOBOX);
   EXPECT_EQ(spoken.value, main_form::kFrameChoices[2]);
+}
+
+// The common dialog's part of the window's choices: each entry of the song chooser's filter
+// shows the songs of its kinds, letter case aside, and takes every one of them at once.
+struct DialogDriver {
+  int entry = 0;
+  int step = 0;
+  LRESULT entries = 0;
+  LRESULT shown = 0;
+} driver;
+
+HWND FindChild(HWND parent, const wchar_t* kind) {
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(child, name, 64);
+    if (_wcsicmp(name, kind) == 0) return child;
+    if (const HWND inside = FindChild(child, kind)) return inside;
+  }
+  return nullptr;
+}
+
+void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND dialog = ::FindWindowW(L"#32770", L"Select File");
+  const HWND list = dialog != nullptr ? FindChild(dialog, L"SysListView32") : nullptr;
+  if (list == nullptr) return;
+  const HWND types = ::GetDlgItem(dialog, cmb1);
+  if (driver.step++ == 0) {
+    driver.entries = ::SendMessageW(types, CB_GETCOUNT, 0, 0);
+    ::SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(driver.entry), 0);
+    // What a choice with the mouse or the keys tells.
+    for (const WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+      ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+    }
+  } else if (driver.step == 2) {
+    driver.shown = ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    LVITEMW all{};
+    all.stateMask = LVIS_SELECTED;
+    all.state = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+  } else {
+    ::KillTimer(nullptr, timer);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  }
+}
+
+TEST_F(Win32MainWindowTest, EachEntryOfTheSongChooserShowsItsKindsAndTakesThemAllAtOnce) {
+  ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(main_form::Command3.number, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->Control(main_form::Command3)));
+  ASSERT_EQ(dialog.requests.size(), 1u);
+  FileDialogRequest request = dialog.requests.front();
+  const std::string folder = test::MakeTempDir("chooser");
+  for (const char* name : {"a.wav", "b.mp3", "c.amr", "d.flac", "e.m4a", "f.aac", "g.ogg", "h.opus",
+                           "i.txt", "J.MP3"}) {
+    std::ofstream(folder + "\\" + name) << "x";
+  }
+  request.fileName = folder + "\\";  // the folder it opens in
+  const std::vector<std::string> cases[] = {
+      {"a.wav"},
+      {"J.MP3", "b.mp3"},
+      {"c.amr"},
+      {"J.MP3", "a.wav", "b.mp3", "c.amr", "d.flac", "e.m4a", "f.aac", "g.ogg", "h.opus"},
+      {"J.MP3", "a.wav", "b.mp3", "c.amr", "d.flac", "e.m4a", "f.aac", "g.ogg", "h.opus", "i.txt"}};
+  for (int entry = 0; entry < static_cast<int>(std::size(cases)); ++entry) {
+    driver = {entry};
+    ::SetTimer(nullptr, 0, 150, &DriveDialog);
+    const std::optional<FileDialogChoice> choice = Win32FileDialog().Run(request);
+    EXPECT_EQ(driver.entries, static_cast<LRESULT>(std::size(cases)));
+    ASSERT_TRUE(choice) << entry;
+    std::vector<std::string> names;
+    for (const std::string& file : choice->fileNames)
+      names.push_back(file.substr(folder.size() + 1));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, cases[entry]) << entry;
+    EXPECT_EQ(driver.shown, static_cast<LRESULT>(cases[entry].size())) << entry;
+    EXPECT_EQ(choice->filterIndex, entry + 1);
+  }
 }
 
 // The RichEdit as a console shows FFmpeg's progress, its updates joined on one line: wrapped at
