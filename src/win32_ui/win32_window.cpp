@@ -366,9 +366,18 @@ void Win32Window::MakeControl(const ControlDesign& control) {
       TwipsX(r.left), TwipsY(r.top), TwipsX(r.width), height, hwnd_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id.number)), ProgramInstance(), nullptr);
   // Without a font of its own a control has the platform's default dialog font.
-  const HFONT font = control.font.face.empty()
-                         ? static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))
-                         : MakeFont(control.font);
+  HFONT font = control.font.face.empty() ? static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))
+                                         : MakeFont(control.font);
+  // A one-line label whose words do not fit its width at its size is written smaller (down
+  // to 8 points), rather than cut off: the font that stands in for its own may be wider.
+  if (control.kind == ControlKind::Label && !control.wordWrap && !control.text.empty() &&
+      !control.font.face.empty()) {
+    FontDesign smaller = control.font;
+    while (smaller.points > 8 && TextWidth(hwnd, font, control.text) > TwipsX(r.width)) {
+      smaller.points = std::max(8.0, smaller.points - 1);
+      font = MakeFont(smaller);
+    }
+  }
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ::SetWindowSubclass(hwnd, &Win32Window::ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
   if (control.kind == ControlKind::ComboBox) {
@@ -413,6 +422,17 @@ void Win32Window::MakeControl(const ControlDesign& control) {
     ::SendMessageW(hwnd, EM_SETUNDOLIMIT, 0, 0);  // an undo copy of every piece would double
     ::SendMessageW(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);  // no limit on the pane
   }
+}
+
+int Win32Window::TextWidth(HWND control, HFONT font, std::string_view text) {
+  const std::wstring shown = ToWide(WithoutAccessKeys(std::string(text)));
+  const HDC dc = ::GetDC(control);
+  const HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control, dc);
+  return size.cx;
 }
 
 HFONT Win32Window::MakeFont(const FontDesign& font) {

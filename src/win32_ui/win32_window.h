@@ -88,6 +88,7 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
   HMENU MakeMenu() const;
   void MakeControl(const ControlDesign& control);
   HFONT MakeFont(const FontDesign& font);
+  static int TextWidth(HWND control, HFONT font, std::string_view text);
   HBRUSH Brush(FormColor color);
   const ControlDesign* DesignOf(HWND control) const;
   LRESULT Colors(HDC dc, HWND control, bool edit);
