@@ -3,8 +3,9 @@
 // names with blanks, cmd's special characters, Cyrillic, Japanese and an emoji, a path past 260
 // characters, an MP4, a picture FFmpeg cannot read, an output folder that does not exist, and
 // Cancel 8 s into a conversion and at its very start; album videos through the window and the
-// console twin, whose patterns find songs past 260 characters too. FFMPEG_EXE names ffmpeg.exe,
-// MEDIA the folder.
+// console twin, whose patterns find songs past 260 characters too, an album of every kind of
+// song, and a picture refused before an album is overwritten. FFMPEG_EXE names ffmpeg.exe, MEDIA
+// the folder.
 #include "platform/win32/windows_api.h"
 
 // Needs <windows.h> first.
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app/identity.h"
@@ -318,6 +320,40 @@ TEST_F(RealFfmpeg, APatternFindsASongPastTheOldPathLimit) {
                 std::ios::binary | std::ios::app)
       << Probed(folder + video) << "\t8\trock & roll!.mp3\nfar out/" << video
       << "\t8\trock & roll!.mp3\n";
+}
+
+std::string Contents(const std::string& file) {
+  std::ifstream in(std::filesystem::path(ToWide(file)), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Songs of every kind, the first with its front cover and no picture chosen, as one album MP4
+// and AVI through the console twin; then again with --overwrite and a text file for a picture,
+// which fails and leaves the album as it was. The script checks the album's length against its
+// songs' decoded lengths, its chapters, and its cover's colour (c02020) at 1 s.
+TEST_F(RealFfmpeg, AMixedAlbumTakesItsFirstSongsCoverAndABadPictureLeavesItWhole) {
+  const std::string media = Env("MEDIA") + "\\";
+  const char* songs[] = {"cover song.mp3", "vbr song.mp3",  "wave song.wav",
+                         "m4a song.m4a",   "adts song.aac", "flac song.flac"};
+  std::string named, probed;
+  for (const char* song : songs) {
+    named += " \"" + media + "mixed\\" + song + "\"";
+    probed += (probed.empty() ? "mixed/" : "|mixed/") + std::string(song);
+  }
+  const std::string ffmpeg = "--ffmpeg \"" + Env("FFMPEG_EXE") + "\"";
+  std::ofstream probe(std::filesystem::path(ToWide(media + "probe.txt")),
+                      std::ios::binary | std::ios::app);
+  for (const std::string album : {"mixed.mp4", "mixed as AVI.avi"}) {
+    SCOPED_TRACE(album);
+    const std::string output = " --album \"" + media + album + "\"";
+    EXPECT_EQ(RunConsoleTwin(ffmpeg + output + named), 0u);
+    const std::string made = Contents(media + album);
+    EXPECT_NE(RunConsoleTwin(ffmpeg + " --overwrite --image \"" + media + "not a picture.png\"" +
+                             output + named),
+              0u);
+    EXPECT_TRUE(!made.empty() && Contents(media + album) == made) << "the album is not as it was";
+    probe << album << "\tdecoded\t" << probed << "\tc02020\n";
+  }
 }
 
 // A logoff during a batch of the console twin, as Windows carries it out (a closed console tells
