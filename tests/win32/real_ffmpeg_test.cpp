@@ -88,10 +88,8 @@ const struct {
     {"пример (1).png", "100% fun %USERNAME%.wav", "видео & 100% !.avi", Ends::Completing, 8},
     {"曲 🎵.jpg", "rock & roll!.mp3", "<long>\\долгая дорога.avi", Ends::Completing, 8},
     {"пример (1).png", "rock & roll!.mp3", "-клип & 100%.MP4", Ends::Completing, 8},
-    {"empty.jpg", "song.wav", "never.avi", Ends::WithTheErrorBox, -1,
-     "is not a JPEG, PNG, GIF, BMP or WebP picture"},
-    {"cover.jpg", "song.wav", "no such folder\\clip.avi", Ends::WithTheErrorBox, -1,
-     "failed with exit code"},
+    {"empty.jpg", "song.wav", "never.avi", Ends::WithTheErrorBox, -1, "is not a JPEG"},
+    {"cover.jpg", "song.wav", "no such folder\\clip.avi", Ends::WithTheErrorBox, -1, "exit code"},
     {"обложка.jpg", "долгая.wav", "отменено & 100%.avi", Ends::CancelledAfter8s, 0},
     {"обложка.jpg", "долгая.wav", "at once.avi", Ends::CancelledAtOnce, -1},
 };
@@ -257,16 +255,11 @@ TEST_F(RealFfmpeg, TaggedSongsBecomeOneAlbumVideoThroughTheWindow) {
   const HWND console = WaitForWindow("Convert to ..");
   ASSERT_NE(console, nullptr);
   ::PostMessageA(::GetDlgItem(console, console_form::cmdExecute.number), BM_CLICK, 0, 0);
-  EXPECT_EQ(AnswerQueueDone("Success!", true),
+  EXPECT_EQ(AnswerQueueDone("Success!"),
             "Complete reading output!\r\nAlbum of 3 songs: converted: " + media +
                 "album\\My album.mp4, its track list: " + media +
                 "album\\My album.txt\r\nThe video is in " + media + "album.")
       << WindowText(::GetDlgItem(console, console_form::rtfOutput.number));
-  // Open folder: Explorer shows the album's folder.
-  HWND explorer = nullptr;
-  EXPECT_TRUE(
-      test::WaitFor([&] { return (explorer = ::FindWindowW(nullptr, L"album")) != nullptr; }));
-  if (explorer != nullptr) ::PostMessageW(explorer, WM_CLOSE, 0, 0);
   ::PostMessageA(main, WM_COMMAND, main_form::mnuExit.number, 0);
   EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
   std::ofstream(std::filesystem::path(ToWide(media + "probe.txt")),
@@ -360,13 +353,11 @@ TEST_F(RealFfmpeg, AMixedAlbumTakesItsFirstSongsCoverAndABadPictureLeavesItWhole
 // the batch through its handler instead; Wine 8 tells nothing there, it ends its programs).
 TEST_F(RealFfmpeg, ALogoffDuringABatchLeavesNoCutShortVideoAndNoFfmpeg) {
   const std::string media = Env("MEDIA") + "\\";
-  // Written under a hidden name until it is whole.
-  const std::string video = media + ".долгая.avi.part";
+  const std::string video = media + ".долгая.mp4.part";  // its name until it is whole
   std::string program = test::ProgramFolder() + FRAMORA_PROGRAM_FROM_TESTS;
   program.replace(program.size() - 4, 4, ".com");
-  std::wstring line =
-      ToWide("\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") + "\" --format avi --image \"" +
-             media + "обложка.jpg\" \"" + media + "долгая.wav\"");
+  std::wstring line = ToWide("\"" + program + "\" --ffmpeg \"" + Env("FFMPEG_EXE") +
+                             "\" --image \"" + media + "обложка.jpg\" \"" + media + "долгая.wav\"");
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -380,7 +371,6 @@ TEST_F(RealFfmpeg, ALogoffDuringABatchLeavesNoCutShortVideoAndNoFfmpeg) {
   EXPECT_LT(::GetTickCount() - told, 5000u) << "within the time Windows gives";
   ::TerminateProcess(batch.get(), 0);
   EXPECT_FALSE(exists()) << "the cut-short video is removed";
-  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ToWide(media + "долгая.avi"))));
   EXPECT_TRUE(test::WaitFor([] { return !FfmpegRuns(); }));
 }
 
