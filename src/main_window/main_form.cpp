@@ -114,7 +114,7 @@ constexpr ControlDesign kControls[] = {
      .kind = ComboBox,
      .name = "cboFrame",
      .items = kFrameChoices,
-     .rect = {1920, 3195, 3000, 315},
+     .rect = {1920, 3195, 3000, 315},  // wide enough for its longest choice
      .tabIndex = 14,
      .onChange = On<&MainWindowLogic::cboFrame_Change>()},
 };

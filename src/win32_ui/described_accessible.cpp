@@ -1,5 +1,6 @@
 #include "win32_ui/described_accessible.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace framora::win32 {
@@ -12,8 +13,13 @@ bool Self(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHIL
 // itself.
 class DescribedAccessible final : public IAccessible {
  public:
-  DescribedAccessible(IAccessible* standard, std::wstring name, long role)
-      : standard_(standard), name_(std::move(name)), role_(role) {}
+  DescribedAccessible(IAccessible* standard, HWND control, std::wstring name, long role,
+                      AccessibleValue value)
+      : standard_(standard),
+        control_(control),
+        name_(std::move(name)),
+        role_(role),
+        value_(value) {}
   DescribedAccessible(const DescribedAccessible&) = delete;
   DescribedAccessible& operator=(const DescribedAccessible&) = delete;
 
@@ -80,7 +86,11 @@ class DescribedAccessible final : public IAccessible {
     return standard_->get_accChild(child, object);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    return standard_->get_accValue(child, value);
+    std::wstring own = Self(child) ? OwnValue() : std::wstring();
+    if (own.empty()) return standard_->get_accValue(child, value);
+    if (value == nullptr) return E_POINTER;
+    *value = ::SysAllocString(own.c_str());
+    return *value != nullptr ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
     return standard_->get_accDescription(child, text);
@@ -132,23 +142,36 @@ class DescribedAccessible final : public IAccessible {
  private:
   ~DescribedAccessible() = default;
 
+  // Read now: a reader may keep the object while the control changes, or after it has gone.
+  std::wstring OwnValue() const {
+    if (value_ == AccessibleValue::Standard || !::IsWindow(control_)) return {};
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control_)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        std::max(0, ::GetWindowTextW(control_, text.data(), static_cast<int>(text.size())))));
+    if (value_ == AccessibleValue::WindowText) return text;
+    if (text.empty() || text[0] == L'-') return {};
+    return text + L"%";
+  }
+
   IAccessible* standard_;
+  HWND control_;
   std::wstring name_;
   long role_;
+  AccessibleValue value_;
   ULONG references_ = 1;
 };
 
 }  // namespace
 
 LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, const std::wstring& name,
-                        long role) {
+                        long role, AccessibleValue value) {
   if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return 0;
   IAccessible* standard = nullptr;
   if (FAILED(::CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible,
                                          reinterpret_cast<void**>(&standard)))) {
     return 0;
   }
-  auto* described = new DescribedAccessible(standard, name, role);
+  auto* described = new DescribedAccessible(standard, control, name, role, value);
   const LRESULT answer = ::LresultFromObject(IID_IAccessible, wParam, described);
   described->Release();  // the answer holds its own reference
   // Without COM on this thread there is no answer to give: the system's own stands.

@@ -13,10 +13,15 @@
 
 namespace framora::win32 {
 
+// What the control's value is, read from it whenever asked: the standard object's; its window
+// text (a drop-down list's chosen item); or its window text as a per cent, "45%" (a progress
+// bar's, none while it is empty or its end is not known).
+enum class AccessibleValue { Standard, WindowText, Percent };
+
 // The answer to WM_GETOBJECT for the control's client object, on a thread that has COM (0 for
 // any other object: the system's own answer then stands). An empty name keeps the class's own;
 // a role of 0 too.
 LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, const std::wstring& name,
-                        long role);
+                        long role, AccessibleValue value = AccessibleValue::Standard);
 
 }  // namespace framora::win32

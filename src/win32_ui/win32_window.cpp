@@ -96,6 +96,10 @@ long MsaaRole(AccessibleRole role) {
       return ROLE_SYSTEM_GRAPHIC;
     case AccessibleRole::Separator:
       return ROLE_SYSTEM_SEPARATOR;
+    case AccessibleRole::ComboBox:
+      return ROLE_SYSTEM_COMBOBOX;
+    case AccessibleRole::ProgressBar:
+      return ROLE_SYSTEM_PROGRESSBAR;
   }
   return 0;
 }
@@ -145,7 +149,12 @@ ControlStyle StyleOf(const ControlDesign& control) {
     case ControlKind::TextBox:
       return {L"EDIT", ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
     case ControlKind::Label:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+      // Only a label that names an access key at design time underlines it; any other shows
+      // an '&' as it is, file names included.
+      return {L"STATIC",
+              static_cast<DWORD>(SS_LEFT) |
+                  (control.text.find('&') == std::string_view::npos ? SS_NOPREFIX : 0),
+              0};
     case ControlKind::LinkLabel:
       return {L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
     case ControlKind::Picture:
@@ -156,6 +165,10 @@ ControlStyle StyleOf(const ControlDesign& control) {
       // Shown, selectable and copyable, never typed into.
       return {MSFTEDIT_CLASS, ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | tab,
               WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox:
+      return {WC_COMBOBOXW, CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | tab, 0};
+    case ControlKind::ProgressBar:
+      return {PROGRESS_CLASSW, PBS_SMOOTH, 0};
     case ControlKind::Line:
       break;  // painted by the window
   }
@@ -230,9 +243,15 @@ int Win32Window::Fire(const EventHandler& handler, int key, int shift) {
 void Win32Window::Load() { Fire(form_.onLoad); }
 
 void Win32Window::Command(int number, int code) {
+  const ControlDesign* design = form_.Find({form_.id, number});
   if (code == EN_CHANGE) {
-    const ControlDesign* box = form_.Find({form_.id, number});
-    if (!settingText_ && box != nullptr && box->kind == ControlKind::TextBox) Fire(box->onChange);
+    if (!settingText_ && design != nullptr && design->kind == ControlKind::TextBox)
+      Fire(design->onChange);
+    return;
+  }
+  // Only the user's choice: CB_SETCURSEL, the program's, tells nothing.
+  if (design != nullptr && design->kind == ControlKind::ComboBox) {
+    if (code == CBN_SELCHANGE) Fire(design->onChange);
     return;
   }
   // A click on a button or a picture, and a menu command, all come with code 0.
@@ -327,20 +346,56 @@ HMENU Win32Window::MakeMenu() const {
 void Win32Window::MakeControl(const ControlDesign& control) {
   const ControlStyle style = StyleOf(control);
   if (style.windowClass == nullptr) return;
+  if (control.kind == ControlKind::ProgressBar) {
+    static const bool registered = [] {
+      const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+      return ::InitCommonControlsEx(&classes) != FALSE;
+    }();
+    static_cast<void>(registered);
+  }
   const TwipsRect& r = control.rect;
+  // A drop-down list's height holds its open list too; closed, it is fitted below.
+  const int height =
+      TwipsY(r.height) *
+      (control.kind == ControlKind::ComboBox ? static_cast<int>(control.items.size()) + 2 : 1);
   // A picture's text is not shown; it tells screen readers what the picture is.
   const std::string name = AccessibleName(form_, control);
   const std::string& text = control.kind == ControlKind::Picture ? name : std::string(control.text);
   const HWND hwnd = ::CreateWindowExW(
       style.exStyle, style.windowClass, ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style.style,
-      TwipsX(r.left), TwipsY(r.top), TwipsX(r.width), TwipsY(r.height), hwnd_,
+      TwipsX(r.left), TwipsY(r.top), TwipsX(r.width), height, hwnd_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id.number)), ProgramInstance(), nullptr);
   // Without a font of its own a control has the platform's default dialog font.
-  const HFONT font = control.font.face.empty()
-                         ? static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))
-                         : MakeFont(control.font);
+  HFONT font = control.font.face.empty() ? static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))
+                                         : MakeFont(control.font);
+  // A one-line label whose words do not fit its width at its size is written smaller (down
+  // to 8 points), rather than cut off: the font that stands in for its own may be wider.
+  if (control.kind == ControlKind::Label && !control.wordWrap && !control.text.empty() &&
+      !control.font.face.empty()) {
+    FontDesign smaller = control.font;
+    while (smaller.points > 8 && TextWidth(hwnd, font, control.text) > TwipsX(r.width)) {
+      smaller.points = std::max(8.0, smaller.points - 1);
+      font = MakeFont(smaller);
+    }
+  }
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ::SetWindowSubclass(hwnd, &Win32Window::ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  if (control.kind == ControlKind::ComboBox) {
+    for (const std::string_view item : control.items)
+      ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
+    ::SendMessageW(hwnd, CB_SETCURSEL, 0, 0);
+    // The closed box as high as designed: its font alone sets its height otherwise.
+    RECT closed{};
+    ::GetWindowRect(hwnd, &closed);
+    const LRESULT field = ::SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    const LRESULT wanted = field + TwipsY(r.height) - (closed.bottom - closed.top);
+    if (field > 0 && wanted > 0 && wanted != field)
+      ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+  }
+  if (control.kind == ControlKind::ProgressBar) {
+    ::SendMessageW(hwnd, PBM_SETRANGE32, 0, 100);
+    ::SendMessageW(hwnd, PBM_SETPOS, 0, 0);
+  }
   if (!control.picture.empty()) {
     if (const HBITMAP bitmap = LoadPicture(control.picture)) {
       gdiObjects_.emplace_back(bitmap);
@@ -367,6 +422,17 @@ void Win32Window::MakeControl(const ControlDesign& control) {
     ::SendMessageW(hwnd, EM_SETUNDOLIMIT, 0, 0);  // an undo copy of every piece would double
     ::SendMessageW(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);  // no limit on the pane
   }
+}
+
+int Win32Window::TextWidth(HWND control, HFONT font, std::string_view text) {
+  const std::wstring shown = ToWide(WithoutAccessKeys(std::string(text)));
+  const HDC dc = ::GetDC(control);
+  const HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control, dc);
+  return size.cx;
 }
 
 HFONT Win32Window::MakeFont(const FontDesign& font) {
@@ -415,11 +481,56 @@ bool Win32Window::PreTranslate(MSG& msg) {
 
 std::string Win32Window::Text(ControlId control) const {
   const HWND hwnd = Control(control);
-  return hwnd != nullptr ? FromWide(WindowTextOf(hwnd)) : std::string();
+  if (hwnd == nullptr) return {};
+  const ControlDesign* design = form_.Find(control);
+  if (design != nullptr && design->kind == ControlKind::ComboBox) return ChosenItem(hwnd);
+  return FromWide(WindowTextOf(hwnd));
+}
+
+std::string Win32Window::ChosenItem(HWND list) {
+  const LRESULT chosen = ::SendMessageW(list, CB_GETCURSEL, 0, 0);
+  if (chosen == CB_ERR) return {};
+  const LRESULT length = ::SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(chosen), 0);
+  if (length == CB_ERR) return {};
+  std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT copied = ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(chosen),
+                                        reinterpret_cast<LPARAM>(item.data()));
+  item.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+  return FromWide(item);
+}
+
+void Win32Window::ShowBar(HWND bar, const std::string& text) {
+  // The per cent; "-1" for a job whose end is not known, which a moving block shows; empty
+  // when nothing runs.
+  const int percent = text.empty() ? 0 : std::atoi(text.c_str());
+  const LONG_PTR style = ::GetWindowLongPtrW(bar, GWL_STYLE);
+  const LONG_PTR busy = percent < 0 ? PBS_MARQUEE : 0;
+  if ((style & PBS_MARQUEE) != busy) {
+    ::SendMessageW(bar, PBM_SETMARQUEE, FALSE, 0);
+    ::SetWindowLongPtrW(bar, GWL_STYLE, (style & ~PBS_MARQUEE) | busy);
+    if (busy != 0) ::SendMessageW(bar, PBM_SETMARQUEE, TRUE, 30);
+  }
+  if (busy == 0) ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(std::min(percent, 100)), 0);
 }
 
 void Win32Window::SetText(ControlId control, const std::string& text) {
-  if (const HWND hwnd = Control(control)) {
+  const ControlDesign* design = form_.Find(control);
+  const HWND hwnd = Control(control);
+  if (hwnd != nullptr && design != nullptr && design->kind == ControlKind::ComboBox) {
+    // An item not in the list chooses the first, as a list that cannot be typed into must.
+    const LRESULT found = ::SendMessageW(hwnd, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+    ::SendMessageW(hwnd, CB_SETCURSEL, found == CB_ERR ? 0 : static_cast<WPARAM>(found), 0);
+    return;
+  }
+  if (hwnd != nullptr && design != nullptr && design->kind == ControlKind::ProgressBar) {
+    // A bar shows no text of its own: it keeps the core's there, where its screen reader's
+    // value comes from.
+    ::SetWindowTextW(hwnd, ToWide(text).c_str());
+    ShowBar(hwnd, text);
+    return;
+  }
+  if (hwnd != nullptr) {
     // The box tells of the change before the call returns: it is the program's, not the user's.
     const bool wasSetting = std::exchange(settingText_, true);
     ::SetWindowTextW(hwnd, ToWide(text).c_str());
@@ -434,6 +545,16 @@ void Win32Window::SetFocus(ControlId control) {
 void Win32Window::SetVisible(ControlId control, bool visible) {
   if (const HWND hwnd = Control(control); hwnd != nullptr && hwnd != hwnd_) {
     ::ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+void Win32Window::SetEnabled(ControlId control, bool enabled) {
+  if (const HWND hwnd = Control(control); hwnd != nullptr && hwnd != hwnd_) {
+    // Focus in a control that goes grey would be lost to no control: it moves on first.
+    if (!enabled && ::GetFocus() == hwnd) {
+      ::SendMessageW(hwnd_, WM_NEXTDLGCTL, 0, FALSE);
+    }
+    ::EnableWindow(hwnd, enabled ? TRUE : FALSE);
   }
 }
 
@@ -510,6 +631,14 @@ LRESULT Win32Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Command(number, code);
       return 0;
     }
+    // The window's keyboard navigation asks for it as a dialog would: an access key of a
+    // label puts the focus on the label, then on to the field after it.
+    case WM_NEXTDLGCTL: {
+      const HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                            : ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wParam != 0);
+      if (next != nullptr) ::SetFocus(next);
+      return 0;
+    }
     case DM_GETDEFID:
       for (const ControlDesign& control : form_.controls) {
         if (control.isDefault) return MAKELRESULT(control.id.number, DC_HASDEFID);
@@ -567,8 +696,12 @@ LRESULT CALLBACK Win32Window::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LP
       if (name.empty() && design->kind == ControlKind::Button) {
         name = ToWide(WithoutAccessKeys(FromWide(WindowTextOf(hwnd))));
       }
+      const AccessibleValue value =
+          design->kind == ControlKind::ProgressBar ? AccessibleValue::Percent
+          : design->kind == ControlKind::ComboBox  ? AccessibleValue::WindowText
+                                                   : AccessibleValue::Standard;
       if (const LRESULT answer =
-              AnswerGetObject(hwnd, wParam, lParam, name, MsaaRole(RoleOf(*design)))) {
+              AnswerGetObject(hwnd, wParam, lParam, name, MsaaRole(RoleOf(*design)), value)) {
         return answer;
       }
     }

@@ -2,10 +2,10 @@
 // caption, client size in twips, border, icon, background, menu, and every control with its
 // kind, text, place, font and colours, in tab order), paints its pictures and lines, colours
 // its controls, runs the handler each row names on its event (a click, a menu command, keys in
-// a text box, the user's change of a text box's text, the window's load and closing), gives the
-// core its controls by their ids, and tells the window registry when it has been closed. A
-// window adds only what is its own (drops, the pane's RichEdit). The window procedure finds its
-// object through GWLP_USERDATA.
+// a text box, the user's change of a text box's text or of a drop-down list's choice, the
+// window's load and closing), gives the core its controls by their ids, and tells the window
+// registry when it has been closed. A window adds only what is its own (drops, the pane's
+// RichEdit). The window procedure finds its object through GWLP_USERDATA.
 #pragma once
 
 #include <map>
@@ -56,6 +56,7 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
   void SetText(ControlId control, const std::string& text) override;
   void SetFocus(ControlId control) override;
   void SetVisible(ControlId control, bool visible) override;
+  void SetEnabled(ControlId control, bool enabled) override;
 
   // Pixels for twips (1440 per inch) at the display's real dots per inch.
   static int TwipsX(int twips);
@@ -87,10 +88,14 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
   HMENU MakeMenu() const;
   void MakeControl(const ControlDesign& control);
   HFONT MakeFont(const FontDesign& font);
+  static int TextWidth(HWND control, HFONT font, std::string_view text);
   HBRUSH Brush(FormColor color);
   const ControlDesign* DesignOf(HWND control) const;
   LRESULT Colors(HDC dc, HWND control, bool edit);
   void PaintLines();
+  // A drop-down list's chosen item; a progress bar shown as the core's text says.
+  static std::string ChosenItem(HWND list);
+  static void ShowBar(HWND bar, const std::string& text);
 
   const FormDesign& form_;
   WindowRegistry* registry_;

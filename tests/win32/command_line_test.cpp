@@ -58,12 +58,12 @@ TEST(CommandLine, TheNameAloneRunsTheConsoleTwinWhoseAnswerAndStatusCmdKeeps) {
 
 TEST(CommandLine, ABatchOfTwoSongsBecomesTwoVideosBesideThem) {
   const std::string dir = test::MakeTempDir("batch") + "\\";
-  std::ofstream(dir + "cover.jpg") << "jpeg";
+  std::ofstream(dir + "cover.jpg") << "\xFF\xD8\xFF jpeg";  // a JPEG's first bytes
   const std::string songs[] = {dir + "one.wav", dir + "it's 100% ü!.mp3"};
   for (const std::string& song : songs) std::ofstream(std::filesystem::path(ToWide(song))) << "x";
   const Ran ran = Cmd("Framoraaudioconverter --ffmpeg \"" + test::ProgramFolder() +
-                      "fake_ffmpeg.exe\" --image \"" + dir + "cover.jpg\" \"" + songs[0] + "\" \"" +
-                      songs[1] + "\"");
+                      "fake_ffmpeg.exe\" --format avi --image \"" + dir + "cover.jpg\" \"" +
+                      songs[0] + "\" \"" + songs[1] + "\"");
   EXPECT_EQ(ran.output, "[1/2] " + songs[0] + ": converted: " + dir + "one.avi\n[2/2] " + songs[1] +
                             ": converted: " + dir + "it's 100% ü!.avi\n" +
                             "2 files: 2 converted, 0 skipped, 0 failed\n");

@@ -58,6 +58,8 @@ TEST(FileDialogFilter, PairsBecomeZeroSeparatedAndADescriptionAloneListsEverythi
   EXPECT_EQ(CommonDialogFilter("FFMPEG App (*.exe)"), "FFMPEG App (*.exe)\0*.*\0\0"s);
   EXPECT_EQ(CommonDialogFilter("AVI (*.avi)||MP4 (*.mp4)"),
             "AVI (*.avi)\0*.*\0MP4 (*.mp4)\0*.*\0\0"s);
+  EXPECT_EQ(CommonDialogFilter("All audio files|*.wav;*.mp3|All files|*.*"),
+            "All audio files\0*.wav;*.mp3\0All files\0*.*\0\0"s);  // as the dialog reads them
   EXPECT_EQ(CommonDialogFilter(""), "");
 }
 

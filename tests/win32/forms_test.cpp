@@ -5,6 +5,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "app/app_context.h"
 #include "app/text.h"
 #include "console/console_form.h"
+#include "console/queue_done.h"
 #include "fakes/fake_ports.h"
 #include "info/about_form.h"
 #include "info/donate_form.h"
@@ -75,6 +77,15 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
             form(), [&](auto& v, auto& f) { return TargetOf(question.emplace(v, f, 2, true)); },
             nullptr);
         break;
+      case WindowId::frmQueueDone:
+        window = std::make_unique<ModalWindow>(
+            form(),
+            [&](auto& v, auto& f) {
+              return TargetOf(
+                  done.emplace(v, f, fakes.desktop, fakes.messages, console::QueueDone{}));
+            },
+            nullptr);
+        break;
     }
     ASSERT_NE(window->Handle(), nullptr);
   }
@@ -91,6 +102,7 @@ class Forms : public ::testing::TestWithParam<const FormDesign*> {
   test::FakePorts fakes;
   AppContext& ctx = fakes.ctx;
   std::optional<SongsQuestionLogic> question;
+  std::optional<console::QueueDoneLogic> done;
   std::unique_ptr<Win32Window> window;
 };
 
@@ -122,10 +134,12 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(::GetParent(hwnd), window->Handle());
     const AccessibleRole role = RoleOf(c);
-    const char* expected = role == AccessibleRole::Button   ? "Button"
-                           : c.kind == ControlKind::TextBox ? "Edit"
-                           : c.kind == ControlKind::Pane    ? "RICHEDIT50W"
-                                                            : "Static";
+    const char* expected = role == AccessibleRole::Button       ? "Button"
+                           : c.kind == ControlKind::TextBox     ? "Edit"
+                           : c.kind == ControlKind::Pane        ? "RICHEDIT50W"
+                           : c.kind == ControlKind::ComboBox    ? "ComboBox"
+                           : c.kind == ControlKind::ProgressBar ? "msctls_progress32"
+                                                                : "Static";
     EXPECT_STRCASEEQ(ClassOf(hwnd).c_str(), expected);
     RECT rect{};
     ::GetWindowRect(hwnd, &rect);
@@ -133,7 +147,10 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     // No picture in this test program: a box that takes its picture's size keeps its own.
     EXPECT_TRUE(rect == Placed(c.rect))
         << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
-    if (c.kind != ControlKind::Pane) {
+    if (c.kind == ControlKind::ComboBox) {
+      EXPECT_EQ(::SendMessageW(hwnd, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(c.items.size()));
+      EXPECT_EQ(window->Text(c.id), c.items[0]);
+    } else if (c.kind != ControlKind::Pane) {
       EXPECT_EQ(TextOf(hwnd), c.kind == ControlKind::Picture ? AccessibleName(form(), c) : c.text);
     }
     // What a screen reader gets through MSAA: the name and the role of the description.
@@ -157,8 +174,20 @@ TEST_P(Forms, EachControlIsAsDesigned) {
           {AccessibleRole::StaticText, ROLE_SYSTEM_STATICTEXT},
           {AccessibleRole::Link, ROLE_SYSTEM_LINK},
           {AccessibleRole::Graphic, ROLE_SYSTEM_GRAPHIC},
-          {AccessibleRole::Output, ROLE_SYSTEM_TEXT}};
+          {AccessibleRole::Output, ROLE_SYSTEM_TEXT},
+          {AccessibleRole::ComboBox, ROLE_SYSTEM_COMBOBOX},
+          {AccessibleRole::ProgressBar, ROLE_SYSTEM_PROGRESSBAR}};
       EXPECT_EQ(roleId.lVal, kRoles.at(role));
+      // A list's value is its choice, a bar's its per cent.
+      if (c.kind == ControlKind::ProgressBar) window->SetText(c.id, "45");
+      BSTR value = nullptr;
+      accessible->get_accValue(self, &value);
+      const std::string heard = value != nullptr ? FromWide(value) : std::string();
+      EXPECT_TRUE(c.kind != ControlKind::ComboBox || heard == c.items[0]) << heard;
+      EXPECT_TRUE(c.kind != ControlKind::ProgressBar || heard == "45%") << heard;
+      EXPECT_TRUE(c.kind != ControlKind::ProgressBar ||
+                  ::SendMessageW(hwnd, PBM_GETPOS, 0, 0) == 45);
+      ::SysFreeString(value);
       ::SysFreeString(name);
       accessible->Release();
     } else {
@@ -181,7 +210,10 @@ TEST_P(Forms, EachControlIsAsDesigned) {
     }
     EXPECT_EQ(FromWide(font.lfFaceName), c.font.face);
     const int dpi = ::GetDeviceCaps(::GetDC(nullptr), LOGPIXELSY);
-    EXPECT_EQ(font.lfHeight, -static_cast<LONG>(c.font.points * dpi / 72.0 + 0.5));
+    const LONG designed = -static_cast<LONG>(c.font.points * dpi / 72.0 + 0.5);
+    // A one-line label whose words would be cut off is written smaller, never larger.
+    const bool fitted = c.kind == ControlKind::Label && !c.wordWrap && !c.text.empty();
+    EXPECT_TRUE(fitted ? font.lfHeight >= designed : font.lfHeight == designed) << font.lfHeight;
     EXPECT_EQ(font.lfWeight >= FW_BOLD, c.font.bold);
     EXPECT_EQ(font.lfUnderline != 0, c.font.underline);
   }
@@ -251,7 +283,8 @@ TEST_P(Forms, TheMenuIsAsDesigned) {
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Forms,
                          ::testing::Values(&main_form::Form(), &console_form::Form(),
                                            &about_form::Form(), &donate_form::Form(),
-                                           &songs_question_form::Form()),
+                                           &songs_question_form::Form(),
+                                           &console::queue_done_form::Form()),
                          [](const auto& info) { return std::string(info.param->name); });
 
 // Once the question is up, the keys (a small letter: Alt+it), then the close box if still open.

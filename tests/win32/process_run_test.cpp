@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "convert/command_text.h"
 #include "convert/song_command.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_process_host.h"
@@ -141,12 +142,13 @@ TEST_F(RunTest, AConversionCommandReachesFfmpegWithEveryPathWhole) {
   for (const auto& p : paths) {
     log.chunks.clear();
     log.events.clear();
-    const std::string text =
-        Run(convert::BuildConversionCommand(p[0], p[1], p[2], p[3], ShellKind::Cmd));
+    // An MP4 repeats its picture's segment, made before in the temporary folder.
+    const convert::SongVideo video{p[1], p[2], {}, p[3], {}, "C:\\Temp\\%x% seg & 1.mp4"};
+    const std::vector<std::string> arguments = convert::ConversionArguments(video, ShellKind::Cmd);
+    const std::string text = Run(convert::FfmpegCommand(p[0], arguments, ShellKind::Cmd));
     ExpectWholeRun();
     std::string expected;
-    for (const std::string& argument : convert::ConversionArguments(p[1], p[2], p[3]))
-      expected += "[" + argument + "]\n";
+    for (const std::string& argument : arguments) expected += "[" + argument + "]\n";
     EXPECT_EQ(text, expected);
   }
   ::DeleteFileA((odd + "\\ff.exe").c_str());

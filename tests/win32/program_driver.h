@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "console/queue_done.h"
 #include "main_window/main_form.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
@@ -118,6 +119,16 @@ class ProgramTest : public ::testing::Test {
     if (held != nullptr) {
       EXPECT_TRUE(test::WaitFor([&] { return ::IsWindowEnabled(held); }));
     }
+    return text;
+  }
+
+  // Waits for the window that ends a queue or an album, returns its message and presses OK.
+  std::string AnswerQueueDone(const std::string& title) {
+    using namespace console::queue_done_form;
+    const HWND done = WaitForWindow(title, L"FramorafrmQueueDone");
+    const std::string text = WindowText(::GetDlgItem(done, lblMessage.number));
+    ::PostMessageA(::GetDlgItem(done, cmdOK.number), BM_CLICK, 0, 0);
+    test::WaitFor([&] { return !::IsWindow(done); });
     return text;
   }
 

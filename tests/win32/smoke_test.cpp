@@ -31,7 +31,7 @@ class SmokeTest : public ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     if (IsSkipped()) return;
-    std::ofstream(dir + "cover.jpg") << "jpeg";
+    std::ofstream(dir + "cover.jpg") << "\xFF\xD8\xFF jpeg";  // a JPEG's first bytes
     std::ofstream(dir + "song.wav") << "wave";
     ::CreateDirectoryA(ToNarrow(dir + "my vidéos").c_str(), nullptr);
   }

@@ -1,6 +1,6 @@
 // The native front-end's windows, built in the test's own process over fakes: files dropped
-// from Explorer, as a real WM_DROPFILES with a global DROPFILES block of wide names, and the
-// console's pane with a line longer than itself.
+// from Explorer, as a real WM_DROPFILES with a global DROPFILES block of wide names, the MP4
+// frame list, and the console's pane with a line longer than itself.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_api.h"
@@ -147,6 +147,25 @@ TEST_F(Win32MainWindowTest, FilesDroppedBesideTheFieldsGoByKind) {
   }
   EXPECT_EQ(Stored(kKeyAudio), "C:\\Music\\b.MP3");
   EXPECT_EQ(form->Text(main_form::Text2), "");
+}
+
+// The MP4 frame list: greyed but for an MP4, reached by its label's Alt+R, and only the user's
+// choice is stored.
+TEST_F(Win32MainWindowTest, TheFrameListServesAnMp4AndStoresOnlyTheUsersChoice) {
+  const HWND list = form->Control(main_form::cboFrame);
+  for (const auto& [output, enabled] : {std::pair{L"C:\\a.avi", false}, {L"C:\\b.MP4", true}}) {
+    ::SendMessageW(form->Control(main_form::Text4), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(output));
+    MSG alt{form->Control(main_form::Text4), WM_SYSCHAR, 'r', 1 << 29, 0, {}};
+    EXPECT_TRUE(form->PreTranslate(alt));
+    EXPECT_EQ(::IsWindowEnabled(list) != FALSE && ::GetFocus() == list, enabled);
+  }
+  form->SetText(main_form::cboFrame, std::string(main_form::kFrameChoices[2]));
+  EXPECT_EQ(Stored(kKeyFrame), std::nullopt);
+  ::SendMessageW(list, CB_SETCURSEL, 1, 0);
+  ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(main_form::cboFrame.number, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(Stored(kKeyFrame), "black");
 }
 
 // The RichEdit as a console shows FFmpeg's progress, its updates joined on one line: wrapped at
