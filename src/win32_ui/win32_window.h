@@ -54,9 +54,9 @@ class Win32Window : public WindowView, public WindowFrame, public RegisteredWind
 
   std::string Text(ControlId control) const override;
   void SetText(ControlId control, const std::string& text) override;
+  void SetEnabled(ControlId control, bool enabled) override;
   void SetFocus(ControlId control) override;
   void SetVisible(ControlId control, bool visible) override;
-  void SetEnabled(ControlId control, bool enabled) override;
 
   // Pixels for twips (1440 per inch) at the display's real dots per inch.
   static int TwipsX(int twips);
