@@ -1,4 +1,4 @@
-// Four non-empty paths of any characters but NUL go into the conversion command; a POSIX
+// Five non-empty paths of any characters but NUL go into the conversion command; a POSIX
 // shell must split that command back into exactly the program and its arguments, each path
 // whole and unchanged, with nothing of a path interpreted.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/command_text.h"
 #include "convert/song_command.h"
 #include "fuzz_check.h"
 #include "shell_words.h"
@@ -68,17 +69,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  std::string paths[4];
+  // FFmpeg, the picture, the song, the video and (for an MP4) the picture's segment.
+  std::string paths[5];
   for (auto& path : paths) {
     path = input.ConsumeRandomLengthString(64);
     if (path.empty() || path.find('\0') != std::string::npos) return 0;
   }
-  const std::string command = framora::convert::BuildConversionCommand(
-      paths[0], paths[1], paths[2], paths[3], framora::ShellKind::Posix);
+  const framora::convert::SongVideo video{paths[1], paths[2], {}, paths[3], {}, paths[4]};
   // The words as the builder gives them; the exact ones are the unit tests' business.
   Words expected = {paths[0]};
-  for (auto& word : framora::convert::ConversionArguments(paths[1], paths[2], paths[3]))
+  for (auto& word : framora::convert::ConversionArguments(video, framora::ShellKind::Posix))
     expected.push_back(word);
+  const std::string command = framora::convert::FfmpegCommand(
+      paths[0], framora::convert::ConversionArguments(video, framora::ShellKind::Posix),
+      framora::ShellKind::Posix);
   std::string shown;
   for (const auto& path : paths) shown += "\n  \"" + framora::fuzz::Visible(path) + "\"";
   const auto words = ShellWords(command);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "fakes/fake_file_system.h"
@@ -29,8 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const framora::media::SongFacts facts = framora::media::ReadSongFacts(files, "song");
   const std::string shown = framora::fuzz::Visible(files.contents["song"].substr(0, 64));
   using framora::fuzz::Check;
-  Check(!facts.seconds || (std::isfinite(*facts.seconds) && *facts.seconds >= 0),
+  const std::optional<double> seconds = facts.Seconds();
+  Check(!seconds || (std::isfinite(*seconds) && *seconds >= 0),
         "a length that is no number of seconds, from " + shown);
+  Check(!facts.samples || facts.rate > 0, "a count of samples without their rate, from " + shown);
   for (const framora::media::EmbeddedPicture& picture : facts.pictures)
     Check(picture.type >= 0 && picture.type <= 20,
           "a picture type that does not exist, from " + shown);

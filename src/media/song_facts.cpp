@@ -59,6 +59,16 @@ std::string FromBase64(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// A count of samples is a length only at a known rate: a header that says 0 Hz tells none.
+SongFacts Checked(SongFacts facts) {
+  if (facts.rate <= 0) facts.samples.reset();
+  return facts;
+}
+
+}  // namespace
+
 SongFacts ReadSongFacts(FileSystemPort& files, const std::string& path) {
   SongFacts facts;
   facts.sound = ProbeSound(files, path);
@@ -79,7 +89,7 @@ SongFacts ReadSongFacts(FileSystemPort& files, const std::string& path) {
     const std::uint64_t start = ReadId3Tags(source, 0, tags);
     if (source.Read(start, 4) == "fLaC") {
       ReadFlac(source, start + 4, facts);
-      return facts;
+      return Checked(std::move(facts));
     }
     facts.title = std::move(tags.title);
     facts.artist = std::move(tags.artist);
@@ -87,11 +97,11 @@ SongFacts ReadSongFacts(FileSystemPort& files, const std::string& path) {
     facts.pictures = std::move(tags.pictures);
     // Other containers' bytes can look like MPEG frames.
     for (std::string_view magic : {"RIFF", "RF64", "FORM", "OggS", "#!AMR"})
-      if (start == 0 && h.starts_with(magic)) return facts;
+      if (start == 0 && h.starts_with(magic)) return Checked(std::move(facts));
     if (const std::optional<MpegStream> stream = FindMpegStream(source, start))
       ReadMpegLength(source, *stream, facts);
   }
-  return facts;
+  return Checked(std::move(facts));
 }
 
 }  // namespace framora::media
