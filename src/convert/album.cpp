@@ -147,21 +147,21 @@ AlbumPlan PlanAlbum(const std::string& ffmpeg, const AlbumRequest& request, Shel
 
   std::vector<std::string> arguments = {"-y"};
   if (mp4) {
-    // The picture's segment, over and over; large queues, as its packets are many and tiny.
-    arguments.insert(arguments.end(), {"-thread_queue_size", "1024", "-stream_loop", "-1", "-i",
-                                       AsPath(request.segment, shell)});
+    const std::vector<std::string> picture = SegmentInput(request.segment, made.seconds, shell);
+    arguments.insert(arguments.end(), picture.begin(), picture.end());
   } else {
     arguments.insert(arguments.end(), {"-i", AsPath(request.picture.path, shell)});
   }
   // The chapters second: FFmpeg gives the album's length as that input's, which the console's
   // progress reads.
+  arguments.insert(arguments.end(), std::begin(kUnqueued), std::end(kUnqueued));
   arguments.insert(arguments.end(), {"-i", metadata});
   std::string graph;
   std::string sound = "2:a:0";
   if (copy) {
     made.files.emplace_back(list, ConcatList(songs, timeline));
     arguments.insert(arguments.end(),
-                     {"-thread_queue_size", "1024", "-f", "concat", "-safe", "0", "-i", list});
+                     {kUnqueued[0], kUnqueued[1], "-f", "concat", "-safe", "0", "-i", list});
   } else {
     graph = JoinedSound(songs, timeline, mp4);
     sound = "[joined]";

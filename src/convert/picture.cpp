@@ -1,5 +1,8 @@
 #include "convert/picture.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "convert/command_text.h"
 
 namespace framora::convert {
@@ -90,13 +93,15 @@ std::vector<std::string> SegmentArguments(const PictureSource& picture, Frame fr
       // one thread for one picture: FFmpeg 4.1's WebP reader warns of several
       "-threads", "1", "-i", AsPath(picture.path, shell),
       "-filter_complex_script", graphFile, "-map", "[v]",
-      // H.264 that browsers and phones play; the frames after the first only repeat it, so
-      // they are told to be nothing but "as before" (quantiser 51 in their zone), which makes
-      // them cost nothing to store, and are not searched for motion or looked ahead at, which
-      // halves the encoder's time
-      "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage", "-crf", "20",
-      "-x264-params", "zones=1," + std::to_string(kSegmentFrames - 1) +
-                          ",q=51:rc-lookahead=0:mbtree=0:me=dia:subme=1:ref=1:weightp=0:trellis=0",
+      // H.264 that browsers and phones play. One picture needs no rate control: a fixed
+      // quantiser (20, sharp) spares the encoder its analysis of every frame. The frames after
+      // the first only repeat it, so they are told to be nothing but "as before" (quantiser
+      // 51 in their zone, with no sub-pixel search or deblocking there), which makes them cost
+      // nothing to store, and nothing is searched for motion or looked ahead at
+      "-c:v", "libx264", "-preset", "veryfast", "-tune", "stillimage",
+      "-x264-params", "qp=20:zones=1," + std::to_string(kSegmentFrames - 1) +
+                          ",q=51,subme=0,no-deblock"
+                          ":rc-lookahead=0:mbtree=0:me=dia:subme=1:ref=1:weightp=0:trellis=0",
       "-profile:v", "high"};
   // clang-format on
   // 1080p is level 4.1; the cover's own size sets its level itself (up to 5.1 at 4K).
@@ -111,6 +116,19 @@ std::vector<std::string> SegmentArguments(const PictureSource& picture, Frame fr
                     // over and then refuse to put H.264 into an MP4
                     "-disposition:v:0", "0", "-an", "-f", "mp4", segment});
   return arguments;
+}
+
+std::vector<std::string> SegmentInput(const std::string& segment, std::optional<double> seconds,
+                                      ShellKind shell) {
+  std::vector<std::string> input(std::begin(kUnqueued), std::end(kUnqueued));
+  if (seconds) {
+    // A copy cuts between frames: the last frame that starts before this time is the one whose
+    // end lies nearest the sound's (never no frame at all).
+    const double frames = std::max(1.0, std::round(*seconds * kSegmentFps));
+    input.insert(input.end(), {"-t", SecondsText((frames - 0.5) / kSegmentFps)});
+  }
+  input.insert(input.end(), {"-stream_loop", "-1", "-i", AsPath(segment, shell)});
+  return input;
 }
 
 std::string LoopedPictureGraph(const std::string& picture) {

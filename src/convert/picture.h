@@ -44,10 +44,11 @@ bool IsStillPicture(FileSystemPort& files, const std::string& path);
 // What a picture that is none is told with.
 std::string NotAPictureMessage(const std::string& path);
 
-// The picture's segment: 10 s of 10 frames a second, a key frame and frames that repeat it,
-// which the video repeats for as long as the sound lasts, ending within a frame of it.
-inline constexpr int kSegmentFps = 10;
-inline constexpr int kSegmentFrames = 100;
+// The picture's segment: 10 s of 6 frames a second, a key frame and frames that repeat it,
+// which the video repeats for as long as the sound lasts. Few frames are cheap to encode and to
+// copy; 6 a second still let the picture end within half a frame (1/12 s) of the sound.
+inline constexpr int kSegmentFps = 6;
+inline constexpr int kSegmentFrames = 60;
 
 // The graph that fits the picture into its frame and repeats it (it gives [v]).
 std::string SegmentGraph(const PictureSource& picture, Frame frame);
@@ -56,6 +57,15 @@ std::string SegmentGraph(const PictureSource& picture, Frame frame);
 std::vector<std::string> SegmentArguments(const PictureSource& picture, Frame frame,
                                           const std::string& graphFile, const std::string& segment,
                                           ShellKind shell);
+
+// The input that repeats the segment, as FFmpeg's arguments: for as long as the sound lasts
+// (`seconds`) to the nearest frame, or for ever where that length is unknown. Every input of a
+// video gets -thread_queue_size 0 (`UnqueuedInput`): FFmpeg 5 then reads them in turn instead of
+// handing each packet of the sound from a thread of its own, which costs more than the copy
+// itself; older FFmpeg takes 0 as its default.
+std::vector<std::string> SegmentInput(const std::string& segment, std::optional<double> seconds,
+                                      ShellKind shell);
+inline constexpr const char* kUnqueued[] = {"-thread_queue_size", "0"};
 
 // The picture reader's -loop 1 in a graph, for an AVI of a song's own picture (it gives [v]).
 std::string LoopedPictureGraph(const std::string& picture);

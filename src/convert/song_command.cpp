@@ -48,19 +48,18 @@ std::vector<std::string> ConversionArguments(const SongVideo& video, ShellKind s
     arguments = {"-loop", "1",         "-y",      "-i",   image,     "-i",
                  audio,   "-shortest", "-acodec", "copy", "-vcodec", "mjpeg"};
   } else {
+    const std::optional<double> seconds = video.facts.Seconds();
+    arguments = {"-y"};
+    const std::vector<std::string> picture = SegmentInput(video.segment, seconds, shell);
+    arguments.insert(arguments.end(), picture.begin(), picture.end());
+    arguments.insert(arguments.end(), std::begin(kUnqueued), std::end(kUnqueued));
     // clang-format off
-    arguments = {"-y",
-                 // the picture's segment, over and over; large queues, as its packets are many
-                 // and tiny beside the sound's
-                 "-thread_queue_size", "1024", "-stream_loop", "-1", "-i", AsPath(video.segment, shell),
-                 "-thread_queue_size", "1024", "-i", audio,
-                 "-map", "0:v:0", "-map", "1:a:0",
+    arguments.insert(arguments.end(), {"-i", audio, "-map", "0:v:0", "-map", "1:a:0",
                  // the song's tags (title, artist, album, track, date, comment): the file's own,
                  // and those of its sound, where Ogg keeps them
-                 "-map_metadata", "1", "-map_metadata:g", "1:s:a:0"};
+                 "-map_metadata", "1", "-map_metadata:g", "1:s:a:0"});
     // clang-format on
-    const std::vector<std::string> options =
-        Mp4Options(video.facts.sound.copyable, video.facts.Seconds());
+    const std::vector<std::string> options = Mp4Options(video.facts.sound.copyable, seconds);
     arguments.insert(arguments.end(), options.begin(), options.end());
   }
   arguments.insert(arguments.end(), ending.begin(), ending.end());

@@ -49,21 +49,33 @@ std::string Joined(const std::vector<std::string>& words) {
 
 TEST(ConversionCommand, AnMp4RepeatsThePicturesSegmentForAsLongAsTheSoundLasts) {
   const std::string inputs =
-      "-y -thread_queue_size 1024 -stream_loop -1 -i /t/picture-1.mp4 -thread_queue_size 1024 -i "
-      "/m/a.mp3 -map 0:v:0 -map 1:a:0 -map_metadata 1 -map_metadata:g 1:s:a:0 -c:v copy ";
+      "-stream_loop -1 -i /t/picture-1.mp4 -thread_queue_size 0 -i /m/a.mp3 -map 0:v:0 -map 1:a:0 "
+      "-map_metadata 1 -map_metadata:g 1:s:a:0 -c:v copy ";
   const struct {
     SongVideo video;
-    std::string rest;
+    std::string picture, rest;
   } cases[] = {
-      // MP3 and AAC copied; the length where the file tells it, else the sound's end
-      {Video("v.MP4", 323712, true), "-c:a copy -t 7.340408 -movflags +faststart v.MP4"},
-      {Video("v.mp4"), "-c:a aac -b:a 192k -shortest -movflags +faststart v.mp4"},
+      // MP3 and AAC copied; the length where the file tells it (the picture to the nearest of
+      // its frames: 44 end at 7.333 s), else the sound's end
+      {Video("v.MP4", 323712, true), "-t 7.250000 ",
+       "-c:a copy -t 7.340408 -movflags +faststart v.MP4"},
+      {Video("v.mp4"), "", "-c:a aac -b:a 192k -shortest -movflags +faststart v.mp4"},
       // under a temporary name, which says nothing of the kind
-      {Video("v.mp4", 44100, false, ".v.mp4.part"),
+      {Video("v.mp4", 44100, false, ".v.mp4.part"), "-t 0.916667 ",
        "-c:a aac -b:a 192k -t 1.000000 -movflags +faststart -f mp4 .v.mp4.part"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(Joined(ConversionArguments(c.video, ShellKind::Posix)), inputs + c.rest);
+  for (const auto& c : cases) {
+    EXPECT_EQ(Joined(ConversionArguments(c.video, ShellKind::Posix)),
+              "-y -thread_queue_size 0 " + c.picture + inputs + c.rest);
+  }
+  // The picture ends with the frame whose end lies nearest the sound's, and has one at least.
+  for (const auto& [seconds, limit] : {std::pair{2400.0, "2399.916667"},
+                                       {2400.04, "2399.916667"},
+                                       {2400.09, "2400.083333"},
+                                       {0.5, "0.416667"},
+                                       {0.01, "0.083333"}}) {
+    EXPECT_EQ(SegmentInput("s", seconds, ShellKind::Posix)[3], limit) << seconds;
+  }
   // Every other name is an AVI, as the window always made it.
   for (const char* avi : {"song.mp4.avi", "song.mp4 ", "mp4", "song.mp3"}) {
     EXPECT_EQ(ConversionArguments(Video(avi), ShellKind::Posix).back(), avi);
@@ -79,7 +91,7 @@ TEST(ConversionCommand, ThePictureIsEncodedOnceInTheFrameAsked) {
       SegmentArguments({"/m/s.mp3", 1}, Frame::Blur, "/t/g.txt", "/t/s.mp4", ShellKind::Posix);
   EXPECT_TRUE(Joined(segment).starts_with(
       "-hide_banner -v error -nostats -y -threads 1 -i /m/s.mp3 -filter_complex_script /t/g.txt"));
-  EXPECT_NE(Joined(segment).find("-g 100 -bf 0"), std::string::npos);
+  EXPECT_NE(Joined(segment).find("-g 60 -bf 0"), std::string::npos);
   EXPECT_NE(Joined(segment).find("-disposition:v:0 0 -an -f mp4 /t/s.mp4"), std::string::npos);
   const std::string level = "-level:v 4.1";
   EXPECT_EQ(Joined(SegmentArguments("c.png", Frame::Cover, "g", "s", ShellKind::Posix)).find(level),
@@ -88,7 +100,7 @@ TEST(ConversionCommand, ThePictureIsEncodedOnceInTheFrameAsked) {
   for (const Frame frame : {Frame::Blur, Frame::Black, Frame::Cover}) {
     const std::string graph = SegmentGraph({"/m/s.mp3", 2}, frame);
     EXPECT_TRUE(graph.starts_with("[0:v:2]trim=end_frame=1,zscale=")) << graph;
-    EXPECT_TRUE(graph.ends_with("loop=loop=99:size=1:start=0,setpts=N/(10*TB)[v]")) << graph;
+    EXPECT_TRUE(graph.ends_with("loop=loop=59:size=1:start=0,setpts=N/(6*TB)[v]")) << graph;
     EXPECT_EQ(graph.find("3840/iw") != std::string::npos, frame == Frame::Cover) << graph;
     EXPECT_EQ(FrameNamed(FrameName(frame)), frame);
   }
